@@ -1,0 +1,113 @@
+// End-to-end harness: the real Sayvane.exe in a fresh folder, watched through its windows.
+#include "harness/SayvaneRun.h"
+
+#include <stdexcept>
+
+namespace sayvane::e2e {
+
+std::string FolderOfThisProgram() {
+    char path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path, length);
+    return folder.substr(0, folder.find_last_of('\\'));
+}
+
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+    for (;;) {
+        if (condition()) {
+            return true;
+        }
+        if (GetTickCount64() >= deadline) {
+            return condition();
+        }
+        Sleep(5);
+    }
+}
+
+namespace {
+
+struct WindowQuery {
+    DWORD processId;
+    const char* className;
+    const char* caption;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM param) {
+    auto* query = reinterpret_cast<WindowQuery*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    if (owner != query->processId || !IsWindowVisible(hwnd)) {
+        return TRUE;
+    }
+    char buffer[256] = {};
+    GetClassNameA(hwnd, buffer, sizeof buffer);
+    if (lstrcmpA(buffer, query->className) != 0) {
+        return TRUE;
+    }
+    if (query->caption != nullptr) {
+        GetWindowTextA(hwnd, buffer, sizeof buffer);
+        if (lstrcmpA(buffer, query->caption) != 0) {
+            return TRUE;
+        }
+    }
+    query->found = hwnd;
+    return FALSE;
+}
+
+}  // namespace
+
+HWND FindProcessWindow(DWORD processId, const char* className, const char* caption) {
+    WindowQuery query{processId, className, caption, nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&query));
+    return query.found;
+}
+
+SayvaneRun::SayvaneRun(const std::optional<std::string>& settingsText) {
+    const std::string source = FolderOfThisProgram() + "\\Sayvane.exe";
+    if (!CopyFileA(source.c_str(), ExePath().c_str(), FALSE)) {
+        throw std::runtime_error("cannot copy " + source);
+    }
+    if (settingsText) {
+        testing::WriteBytes(SettingsFile(), *settingsText);
+    }
+}
+
+SayvaneRun::~SayvaneRun() {
+    if (m_process.hProcess != nullptr) {
+        if (WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(m_process.hProcess, 99);
+            WaitForSingleObject(m_process.hProcess, 5000);
+        }
+        CloseHandle(m_process.hThread);
+        CloseHandle(m_process.hProcess);
+    }
+}
+
+bool SayvaneRun::Start() {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    std::string commandLine = "\"" + ExePath() + "\"";
+    const std::string folder = m_folder.Path().string();
+    return CreateProcessA(ExePath().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                          &startup, &m_process) != FALSE;
+}
+
+HWND SayvaneRun::WaitForWindow(const char* className, const char* caption, int timeoutMs) const {
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindProcessWindow(ProcessId(), className, caption)) != nullptr; }, timeoutMs);
+    return found;
+}
+
+std::optional<DWORD> SayvaneRun::WaitForExit(int timeoutMs) const {
+    if (m_process.hProcess == nullptr ||
+        WaitForSingleObject(m_process.hProcess, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0) {
+        return std::nullopt;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(m_process.hProcess, &code);
+    return code;
+}
+
+}  // namespace sayvane::e2e

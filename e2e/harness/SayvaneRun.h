@@ -1,0 +1,51 @@
+// End-to-end harness: the real Sayvane.exe copied into a fresh folder, started there, and
+// watched through its windows. Every wait polls a condition; none sleeps a fixed time.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "TempFolder.h"
+
+namespace sayvane::e2e {
+
+// The folder of the running test program; Sayvane.exe and the peers are built beside it.
+std::string FolderOfThisProgram();
+
+// Polls `condition` every 5 ms until it holds (true) or `timeoutMs` has passed (false).
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
+
+// The visible top-level windows of a process with the given class (and caption, when given).
+HWND FindProcessWindow(DWORD processId, const char* className, const char* caption = nullptr);
+
+class SayvaneRun {
+public:
+    // Prepares a fresh folder holding Sayvane.exe and, when given, this Sayvane.INI text.
+    explicit SayvaneRun(const std::optional<std::string>& settingsText = std::nullopt);
+    ~SayvaneRun();
+    SayvaneRun(const SayvaneRun&) = delete;
+    SayvaneRun& operator=(const SayvaneRun&) = delete;
+
+    // Starts the program in its folder; false when it could not be started.
+    [[nodiscard]] bool Start();
+
+    // The first visible window of the program with this class (and caption), or nullptr
+    // after the timeout.
+    HWND WaitForWindow(const char* className, const char* caption = nullptr, int timeoutMs = 10000) const;
+
+    // Waits for the process to end; its exit code, or nullopt after the timeout.
+    std::optional<DWORD> WaitForExit(int timeoutMs = 10000) const;
+
+    [[nodiscard]] DWORD ProcessId() const { return m_process.dwProcessId; }
+    [[nodiscard]] std::string ExePath() const { return m_folder.File("Sayvane.exe"); }
+    [[nodiscard]] std::string SettingsFile() const { return m_folder.File("Sayvane.INI"); }
+
+private:
+    testing::TempFolder m_folder;
+    PROCESS_INFORMATION m_process{};
+};
+
+}  // namespace sayvane::e2e

@@ -1,0 +1,129 @@
+// Every key of the settings file with its defaults, the overlay's in-memory settings record
+// and the conversions between the two.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/ProfileStore.h"
+#include "text/NumericText.h"
+
+namespace sayvane {
+
+// A key with the default each of its two readers uses: the overlay and the configuration
+// window disagree on Refresh and Delay.
+struct SettingKey {
+    std::string_view name;
+    std::string_view overlayDefault;
+    std::string_view configDefault;
+};
+
+// The keys the configuration window writes, in the order it writes them (so a new file
+// lists them in this order).
+inline constexpr std::array<SettingKey, 21> kSettingKeys = {{
+    {"OnTop", "1", "1"},
+    {"MeFromChannel", "1", "1"},
+    {"ShowChannel", "0", "0"},
+    {"ShowMe", "0", "0"},
+    {"AutoStart", "0", "0"},
+    {"IvAcSelect", "0", "0"},
+    {"IvAcResetZoom", "0", "0"},
+    {"IvAcBeepSelect", "0", "0"},
+    {"ShowInOut", "1", "1"},
+    {"Delay", "2", "6"},
+    {"Refresh", "6", "2"},
+    {"Size", "8", "8"},
+    {"NickName", "", ""},
+    {"Position", "00010", "00010"},
+    {"Transparent", "60", "60"},
+    {"BackColor", "0", "0"},
+    {"ForeColor", "65280", "65280"},
+    {"ChannelForeColor", "33023", "33023"},
+    {"SizeUsers", "8", "8"},
+    {"JoinForeColor", "16776960", "16776960"},
+    {"LeaveForeColor", "8421631", "8421631"},
+}};
+
+// The two keys only the overlay writes (its place when the Custom position is chosen).
+inline constexpr std::string_view kLastXKey = "LastX";
+inline constexpr std::string_view kLastYKey = "LastY";
+
+// The key's entry in kSettingKeys; the key must be one of them.
+const SettingKey& FindSettingKey(std::string_view name);
+
+// Screen positions in the order of the characters of the Position string.
+enum class ScreenPosition { TopLeft = 0, TopRight = 1, BottomRight = 2, BottomLeft = 3, Custom = 4 };
+inline constexpr std::size_t kPositionCount = 5;
+using PositionFlags = std::array<bool, kPositionCount>;
+
+// The overlay's copy of the settings. Flags hold the key's number (on means equal to 1);
+// fields start at zero, as a newly created window has them, and keep that value when their
+// key does not convert.
+struct OverlaySettings {
+    std::int16_t OnTop = 0;
+    std::int16_t MeFromChannel = 0;
+    std::int16_t ShowChannel = 0;
+    std::int16_t ShowMe = 0;
+    std::int16_t AutoStart = 0;
+    std::int16_t IvAcSelect = 0;
+    std::int16_t IvAcResetZoom = 0;
+    std::int16_t IvAcBeepSelect = 0;
+    std::int16_t ShowInOut = 0;
+    std::string NickName;
+    std::int16_t Transparent = 0;       // opacity in percent, 0..100
+    std::int16_t RefreshInterval = 0;   // milliseconds between ticks
+    std::int16_t RetentionTime = 0;     // milliseconds a speaker stays listed
+    std::int16_t SpeakerFontSize = 0;   // points
+    std::int16_t UserFontSize = 0;      // points, for the join/leave lines
+    std::int32_t BackColor = 0;         // Windows colour values: red in the low byte
+    std::int32_t ForeColor = 0;
+    std::int32_t ChannelForeColor = 0;
+    std::int32_t JoinForeColor = 0;
+    std::int32_t LeaveForeColor = 0;
+    PositionFlags Position{};
+
+    [[nodiscard]] bool Has(ScreenPosition p) const { return Position[static_cast<std::size_t>(p)]; }
+};
+
+// Derived values, from the list positions the file stores.
+[[nodiscard]] constexpr int RefreshIntervalFor(int listPosition) { return 250 + 50 * listPosition; }
+[[nodiscard]] constexpr int RetentionTimeFor(int listPosition) { return 500 + 250 * listPosition; }
+[[nodiscard]] constexpr int FontSizeFor(int listPosition) { return 8 + listPosition; }
+
+// The overlay's default Refresh position ("6" in the table above: 550 ms).
+inline constexpr int kOverlayDefaultRefreshPosition = 6;
+
+// Reads every key except LastX/LastY with the overlay's defaults into `settings`. A key that
+// does not convert leaves its field as it was. Beyond the plain conversions, values from a
+// hand-edited file are kept usable: Transparent is limited to 0..100, a refresh interval that
+// is not positive (no timer could run on it) becomes the default one, and a negative
+// retention time becomes 0.
+void LoadSettings(ProfileStore& store, const std::string& file, OverlaySettings& settings, NumberFormat format = {});
+
+// Position string <-> flags: character i + 1 sets flag i when it is a digit other than "0";
+// "0", any other character or a missing one leaves the flag off.
+[[nodiscard]] PositionFlags ParsePositionString(std::string_view text);
+[[nodiscard]] std::string FormatPositionString(const PositionFlags& flags);
+
+// Whether the start-up routine opens the overlay directly: AutoStart reads as the number 1.
+[[nodiscard]] bool ReadAutoStart(ProfileStore& store, const std::string& file, NumberFormat format = {});
+
+// The overlay's left and top edges in twips, stored when the Custom position is chosen.
+struct WindowPlace {
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    friend bool operator==(const WindowPlace& a, const WindowPlace& b) { return a.left == b.left && a.top == b.top; }
+};
+
+// Reads LastX/LastY as 32-bit values (a screen wider than 2184 pixels has edges beyond the
+// 16-bit range in twips). A missing key gives its value in `defaults`; a key that does not
+// convert keeps the value in `current`.
+[[nodiscard]] WindowPlace LoadLastPlace(ProfileStore& store, const std::string& file, WindowPlace defaults,
+                                        WindowPlace current, NumberFormat format = {});
+
+// Writes LastX/LastY in the twelve-digit form; false when the file could not be written.
+[[nodiscard]] bool SaveLastPlace(ProfileStore& store, const std::string& file, WindowPlace place);
+
+}  // namespace sayvane
