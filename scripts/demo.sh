@@ -7,7 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 bash scripts/setup.sh
 cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target Sayvane >/dev/null
+cmake --build --preset win32 --target sayvane_demo >/dev/null
 
 out="$root/demo-output"
 mkdir -p "$out"
@@ -15,4 +15,4 @@ if [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ]; then
     export SAYVANE_DISPLAY=user
 fi
 export SAYVANE_DEMO_OUT="$out"
-exec scripts/with-wine.sh bash scripts/demo-session.sh "$root/build/win32/bin/Sayvane.exe"
+exec scripts/with-wine.sh bash scripts/demo-session.sh "$root/build/win32/bin"

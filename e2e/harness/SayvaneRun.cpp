@@ -64,6 +64,64 @@ HWND FindProcessWindow(DWORD processId, const char* className, const char* capti
     return query.found;
 }
 
+std::string WindowText(HWND hwnd) {
+    const auto length = SendMessageA(hwnd, WM_GETTEXTLENGTH, 0, 0);
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    const auto copied = SendMessageA(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(copied));
+    return text;
+}
+
+namespace {
+
+struct TextQuery {
+    const std::string* text;
+    std::string (*read)(HWND);
+    HWND found;
+};
+
+BOOL CALLBACK MatchText(HWND hwnd, LPARAM param) {
+    auto* query = reinterpret_cast<TextQuery*>(param);
+    if (query->read(hwnd) == *query->text) {
+        query->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+std::string Caption(HWND hwnd) {
+    char buffer[1024] = {};
+    const int length = GetWindowTextA(hwnd, buffer, sizeof buffer);
+    return std::string(buffer, static_cast<std::size_t>(length > 0 ? length : 0));
+}
+
+}  // namespace
+
+HWND FindChildWithText(HWND parent, const std::string& text) {
+    TextQuery query{&text, &WindowText, nullptr};
+    EnumChildWindows(parent, MatchText, reinterpret_cast<LPARAM>(&query));
+    return query.found;
+}
+
+HWND FindChildWithCaption(HWND parent, const std::string& caption) {
+    TextQuery query{&caption, &Caption, nullptr};
+    EnumChildWindows(parent, MatchText, reinterpret_cast<LPARAM>(&query));
+    return query.found;
+}
+
+bool ChooseFromTrayMenu(DWORD processId, HWND overlay, std::initializer_list<WPARAM> keys) {
+    PostMessageA(overlay, 1400, 0, WM_RBUTTONUP);
+    HWND menu = nullptr;
+    if (!WaitUntil([&] { return (menu = FindProcessWindow(processId, "#32768")) != nullptr; })) {
+        return false;
+    }
+    // The menu's own loop reads these from its thread's queue, as it would the keyboard.
+    for (WPARAM key : keys) {
+        PostMessageA(menu, WM_KEYDOWN, key, 0);
+    }
+    return true;
+}
+
 SayvaneRun::SayvaneRun(const std::optional<std::string>& settingsText) {
     const std::string source = FolderOfThisProgram() + "\\Sayvane.exe";
     if (!CopyFileA(source.c_str(), ExePath().c_str(), FALSE)) {

@@ -21,6 +21,20 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
 // The visible top-level windows of a process with the given class (and caption, when given).
 HWND FindProcessWindow(DWORD processId, const char* className, const char* caption = nullptr);
 
+// A window's text, read with WM_GETTEXT as works across processes.
+std::string WindowText(HWND hwnd);
+
+// The first child of `parent` (any depth) whose text is `text`, or nullptr.
+HWND FindChildWithText(HWND parent, const std::string& text);
+
+// The same, by the caption Windows keeps for the window (GetWindowTextA): no message is
+// sent, so it answers while the program is busy or asleep. Fits labels, not edit boxes.
+HWND FindChildWithCaption(HWND parent, const std::string& caption);
+
+// Opens the overlay's tray menu as a right click on the icon would (the tray callback
+// message), then presses the keys in the menu. False when no menu opened.
+bool ChooseFromTrayMenu(DWORD processId, HWND overlay, std::initializer_list<WPARAM> keys);
+
 class SayvaneRun {
 public:
     // Prepares a fresh folder holding Sayvane.exe and, when given, this Sayvane.INI text.
@@ -42,6 +56,7 @@ public:
     [[nodiscard]] DWORD ProcessId() const { return m_process.dwProcessId; }
     [[nodiscard]] std::string ExePath() const { return m_folder.File("Sayvane.exe"); }
     [[nodiscard]] std::string SettingsFile() const { return m_folder.File("Sayvane.INI"); }
+    [[nodiscard]] std::string Folder() const { return m_folder.Path().string(); }
 
 private:
     testing::TempFolder m_folder;

@@ -1,0 +1,202 @@
+// The real Sayvane.exe under Wine: start-up, the configuration window, the overlay with its
+// tray menu, the about window, and the flow between them.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "harness/SayvaneRun.h"
+#include "win32/resource.h"
+
+namespace sayvane::e2e {
+namespace {
+
+constexpr char kConfigClass[] = "#32770";
+constexpr char kOverlayClass[] = "SayvaneOverlay";
+constexpr char kAboutClass[] = "SayvaneAbout";
+
+std::vector<std::string> SettingsLines(const SayvaneRun& run) {
+    return testing::ReadLines(run.SettingsFile());
+}
+
+bool Checked(HWND dialog, int id) {
+    return SendMessageA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+TEST(WindowFlow, FirstRunShowsTheSplashThenTheConfigurationWindowWithItsDefaults) {
+    SayvaneRun run;
+    ASSERT_TRUE(run.Start());
+
+    HWND splash = run.WaitForWindow(kAboutClass);
+    ASSERT_NE(splash, nullptr) << "no splash";
+    // The splash is asleep for its half second: read the label without a message.
+    EXPECT_NE(FindChildWithCaption(splash, "Sayvane: a TeamSpeak2 add-on to display Channel Speakers\r\n\n"
+                                        "Use SHIFT+F12 to Display Aircraft in IvAc Radar Window\r\n\nLoading ..."),
+              nullptr);
+
+    HWND config = run.WaitForWindow(kConfigClass, "Sayvane");
+    ASSERT_NE(config, nullptr) << "no configuration window";
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(splash); })) << "the splash closes";
+
+    EXPECT_TRUE(Checked(config, IDC_CHK_ONTOP));
+    EXPECT_TRUE(Checked(config, IDC_CHK_MECHANNEL));
+    EXPECT_TRUE(Checked(config, IDC_CHK_SHOWINOUT));
+    for (int id : {IDC_CHK_SHOWME, IDC_CHK_IVAC, IDC_CHK_SHOWCHANNEL, IDC_CHK_AUTOSTART, IDC_CHK_BEEP, IDC_CHK_ZOOM}) {
+        EXPECT_FALSE(Checked(config, id)) << id;
+    }
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(config, IDC_CHK_BEEP)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(config, IDC_CHK_ZOOM)));
+    EXPECT_EQ(WindowText(GetDlgItem(config, IDC_CBO_REFRESH)), "350 ms.");
+    EXPECT_EQ(WindowText(GetDlgItem(config, IDC_CBO_DELAY)), "2 sec.");
+    EXPECT_EQ(WindowText(GetDlgItem(config, IDC_CBO_SIZE)), "16");
+    EXPECT_EQ(WindowText(GetDlgItem(config, IDC_CBO_USERS)), "16");
+    EXPECT_EQ(SendMessageA(GetDlgItem(config, IDC_CBO_REFRESH), CB_GETCOUNT, 0, 0), 46);
+    EXPECT_EQ(SendMessageA(GetDlgItem(config, IDC_HSCROLL1), SBM_GETPOS, 0, 0), 60);
+    EXPECT_TRUE(Checked(config, IDC_OPT_POSITION3)) << "BottomLeft";
+
+    // Save and Enable: the 21 keys in order, then the overlay instead of this window.
+    PostMessageA(config, WM_COMMAND, IDC_CMD_ENABLE, 0);
+    HWND overlay = run.WaitForWindow(kOverlayClass);
+    ASSERT_NE(overlay, nullptr) << "no overlay";
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(config); }));
+    const std::vector<std::string> expected = {
+        "[Setup]",        "OnTop=1",          "MeFromChannel=1",  "ShowChannel=0",
+        "ShowMe=0",       "AutoStart=0",      "IvAcSelect=0",     "IvAcResetZoom=0",
+        "IvAcBeepSelect=0", "ShowInOut=1",    "Delay=6",          "Refresh=2",
+        "Size=8",         "NickName=",        "Position=00010",   "Transparent=60",
+        "BackColor=000000000000",   "ForeColor=000000065280",    "ChannelForeColor=000000033023",
+        "SizeUsers=8",    "JoinForeColor=000016776960",        "LeaveForeColor=000008421631"};
+    EXPECT_EQ(SettingsLines(run), expected);
+
+    // Layered at 60 %, topmost, no task-bar button, in the bottom-left corner.
+    const LONG exStyle = GetWindowLongA(overlay, GWL_EXSTYLE);
+    EXPECT_TRUE(exStyle & WS_EX_LAYERED);
+    EXPECT_TRUE(exStyle & WS_EX_TOPMOST);
+    EXPECT_FALSE(exStyle & WS_EX_APPWINDOW);
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    ASSERT_TRUE(GetLayeredWindowAttributes(overlay, nullptr, &alpha, &flags));
+    EXPECT_EQ(alpha, 153);
+    EXPECT_EQ(flags & LWA_ALPHA, static_cast<DWORD>(LWA_ALPHA));
+    RECT work{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    RECT r{};
+    GetWindowRect(overlay, &r);
+    EXPECT_EQ(r.left, 2);
+    EXPECT_NEAR(r.bottom, work.bottom - 2, 1);
+
+    // Exit from the tray menu (Up from nothing selected lands on the last item): the
+    // program ends and the file stays as it was.
+    const std::string before = testing::ReadBytes(run.SettingsFile());
+    ASSERT_TRUE(ChooseFromTrayMenu(run.ProcessId(), overlay, {VK_UP, VK_RETURN}));
+    EXPECT_EQ(run.WaitForExit(), std::optional<DWORD>(0));
+    EXPECT_EQ(testing::ReadBytes(run.SettingsFile()), before);
+}
+
+TEST(WindowFlow, DisableStoresACustomPlaceAndTheTwoWindowsAlternate) {
+    SayvaneRun run("[Setup]\r\nAutoStart=1\r\nPosition=00001\r\nOnTop=0\r\nTransparent=100\r\n"
+                   "LastX=000000003000\r\nLastY=000000001500\r\n");
+    ASSERT_TRUE(run.Start());
+    HWND overlay = run.WaitForWindow(kOverlayClass);
+    ASSERT_NE(overlay, nullptr);
+    RECT r{};
+    GetWindowRect(overlay, &r);
+    EXPECT_EQ(r.left, 200);
+    EXPECT_EQ(r.top, 100);
+    EXPECT_FALSE(GetWindowLongA(overlay, GWL_EXSTYLE) & WS_EX_TOPMOST);
+
+    for (int round = 0; round < 2; ++round) {
+        // The user drags the overlay, then chooses Disable (the first item).
+        SetWindowPos(overlay, nullptr, 300 + round, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ASSERT_TRUE(ChooseFromTrayMenu(run.ProcessId(), overlay, {VK_DOWN, VK_RETURN}));
+        HWND config = run.WaitForWindow(kConfigClass, "Sayvane");
+        ASSERT_NE(config, nullptr) << "round " << round;
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(overlay); }));
+        const auto lines = SettingsLines(run);
+        EXPECT_NE(std::find(lines.begin(), lines.end(), "LastX=00000000" + std::to_string(4500 + 15 * round)),
+                  lines.end());
+        EXPECT_NE(std::find(lines.begin(), lines.end(), "LastY=000000003000"), lines.end());
+        EXPECT_TRUE(Checked(config, IDC_OPT_POSITION4)) << "Custom";
+
+        // Save and Enable: a new overlay reads the file anew and opens at the stored place.
+        PostMessageA(config, WM_COMMAND, IDC_CMD_ENABLE, 0);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(config); }));
+        overlay = run.WaitForWindow(kOverlayClass);
+        ASSERT_NE(overlay, nullptr);
+        GetWindowRect(overlay, &r);
+        EXPECT_EQ(r.left, 300 + round);
+        EXPECT_EQ(r.top, 200);
+    }
+
+    ASSERT_TRUE(ChooseFromTrayMenu(run.ProcessId(), overlay, {VK_DOWN, VK_RETURN}));
+    HWND config = run.WaitForWindow(kConfigClass, "Sayvane");
+    ASSERT_NE(config, nullptr);
+    PostMessageA(config, WM_COMMAND, IDC_CMD_EXIT, 0);
+    EXPECT_EQ(run.WaitForExit(), std::optional<DWORD>(0));
+}
+
+TEST(WindowFlow, TheAboutWindowShowsTheVersionAndBlocksTheConfigurationWindow) {
+    SayvaneRun run;
+    ASSERT_TRUE(run.Start());
+    HWND config = run.WaitForWindow(kConfigClass, "Sayvane");
+    ASSERT_NE(config, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return FindProcessWindow(run.ProcessId(), kAboutClass) == nullptr; }));
+
+    PostMessageA(config, WM_COMMAND, IDC_CMD_ABOUT, 0);
+    HWND about = run.WaitForWindow(kAboutClass);
+    ASSERT_NE(about, nullptr);
+    EXPECT_NE(FindChildWithText(about, "1.00.0009"), nullptr);
+    EXPECT_NE(FindChildWithText(about, "Sayvane"), nullptr);
+    EXPECT_EQ(GetWindow(about, GW_OWNER), config);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowEnabled(config); })) << "modal";
+
+    PostMessageA(about, WM_LBUTTONUP, 0, 0);  // a click on its background closes it
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(config) != FALSE; }));
+
+    PostMessageA(config, WM_COMMAND, IDC_CMD_EXIT, 0);
+    EXPECT_EQ(run.WaitForExit(), std::optional<DWORD>(0));
+    EXPECT_FALSE(std::filesystem::exists(run.SettingsFile())) << "Exit saves nothing";
+}
+
+TEST(WindowFlow, ASaveThatCannotBeWrittenIsReportedAndTheOverlayStillOpens) {
+    SayvaneRun run;
+    // A folder where the file should be: every write of the profile API fails.
+    std::filesystem::create_directory(run.SettingsFile());
+    ASSERT_TRUE(run.Start());
+    HWND config = run.WaitForWindow(kConfigClass, "Sayvane");
+    ASSERT_NE(config, nullptr);
+
+    PostMessageA(config, WM_COMMAND, IDC_CMD_ENABLE, 0);
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        box = FindProcessWindow(run.ProcessId(), "#32770", "Sayvane");
+        return box != nullptr && box != config;
+    }));
+    const std::string message = WindowText(GetDlgItem(box, 0xFFFF));
+    EXPECT_NE(message.find(run.SettingsFile()), std::string::npos) << message;
+
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    HWND overlay = run.WaitForWindow(kOverlayClass);
+    EXPECT_NE(overlay, nullptr) << "the overlay opens with what the file holds";
+    ASSERT_TRUE(ChooseFromTrayMenu(run.ProcessId(), overlay, {VK_UP, VK_RETURN}));
+    EXPECT_EQ(run.WaitForExit(), std::optional<DWORD>(0));
+}
+
+TEST(WindowFlow, TheProgramCarriesItsFileVersion) {
+    SayvaneRun run;
+    const std::string exe = run.ExePath();
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeA(exe.c_str(), &handle);
+    ASSERT_GT(size, 0u);
+    std::vector<char> block(size);
+    ASSERT_TRUE(GetFileVersionInfoA(exe.c_str(), 0, size, block.data()));
+    char* text = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\StringFileInfo\\040904E4\\FileVersion",
+                               reinterpret_cast<void**>(&text), &length));
+    EXPECT_STREQ(text, "1.00.0009");
+}
+
+}  // namespace
+}  // namespace sayvane::e2e

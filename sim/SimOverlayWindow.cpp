@@ -1,0 +1,140 @@
+// A simulated overlay window and tray icon that log every call.
+#include "sim/SimOverlayWindow.h"
+
+namespace sayvane::sim {
+
+namespace {
+std::string Flag(bool on) {
+    return on ? "on" : "off";
+}
+}  // namespace
+
+std::string PictureName(TrayPicture picture) {
+    return picture == TrayPicture::Enabled ? "enabled" : "disabled";
+}
+
+ScreenMetrics SimOverlayWindow::DefaultScreen() {
+    ScreenMetrics screen;
+    screen.workArea = PixelRect{0, 0, 1024, 738};
+    screen.widthPixels = 1024;
+    screen.heightPixels = 768;
+    screen.twipsPerPixelX = 15;
+    screen.twipsPerPixelY = 15;
+    return screen;
+}
+
+SimOverlayWindow::SimOverlayWindow(EventLog& log, ScreenMetrics screen) : m_log(log), m_screen(screen) {}
+
+bool SimOverlayWindow::IsOnAMonitor(const TwipsRect& rect) const {
+    const double right = m_screen.widthPixels * m_screen.twipsPerPixelX;
+    const double bottom = m_screen.heightPixels * m_screen.twipsPerPixelY;
+    return rect.left < right && rect.left + rect.width > 0 && rect.top < bottom && rect.top + rect.height > 0;
+}
+
+void SimOverlayWindow::Move(std::int32_t left, std::int32_t top) {
+    m_geometry.left = left;
+    m_geometry.top = top;
+    m_log.push_back("Move " + std::to_string(left) + "," + std::to_string(top));
+}
+
+void SimOverlayWindow::Resize(std::int32_t width, std::int32_t height) {
+    m_geometry.width = width;
+    m_geometry.height = height;
+    m_log.push_back("Resize " + std::to_string(width) + "x" + std::to_string(height));
+}
+
+void SimOverlayWindow::Show() {
+    m_visible = true;
+    m_log.push_back("Show");
+}
+
+void SimOverlayWindow::Hide() {
+    m_visible = false;
+    m_log.push_back("Hide");
+}
+
+void SimOverlayWindow::RemoveTaskbarButton() {
+    m_taskbarButton = false;
+    m_log.push_back("RemoveTaskbarButton");
+}
+
+void SimOverlayWindow::SetOpacity(std::uint8_t alpha) {
+    m_alpha = alpha;
+    m_log.push_back("Opacity " + std::to_string(alpha));
+}
+
+void SimOverlayWindow::SetTopmost(bool onTop) {
+    m_topmost = onTop;
+    m_log.push_back("Topmost " + Flag(onTop));
+}
+
+void SimOverlayWindow::SetFontSize(int points) {
+    m_fontSize = points;
+    m_log.push_back("Font " + std::to_string(points));
+}
+
+void SimOverlayWindow::Clear() {
+    m_log.push_back("Clear");
+}
+
+void SimOverlayWindow::StartTimer(int intervalMilliseconds) {
+    m_timerInterval = intervalMilliseconds;
+    m_log.push_back("StartTimer " + std::to_string(intervalMilliseconds));
+}
+
+void SimOverlayWindow::StopTimer() {
+    m_timerInterval = 0;
+    m_log.push_back("StopTimer");
+}
+
+void SimOverlayWindow::Close() {
+    m_closed = true;
+    m_log.push_back("Close");
+}
+
+void SimTrayIcon::Add(TrayPicture picture, std::string_view tip) {
+    m_shown = true;
+    m_picture = picture;
+    m_tip = tip;
+    m_log.push_back("TrayAdd " + PictureName(picture) + " \"" + m_tip + "\"");
+}
+
+void SimTrayIcon::Modify(TrayPicture picture, std::string_view tip) {
+    m_picture = picture;
+    m_tip = tip;
+    m_log.push_back("TrayModify " + PictureName(picture) + " \"" + m_tip + "\"");
+}
+
+void SimTrayIcon::Remove() {
+    m_shown = false;
+    m_log.push_back("TrayRemove");
+}
+
+void SimTrayIcon::SetChecked(MenuItem item, bool checked) {
+    m_checked[item] = checked;
+}
+
+void SimTrayIcon::SetCaption(MenuItem item, std::string_view caption) {
+    m_captions[item] = caption;
+}
+
+void SimTrayIcon::SetEnabled(MenuItem item, bool enabled) {
+    m_enabled[item] = enabled;
+}
+
+bool SimTrayIcon::Checked(MenuItem item) const {
+    const auto it = m_checked.find(item);
+    return it != m_checked.end() && it->second;
+}
+
+bool SimTrayIcon::Enabled(MenuItem item) const {
+    const auto it = m_enabled.find(item);
+    return it == m_enabled.end() || it->second;
+}
+
+std::string SimTrayIcon::Caption(MenuItem item) const {
+    const auto it = m_captions.find(item);
+    return it == m_captions.end() ? std::string() : it->second;
+}
+
+}  // namespace sayvane::sim

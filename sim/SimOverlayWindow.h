@@ -1,0 +1,91 @@
+// A simulated overlay window and tray icon: they keep the state a real window would have
+// and write every call to an event log, so tests can assert both the outcome and the order.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/OverlayWindow.h"
+#include "platform/TrayIcon.h"
+
+namespace sayvane::sim {
+
+// Calls in the order they were made, as short readable lines ("Move 30,10890").
+using EventLog = std::vector<std::string>;
+
+class SimOverlayWindow final : public OverlayWindow {
+public:
+    explicit SimOverlayWindow(EventLog& log, ScreenMetrics screen = DefaultScreen());
+
+    // A 1024 x 768 screen at 96 dots per inch with its work area above a 30-pixel task bar.
+    static ScreenMetrics DefaultScreen();
+
+    [[nodiscard]] ScreenMetrics Screen() const override { return m_screen; }
+    [[nodiscard]] bool IsOnAMonitor(const TwipsRect& rect) const override;
+    [[nodiscard]] TwipsRect Geometry() const override { return m_geometry; }
+    void Move(std::int32_t left, std::int32_t top) override;
+    void Resize(std::int32_t width, std::int32_t height) override;
+    void Show() override;
+    void Hide() override;
+    [[nodiscard]] bool IsVisible() const override { return m_visible; }
+    void RemoveTaskbarButton() override;
+    void SetOpacity(std::uint8_t alpha) override;
+    void SetTopmost(bool onTop) override;
+    void SetFontSize(int points) override;
+    void Clear() override;
+    void StartTimer(int intervalMilliseconds) override;
+    void StopTimer() override;
+    void Close() override;
+
+    [[nodiscard]] bool HasTaskbarButton() const { return m_taskbarButton; }
+    [[nodiscard]] int Alpha() const { return m_alpha; }
+    [[nodiscard]] bool Topmost() const { return m_topmost; }
+    [[nodiscard]] int FontSize() const { return m_fontSize; }
+    [[nodiscard]] int TimerInterval() const { return m_timerInterval; }  // 0 while stopped
+    [[nodiscard]] bool Closed() const { return m_closed; }
+
+private:
+    EventLog& m_log;
+    ScreenMetrics m_screen;
+    TwipsRect m_geometry{0, 0, 3000, 3000};
+    bool m_visible = true;  // the show request that created it
+    bool m_taskbarButton = true;
+    int m_alpha = 255;
+    bool m_topmost = false;
+    int m_fontSize = 8;
+    int m_timerInterval = 0;
+    bool m_closed = false;
+};
+
+class SimTrayIcon final : public TrayIcon {
+public:
+    explicit SimTrayIcon(EventLog& log) : m_log(log) {}
+
+    void Add(TrayPicture picture, std::string_view tip) override;
+    void Modify(TrayPicture picture, std::string_view tip) override;
+    void Remove() override;
+    void SetChecked(MenuItem item, bool checked) override;
+    void SetCaption(MenuItem item, std::string_view caption) override;
+    void SetEnabled(MenuItem item, bool enabled) override;
+
+    [[nodiscard]] bool Shown() const { return m_shown; }
+    [[nodiscard]] TrayPicture Picture() const { return m_picture; }
+    [[nodiscard]] const std::string& Tip() const { return m_tip; }
+    [[nodiscard]] bool Checked(MenuItem item) const;
+    [[nodiscard]] bool Enabled(MenuItem item) const;
+    [[nodiscard]] std::string Caption(MenuItem item) const;
+
+private:
+    EventLog& m_log;
+    bool m_shown = false;
+    TrayPicture m_picture = TrayPicture::Enabled;
+    std::string m_tip;
+    std::map<MenuItem, bool> m_checked;
+    std::map<MenuItem, bool> m_enabled;
+    std::map<MenuItem, std::string> m_captions;
+};
+
+std::string PictureName(TrayPicture picture);
+
+}  // namespace sayvane::sim

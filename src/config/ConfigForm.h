@@ -1,0 +1,92 @@
+// The configuration window's logic: the state of every control, the lists' contents, and
+// loading and saving the settings file.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/Settings.h"
+#include "platform/ProfileStore.h"
+
+namespace sayvane {
+
+enum class CheckState { Unchecked = 0, Checked = 1, Grayed = 2 };
+
+// One entry of a drop-down list: its text and its item data.
+struct ListEntry {
+    std::string text;
+    int value = 0;
+    friend bool operator==(const ListEntry& a, const ListEntry& b) { return a.text == b.text && a.value == b.value; }
+};
+
+// "250 ms." below a second, "1.05 sec." from a second on: seconds as a single-precision
+// number with up to 7 significant digits and no trailing zeros, always with a "." point.
+[[nodiscard]] std::string DurationText(int milliseconds);
+
+// The lists' contents: cboRefresh 250..2500 ms in 50 ms steps, cboDelay 500..5250 ms in
+// 250 ms steps, cboSize and cboUsers the font sizes 8..100.
+[[nodiscard]] std::vector<ListEntry> RefreshListEntries();
+[[nodiscard]] std::vector<ListEntry> DelayListEntries();
+[[nodiscard]] std::vector<ListEntry> FontSizeListEntries();
+
+// The check boxes, in the order their keys are written.
+enum class ConfigCheck { OnTop, MeChannel, ShowChannel, ShowMe, Autostart, IvAc, Zoom, Beep, ShowInOut };
+inline constexpr std::size_t kConfigCheckCount = 9;
+
+// The colour swatches.
+enum class ConfigColour { Back, Fore, Channel, Join, Leave };
+inline constexpr std::size_t kConfigColourCount = 5;
+
+// Everything the configuration window's controls hold. The defaults are the controls' state
+// before the file is read: a value the file has wrong leaves them so.
+struct ConfigControls {
+    std::array<CheckState, kConfigCheckCount> checks{CheckState::Checked,   CheckState::Checked,
+                                                     CheckState::Unchecked, CheckState::Unchecked,
+                                                     CheckState::Unchecked, CheckState::Unchecked,
+                                                     CheckState::Unchecked, CheckState::Unchecked,
+                                                     CheckState::Checked};
+    int cboRefresh = -1;  // selected positions; -1 = nothing selected
+    int cboDelay = -1;
+    int cboSize = -1;
+    int cboUsers = -1;
+    std::string txtMe;
+    int HScroll1 = 60;  // opacity, 0..100
+    std::array<std::int32_t, kConfigColourCount> colours{0, 65280, 33023, 16776960, 8421631};
+    PositionFlags optPosition{false, false, false, true, false};
+    bool chkBeepEnabled = false;  // the IvAc sub-options are usable only with IvAc selection on
+    bool chkZoomEnabled = false;
+
+    [[nodiscard]] CheckState& Check(ConfigCheck c) { return checks[static_cast<std::size_t>(c)]; }
+    [[nodiscard]] CheckState Check(ConfigCheck c) const { return checks[static_cast<std::size_t>(c)]; }
+    [[nodiscard]] std::int32_t& Colour(ConfigColour c) { return colours[static_cast<std::size_t>(c)]; }
+    [[nodiscard]] std::int32_t Colour(ConfigColour c) const { return colours[static_cast<std::size_t>(c)]; }
+};
+
+class ConfigForm {
+public:
+    ConfigForm(ProfileStore& store, std::string programFolder, NumberFormat format = {});
+
+    // Opening the window: the opening selections, then LoadConfig.
+    void Form_Load();
+    // Fills the controls from the settings file; a value a control refuses leaves it as it was.
+    void LoadConfig();
+    // Writes the 21 keys in their order. False when any write failed (the caller tells the
+    // user which file could not be written); the other keys are still attempted.
+    [[nodiscard]] bool SaveConfig();
+    // The IvAc check box changed: its two sub-options follow it.
+    void chkIvAc_Click();
+
+    [[nodiscard]] ConfigControls& Controls() { return m_controls; }
+    [[nodiscard]] const ConfigControls& Controls() const { return m_controls; }
+    [[nodiscard]] std::string SettingsFile() const;
+
+private:
+    ProfileStore& m_store;
+    std::string m_programFolder;
+    NumberFormat m_format;
+    ConfigControls m_controls;
+};
+
+}  // namespace sayvane

@@ -1,0 +1,169 @@
+// The overlay window's logic: creation sequence, tray states, pop-up menu commands.
+#include "overlay/Overlay.h"
+
+#include "app/SettingsFile.h"
+#include "overlay/Placement.h"
+
+namespace sayvane {
+
+namespace {
+constexpr std::uint32_t kLeftButtonDoubleClick = 0x0203;  // WM_LBUTTONDBLCLK
+constexpr std::uint32_t kRightButtonUp = 0x0205;          // WM_RBUTTONUP
+constexpr std::int32_t kCreationSize = 100;               // twips, before the first draw sizes it
+}  // namespace
+
+bool TrayMouseMessageOpensMenu(std::uint32_t mouseMessage) {
+    return mouseMessage == kRightButtonUp || mouseMessage == kLeftButtonDoubleClick;
+}
+
+std::string TrayTipText(bool enabled, const std::string& nickname) {
+    std::string tip = std::string("Sayvane ") + (enabled ? "Enabled" : "Disabled");
+    if (!nickname.empty()) {
+        tip += " (" + nickname + ")";
+    }
+    return tip;
+}
+
+Overlay::Overlay(OverlayWindow& window, TrayIcon& tray, OverlayServices services)
+    : m_window(window), m_tray(tray), m_services(std::move(services)) {}
+
+void Overlay::Form_Load() {
+    const std::string path = SettingsPath(m_services.programFolder);
+    m_screen = m_window.Screen();
+    m_window.Resize(kCreationSize, kCreationSize);
+    m_lastStatus = -1;
+    m_window.StopTimer();
+    LoadSettings();
+    m_tray.SetEnabled(MenuItem::CreateTSChannel, false);
+
+    if (m_settings.Has(ScreenPosition::Custom)) {
+        const TwipsRect now = m_window.Geometry();
+        const WindowPlace centre{
+            CentredCoordinate(m_screen.widthPixels * m_screen.twipsPerPixelX, now.width),
+            CentredCoordinate(m_screen.heightPixels * m_screen.twipsPerPixelY, now.height)};
+        WindowPlace place = LoadLastPlace(m_services.store, path, centre, WindowPlace{now.left, now.top},
+                                          m_services.numberFormat);
+        // A place stored for a monitor that is gone (or edited by hand) would leave the
+        // overlay where nobody sees it, and no way to drag it back.
+        if (!m_window.IsOnAMonitor(TwipsRect{place.left, place.top, now.width, now.height})) {
+            place = centre;
+        }
+        m_window.Move(place.left, place.top);
+    }
+
+    m_window.SetFontSize(m_settings.SpeakerFontSize);
+    if (m_settings.MeFromChannel == 1) {
+        m_settings.NickName.clear();
+    }
+
+    m_trayPicture = TrayPicture::Enabled;
+    m_trayTip = "Enabled";
+    m_tray.Add(m_trayPicture, m_trayTip);
+    m_trayShown = true;
+    m_trayEnabled = false;
+    SetTrayState(0);
+
+    m_window.RemoveTaskbarButton();
+    m_window.SetOpacity(AlphaForOpacity(static_cast<std::uint8_t>(m_settings.Transparent)));
+    m_window.SetTopmost(m_settings.OnTop == 1);
+    AutoPosition();
+    m_window.Hide();
+    m_window.StartTimer(m_settings.RefreshInterval);
+}
+
+void Overlay::Form_Unload() {
+    ClearTray();
+}
+
+void Overlay::LoadSettings() {
+    sayvane::LoadSettings(m_services.store, SettingsPath(m_services.programFolder), m_settings,
+                          m_services.numberFormat);
+    m_tray.SetChecked(MenuItem::WinOnTop, m_settings.OnTop == 1);
+    m_tray.SetChecked(MenuItem::ShowChannel, m_settings.ShowChannel == 1);
+    m_tray.SetChecked(MenuItem::ShowMe, m_settings.ShowMe == 1);
+    m_tray.SetChecked(MenuItem::IvAc, m_settings.IvAcSelect == 1);
+    m_tray.SetChecked(MenuItem::InOut, m_settings.ShowInOut == 1);
+}
+
+void Overlay::AutoPosition() {
+    const WindowPlace place = AutoPositionPlace(m_settings.Position, m_screen, m_window.Geometry());
+    m_window.Move(place.left, place.top);
+}
+
+void Overlay::tmrRefresh_Timer() {
+    // The refresh cycle runs here once the TeamSpeak link is part of the program.
+}
+
+void Overlay::SetTrayState(int state) {
+    if (state == 0) {
+        m_trayEnabled = true;
+        m_trayPicture = TrayPicture::Enabled;
+    } else if (state == 3) {
+        m_trayPicture = TrayPicture::Disabled;
+        m_tray.SetCaption(MenuItem::CreateTSChannel, "Create TS Channel ");
+        m_tray.SetEnabled(MenuItem::CreateTSChannel, false);
+    }
+    UpdateTrayTip();
+}
+
+void Overlay::UpdateTrayTip() {
+    m_trayTip = TrayTipText(m_trayEnabled, OwnNickname());
+    if (m_trayShown) {
+        m_tray.Modify(m_trayPicture, m_trayTip);
+    }
+}
+
+void Overlay::ClearTray() {
+    m_tray.Remove();
+    m_trayShown = false;
+}
+
+void Overlay::TaskbarRestarted() {
+    if (m_trayShown) {
+        m_tray.Add(m_trayPicture, m_trayTip);
+    }
+}
+
+std::string Overlay::OwnNickname() const {
+    return {};  // the TeamSpeak link reports the own nickname once it is part of the program
+}
+
+void Overlay::Toggle(std::int16_t& field, MenuItem item) {
+    field = ToggledFlag(field);
+    m_tray.SetChecked(item, field == 1);
+}
+
+void Overlay::MenuCommand(MenuItem item) {
+    switch (item) {
+        case MenuItem::Disable: Disable(); break;
+        case MenuItem::WinOnTop: Toggle(m_settings.OnTop, item); break;
+        case MenuItem::ShowMe: Toggle(m_settings.ShowMe, item); break;
+        case MenuItem::ShowChannel: Toggle(m_settings.ShowChannel, item); break;
+        case MenuItem::IvAc: Toggle(m_settings.IvAcSelect, item); break;
+        case MenuItem::InOut: Toggle(m_settings.ShowInOut, item); break;
+        case MenuItem::Exit:
+            ClearTray();
+            m_window.Close();
+            break;
+        case MenuItem::ShowIvac:         // selects the last speaker on the radar (radar bridge)
+        case MenuItem::CreateTSChannel:  // creates the position's channel (channel creation)
+        case MenuItem::Close:            // only closes the menu
+            break;
+    }
+}
+
+void Overlay::Disable() {
+    m_window.StopTimer();
+    m_window.Clear();
+    ClearTray();
+    if (m_settings.Has(ScreenPosition::Custom)) {
+        const TwipsRect now = m_window.Geometry();
+        // Disable stores the place on the way back to the configuration window, which saves
+        // (and reports) properly; a failure here only loses the dragged place.
+        (void)SaveLastPlace(m_services.store, SettingsPath(m_services.programFolder), WindowPlace{now.left, now.top});
+    }
+    m_services.flow.OpenConfiguration();
+    m_window.Close();
+}
+
+}  // namespace sayvane

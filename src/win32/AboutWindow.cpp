@@ -1,0 +1,254 @@
+// The about window, also the start-up splash.
+#include "win32/AboutWindow.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include "about/AboutText.h"
+#include "about/VersionInfo.h"
+#include "overlay/Placement.h"
+#include "win32/Artwork.h"
+#include "win32/System.h"
+#include "win32/Win32VersionApi.h"
+
+namespace sayvane::win32 {
+
+namespace {
+
+enum ControlId { kImage1 = 10, kImage2, kTitle, kTitleShade, kInfo, kVersion, kAuthor };
+
+constexpr int kClientWidthTwips = 7485;
+constexpr int kClientHeightTwips = 1695;
+constexpr COLORREF kShadeGrey = 0xC0C0C0;
+constexpr COLORREF kLinkBlue = 0xFF0000;
+
+}  // namespace
+
+AboutWindow::AboutWindow(HINSTANCE instance, HWND owner) : m_instance(instance), m_owner(owner) {
+    WNDCLASSA existing{};
+    if (!GetClassInfoA(instance, kAboutClass, &existing)) {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = &AboutWindow::WindowProc;
+        wc.hInstance = instance;
+        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+        wc.lpszClassName = kAboutClass;
+        RegisterClassA(&wc);
+    }
+    const ScreenMetrics screen = PrimaryScreen();
+    m_twipsPerPixelX = screen.twipsPerPixelX;
+    m_twipsPerPixelY = screen.twipsPerPixelY;
+
+    const DWORD style = WS_POPUP | WS_DLGFRAME;
+    RECT frame{0, 0, TwipsToPixels(kClientWidthTwips, m_twipsPerPixelX),
+               TwipsToPixels(kClientHeightTwips, m_twipsPerPixelY)};
+    AdjustWindowRectEx(&frame, style, FALSE, 0);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    RECT centreOn{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (owner != nullptr) {
+        GetWindowRect(owner, &centreOn);
+    }
+    const int left = centreOn.left + (centreOn.right - centreOn.left - width) / 2;
+    const int top = centreOn.top + (centreOn.bottom - centreOn.top - height) / 2;
+    m_hwnd = CreateWindowExA(0, kAboutClass, "Sayvane", style, left, top, width, height, owner, nullptr, instance,
+                             this);
+    if (m_hwnd != nullptr) {
+        Form_Load();
+    }
+}
+
+AboutWindow::~AboutWindow() {
+    Close();
+}
+
+HWND AboutWindow::Label(const char* text, int left, int top, int width, int height, DWORD align, int id) {
+    HWND label = CreateWindowExA(WS_EX_TRANSPARENT, "STATIC", text, WS_CHILD | WS_VISIBLE | SS_NOTIFY | align,
+                                 TwipsToPixels(left, m_twipsPerPixelX), TwipsToPixels(top, m_twipsPerPixelY),
+                                 TwipsToPixels(width, m_twipsPerPixelX), TwipsToPixels(height, m_twipsPerPixelY),
+                                 m_hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), m_instance, nullptr);
+    SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), FALSE);
+    return label;
+}
+
+void AboutWindow::AddTip(HWND control, const char* text) {
+    TOOLINFOA info{};
+    info.cbSize = TTTOOLINFOA_V1_SIZE;
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.hwnd = m_hwnd;
+    info.uId = reinterpret_cast<UINT_PTR>(control);
+    info.lpszText = const_cast<char*>(text);
+    SendMessageA(m_tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+void AboutWindow::Form_Load() {
+    m_font.Reset(CreateFontA(FontHeight(8.25), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Tahoma"));
+    m_titleFont.Reset(CreateFontA(FontHeight(18), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                                  "Times New Roman"));
+    m_linkFont.Reset(CreateFontA(FontHeight(8.25), 0, 0, 0, FW_BOLD, FALSE, TRUE, FALSE, DEFAULT_CHARSET,
+                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Tahoma"));
+    m_tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd, nullptr, m_instance, nullptr);
+
+    // Image1: the picture, scaled to its control.
+    HWND image1 = CreateWindowExA(0, "STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_NOTIFY, 0, 0,
+                                  TwipsToPixels(1485, m_twipsPerPixelX), TwipsToPixels(1305, m_twipsPerPixelY),
+                                  m_hwnd, reinterpret_cast<HMENU>(kImage1), m_instance, nullptr);
+    m_picture.Reset(MakeAboutPicture(TwipsToPixels(1485, m_twipsPerPixelX), TwipsToPixels(1305, m_twipsPerPixelY)));
+    SendMessageA(image1, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m_picture.Get()));
+    AddTip(image1, kCloseHint.data());
+
+    // Image2: the program's icon; clicking it does nothing.
+    HWND image2 = CreateWindowExA(0, "STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ICON,
+                                  TwipsToPixels(1740, m_twipsPerPixelX), TwipsToPixels(30, m_twipsPerPixelY),
+                                  TwipsToPixels(480, m_twipsPerPixelX), TwipsToPixels(480, m_twipsPerPixelY), m_hwnd,
+                                  reinterpret_cast<HMENU>(kImage2), m_instance, nullptr);
+    m_icon.Reset(MakeSayvaneIcon(32, IconLook::Enabled));
+    SendMessageA(image2, STM_SETICON, reinterpret_cast<WPARAM>(m_icon.Get()), 0);
+
+    // The title twice: a grey copy 30 twips right of and below the first gives it a shade.
+    // The grey one is created first so that it lies below.
+    HWND shade = Label(kProgramName.data(), 1680, 90, 2760, 435, SS_CENTER, kTitleShade);
+    HWND title = Label(kProgramName.data(), 1650, 60, 2760, 435, SS_CENTER, kTitle);
+    SendMessageA(shade, WM_SETFONT, reinterpret_cast<WPARAM>(m_titleFont.Get()), FALSE);
+    SendMessageA(title, WM_SETFONT, reinterpret_cast<WPARAM>(m_titleFont.Get()), FALSE);
+    SetWindowPos(shade, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    AddTip(title, kCloseHint.data());
+
+    m_lblInfo = Label(kAboutInfoText.data(), 2280, 570, 4965, 1005, SS_CENTER, kInfo);
+    AddTip(m_lblInfo, kCloseHint.data());
+
+    Win32VersionApi api;
+    ErrorRecord error;
+    const std::string version = GetVersionText(api, ProgramPath(), true, &error);
+    if (error.Failed()) {
+        MessageBoxA(m_hwnd, VersionErrorMessage(error).c_str(), "Sayvane", MB_OK);
+    }
+    m_lblVersion = Label(version.c_str(), 4830, 120, 2415, 255, SS_LEFT, kVersion);
+    AddTip(m_lblVersion, kCloseHint.data());
+
+    HWND author = Label(kAuthorName.data(), 120, 1350, 1230, 195, SS_CENTER, kAuthor);
+    SendMessageA(author, WM_SETFONT, reinterpret_cast<WPARAM>(m_linkFont.Get()), FALSE);
+    AddTip(author, kAuthorTip.data());
+}
+
+std::string AboutWindow::InfoText() const {
+    if (m_lblInfo == nullptr) {
+        return {};
+    }
+    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(m_lblInfo)) + 1, '\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextA(m_lblInfo, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+void AboutWindow::SetInfoText(const std::string& text) {
+    if (m_lblInfo != nullptr) {
+        SetWindowTextA(m_lblInfo, text.c_str());
+        // A transparent label does not wipe its old text: let the window repaint below it.
+        RECT r{};
+        GetWindowRect(m_lblInfo, &r);
+        MapWindowPoints(nullptr, m_hwnd, reinterpret_cast<POINT*>(&r), 2);
+        InvalidateRect(m_hwnd, &r, TRUE);
+    }
+}
+
+void AboutWindow::Show() {
+    if (m_hwnd != nullptr) {
+        ShowWindow(m_hwnd, SW_SHOW);
+        UpdateWindow(m_hwnd);
+    }
+}
+
+void AboutWindow::Repaint() {
+    if (m_hwnd != nullptr) {
+        RedrawWindow(m_hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    }
+}
+
+void AboutWindow::Close() {
+    if (m_hwnd != nullptr && IsWindow(m_hwnd)) {
+        DestroyWindow(m_hwnd);
+    }
+    m_hwnd = nullptr;
+}
+
+void AboutWindow::ShowModal() {
+    if (m_hwnd == nullptr) {
+        return;
+    }
+    if (m_owner != nullptr) {
+        EnableWindow(m_owner, FALSE);
+    }
+    Show();
+    MSG msg;
+    while (m_hwnd != nullptr && IsWindow(m_hwnd)) {
+        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            PostQuitMessage(static_cast<int>(msg.wParam));  // for the main loop to see
+            break;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    if (m_owner != nullptr) {
+        EnableWindow(m_owner, TRUE);
+        SetActiveWindow(m_owner);
+    }
+}
+
+LRESULT CALLBACK AboutWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<AboutWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<AboutWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (self == nullptr || self->m_hwnd != hwnd) {
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    return self->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT AboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_LBUTTONUP:  // a click on the window's background
+            Close();
+            return 0;
+        case WM_COMMAND:
+            if (HIWORD(wParam) == STN_CLICKED) {
+                switch (LOWORD(wParam)) {
+                    case kAuthor:
+                        ShellExecuteA(m_hwnd, "open", kAuthorPage.data(), "", ProgramFolder().c_str(), SW_SHOWNORMAL);
+                        return 0;
+                    case kImage2:
+                        return 0;
+                    default:
+                        Close();
+                        return 0;
+                }
+            }
+            return 0;
+        case WM_SETCURSOR:
+            if (reinterpret_cast<HWND>(wParam) == GetDlgItem(m_hwnd, kAuthor)) {
+                SetCursor(LoadCursor(nullptr, IDC_HAND));
+                return TRUE;
+            }
+            return DefWindowProcA(m_hwnd, message, wParam, lParam);
+        case WM_CTLCOLORSTATIC: {
+            const auto dc = reinterpret_cast<HDC>(wParam);
+            const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
+            SetBkMode(dc, TRANSPARENT);
+            SetTextColor(dc, id == kTitleShade ? kShadeGrey : id == kAuthor ? kLinkBlue : GetSysColor(COLOR_WINDOWTEXT));
+            return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+        }
+        case WM_DESTROY:
+            SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, 0);
+            m_hwnd = nullptr;
+            return 0;
+        default:
+            return DefWindowProcA(m_hwnd, message, wParam, lParam);
+    }
+}
+
+}  // namespace sayvane::win32

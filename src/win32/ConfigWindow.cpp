@@ -1,0 +1,295 @@
+// The configuration window on Windows.
+#include "win32/ConfigWindow.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <algorithm>
+
+#include "win32/AboutWindow.h"
+#include "win32/Artwork.h"
+#include "win32/System.h"
+#include "win32/resource.h"
+
+namespace sayvane::win32 {
+
+namespace {
+
+// The check boxes in ConfigCheck order.
+constexpr std::array<int, kConfigCheckCount> kCheckIds = {IDC_CHK_ONTOP,       IDC_CHK_MECHANNEL, IDC_CHK_SHOWCHANNEL,
+                                                          IDC_CHK_SHOWME,      IDC_CHK_AUTOSTART, IDC_CHK_IVAC,
+                                                          IDC_CHK_ZOOM,        IDC_CHK_BEEP,      IDC_CHK_SHOWINOUT};
+constexpr std::array<int, kConfigColourCount> kSwatchIds = {IDC_PIC_BACK, IDC_PIC_FORE, IDC_PIC_CHANNEL, IDC_PIC_JOIN,
+                                                            IDC_PIC_LEAVE};
+constexpr std::array<int, kConfigColourCount> kChangeIds = {IDC_CMD_BACKCOLOR, IDC_CMD_FORECOLOR, IDC_CMD_CHANNEL,
+                                                            IDC_CMD_JOIN, IDC_CMD_LEAVE};
+constexpr int kPositionIds[kPositionCount] = {IDC_OPT_POSITION0, IDC_OPT_POSITION1, IDC_OPT_POSITION2,
+                                              IDC_OPT_POSITION3, IDC_OPT_POSITION4};
+
+struct Tip {
+    int id;
+    const char* text;
+};
+constexpr Tip kTips[] = {
+    {IDC_TXT_ME, "My current TeamSpeak nickname"},
+    {IDC_CBO_REFRESH, "Timer used to refresh the speakers list and detect if new speakers are talking"},
+    {IDC_CBO_DELAY, "Time used to retain speakers in the list"},
+    {IDC_CHK_SHOWME, "Show my Nickname when I speak"},
+    {IDC_CHK_MECHANNEL, "Use the Channel Name as NickName because I've created the channel"},
+    {IDC_CHK_IVAC, "press Shift+F12 to Select Aircraft on IVAC Window using Speaker Nickname"},
+    {IDC_CHK_ONTOP, "Set this Window on foreground"},
+    {IDC_CHK_SHOWCHANNEL, "Show Channel I'm in"},
+    {IDC_CHK_AUTOSTART, "AutoEnable on start-up"},
+    {IDC_CHK_BEEP, "Transmit sound on Aircraft Select"},
+    {IDC_CHK_ZOOM, "Reset IvAc Zoom to zero to show full sector"},
+    {IDC_CBO_SIZE, "Font size for callsing displayed on Sayvane screen"},
+    {IDC_GRP_SPEAKERS, "Display Position of the Sayvane screen"},
+    {IDC_GRP_INOUT, "Text Color when Users Leave or Join channel"},
+    {IDC_CBO_USERS, "Font size for users leaving/joining displayed on Sayvane screen"},
+    {IDC_GRP_INFO, "Info window position and Transparency"},
+    {IDC_OPT_POSITION0, "Display Position of the Sayvane screen"},
+    {IDC_OPT_POSITION1, "Display Position of the Sayvane screen"},
+    {IDC_OPT_POSITION2, "Display Position of the Sayvane screen"},
+    {IDC_OPT_POSITION3, "Display Position of the Sayvane screen"},
+    {IDC_OPT_POSITION4, "Display Position of the Sayvane screen"},
+    {IDC_CMD_ENABLE, "Save Configuration and enable"},
+    {IDC_CMD_EXIT, "Exit program"},
+    {IDC_CMD_ABOUT, "Info on Application and/or author"},
+};
+
+void FillList(HWND combo, const std::vector<ListEntry>& entries) {
+    for (const ListEntry& entry : entries) {
+        const auto index = SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.text.c_str()));
+        SendMessageA(combo, CB_SETITEMDATA, static_cast<WPARAM>(index), entry.value);
+    }
+}
+
+}  // namespace
+
+std::unique_ptr<ConfigWindow> ConfigWindow::Create(WindowFlowWin32& flow) {
+    std::unique_ptr<ConfigWindow> window(new ConfigWindow(flow));
+    CreateDialogParamA(flow.Instance(), MAKEINTRESOURCEA(IDD_CONFIG), nullptr, &ConfigWindow::DialogProc,
+                       reinterpret_cast<LPARAM>(window.get()));
+    if (window->m_hwnd == nullptr) {
+        return nullptr;
+    }
+    ShowWindow(window->m_hwnd, SW_SHOW);
+    SetForegroundWindow(window->m_hwnd);
+    return window;
+}
+
+ConfigWindow::ConfigWindow(WindowFlowWin32& flow) : m_flow(flow), m_form(m_store, ProgramFolder(), UserNumberFormat()) {}
+
+ConfigWindow::~ConfigWindow() {
+    if (m_hwnd != nullptr && IsWindow(m_hwnd)) {
+        SetWindowLongPtrA(m_hwnd, DWLP_USER, 0);
+        DestroyWindow(m_hwnd);
+    }
+}
+
+bool ConfigWindow::PreTranslate(MSG& msg) {
+    return m_hwnd != nullptr && IsDialogMessageA(m_hwnd, &msg);
+}
+
+INT_PTR CALLBACK ConfigWindow::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message == WM_INITDIALOG) {
+        auto* self = reinterpret_cast<ConfigWindow*>(lParam);
+        self->m_hwnd = hwnd;
+        SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+    }
+    auto* self = reinterpret_cast<ConfigWindow*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+    if (self == nullptr) {
+        return FALSE;
+    }
+    return self->HandleMessage(message, wParam, lParam);
+}
+
+INT_PTR ConfigWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            Form_Load();
+            return TRUE;
+        case WM_COMMAND: {
+            const int id = LOWORD(wParam);
+            if (id == IDC_CMD_ENABLE) {
+                cmdEnable_Click();
+            } else if (id == IDC_CMD_EXIT || id == IDCANCEL) {
+                DestroyWindow(m_hwnd);
+            } else if (id == IDC_CMD_ABOUT) {
+                AboutWindow about(m_flow.Instance(), m_hwnd);
+                about.ShowModal();
+            } else if (id == IDC_CHK_IVAC && HIWORD(wParam) == BN_CLICKED) {
+                ReadControls();
+                m_form.chkIvAc_Click();
+                ShowControls();
+            } else {
+                for (std::size_t i = 0; i < kConfigColourCount; ++i) {
+                    if (id == kChangeIds[i]) {
+                        ChangeColour(static_cast<ConfigColour>(i));
+                    }
+                }
+            }
+            return TRUE;
+        }
+        case WM_HSCROLL:
+            OnHScroll(wParam);
+            return TRUE;
+        case WM_CTLCOLORSTATIC: {
+            const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
+            for (std::size_t i = 0; i < kConfigColourCount; ++i) {
+                if (id == kSwatchIds[i]) {
+                    return reinterpret_cast<INT_PTR>(m_swatchBrushes[i].Get());
+                }
+            }
+            return FALSE;
+        }
+        case WM_CLOSE:
+            DestroyWindow(m_hwnd);
+            return TRUE;
+        case WM_NCDESTROY:
+            SetWindowLongPtrA(m_hwnd, DWLP_USER, 0);
+            m_hwnd = nullptr;
+            m_flow.WindowClosed(this);
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}
+
+void ConfigWindow::Form_Load() {
+    SetWindowTextA(m_hwnd, "Sayvane");
+    m_icon.Reset(MakeSayvaneIcon(GetSystemMetrics(SM_CXICON), IconLook::Enabled));
+    m_smallIcon.Reset(MakeSayvaneIcon(GetSystemMetrics(SM_CXSMICON), IconLook::Enabled));
+    SendMessageA(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon.Get()));
+    SendMessageA(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon.Get()));
+    SendDlgItemMessageA(m_hwnd, IDC_PIC_DECOR, STM_SETICON, reinterpret_cast<WPARAM>(m_icon.Get()), 0);
+
+    FillList(GetDlgItem(m_hwnd, IDC_CBO_REFRESH), RefreshListEntries());
+    FillList(GetDlgItem(m_hwnd, IDC_CBO_DELAY), DelayListEntries());
+    FillList(GetDlgItem(m_hwnd, IDC_CBO_SIZE), FontSizeListEntries());
+    FillList(GetDlgItem(m_hwnd, IDC_CBO_USERS), FontSizeListEntries());
+    SetScrollRange(GetDlgItem(m_hwnd, IDC_HSCROLL1), SB_CTL, 0, 100, FALSE);
+    AddTooltips();
+
+    m_form.Form_Load();
+    ShowControls();
+}
+
+void ConfigWindow::AddTooltips() {
+    m_tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd, nullptr, m_flow.Instance(),
+                                nullptr);
+    SendMessageA(m_tooltip, TTM_SETMAXTIPWIDTH, 0, 300);
+    for (const Tip& tip : kTips) {
+        TOOLINFOA info{};
+        info.cbSize = TTTOOLINFOA_V1_SIZE;
+        info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        info.hwnd = m_hwnd;
+        info.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(m_hwnd, tip.id));
+        info.lpszText = const_cast<char*>(tip.text);
+        SendMessageA(m_tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+    }
+}
+
+void ConfigWindow::ShowControls() {
+    const ConfigControls& c = m_form.Controls();
+    for (std::size_t i = 0; i < kConfigCheckCount; ++i) {
+        const CheckState state = c.checks[i];
+        const HWND box = GetDlgItem(m_hwnd, kCheckIds[i]);
+        if (state == CheckState::Grayed) {
+            // Only a value the file itself holds can grey a box: the box then needs three states.
+            SetWindowLongPtrA(box, GWL_STYLE, (GetWindowLongPtrA(box, GWL_STYLE) & ~0xF) | BS_AUTO3STATE);
+        }
+        CheckDlgButton(m_hwnd, kCheckIds[i], static_cast<UINT>(state));
+    }
+    EnableWindow(GetDlgItem(m_hwnd, IDC_CHK_BEEP), c.chkBeepEnabled);
+    EnableWindow(GetDlgItem(m_hwnd, IDC_CHK_ZOOM), c.chkZoomEnabled);
+    SendDlgItemMessageA(m_hwnd, IDC_CBO_REFRESH, CB_SETCURSEL, static_cast<WPARAM>(c.cboRefresh), 0);
+    SendDlgItemMessageA(m_hwnd, IDC_CBO_DELAY, CB_SETCURSEL, static_cast<WPARAM>(c.cboDelay), 0);
+    SendDlgItemMessageA(m_hwnd, IDC_CBO_SIZE, CB_SETCURSEL, static_cast<WPARAM>(c.cboSize), 0);
+    SendDlgItemMessageA(m_hwnd, IDC_CBO_USERS, CB_SETCURSEL, static_cast<WPARAM>(c.cboUsers), 0);
+    SetDlgItemTextA(m_hwnd, IDC_TXT_ME, c.txtMe.c_str());
+    SetScrollPos(GetDlgItem(m_hwnd, IDC_HSCROLL1), SB_CTL, c.HScroll1, TRUE);
+    for (std::size_t i = 0; i < kPositionCount; ++i) {
+        CheckDlgButton(m_hwnd, kPositionIds[i], c.optPosition[i] ? BST_CHECKED : BST_UNCHECKED);
+    }
+    for (std::size_t i = 0; i < kConfigColourCount; ++i) {
+        m_swatchBrushes[i].Reset(CreateSolidBrush(static_cast<COLORREF>(c.colours[i])));
+        InvalidateRect(GetDlgItem(m_hwnd, kSwatchIds[i]), nullptr, TRUE);
+    }
+}
+
+void ConfigWindow::ReadControls() {
+    ConfigControls& c = m_form.Controls();
+    for (std::size_t i = 0; i < kConfigCheckCount; ++i) {
+        c.checks[i] = static_cast<CheckState>(IsDlgButtonChecked(m_hwnd, kCheckIds[i]));
+    }
+    c.cboRefresh = static_cast<int>(SendDlgItemMessageA(m_hwnd, IDC_CBO_REFRESH, CB_GETCURSEL, 0, 0));
+    c.cboDelay = static_cast<int>(SendDlgItemMessageA(m_hwnd, IDC_CBO_DELAY, CB_GETCURSEL, 0, 0));
+    c.cboSize = static_cast<int>(SendDlgItemMessageA(m_hwnd, IDC_CBO_SIZE, CB_GETCURSEL, 0, 0));
+    c.cboUsers = static_cast<int>(SendDlgItemMessageA(m_hwnd, IDC_CBO_USERS, CB_GETCURSEL, 0, 0));
+    char text[256] = {};
+    GetDlgItemTextA(m_hwnd, IDC_TXT_ME, text, sizeof text);
+    c.txtMe = text;
+    c.HScroll1 = GetScrollPos(GetDlgItem(m_hwnd, IDC_HSCROLL1), SB_CTL);
+    for (std::size_t i = 0; i < kPositionCount; ++i) {
+        c.optPosition[i] = IsDlgButtonChecked(m_hwnd, kPositionIds[i]) == BST_CHECKED;
+    }
+}
+
+void ConfigWindow::OnHScroll(WPARAM wParam) {
+    HWND bar = GetDlgItem(m_hwnd, IDC_HSCROLL1);
+    int position = GetScrollPos(bar, SB_CTL);
+    switch (LOWORD(wParam)) {
+        case SB_LINELEFT: position -= 1; break;
+        case SB_LINERIGHT: position += 1; break;
+        case SB_PAGELEFT: position -= 10; break;
+        case SB_PAGERIGHT: position += 10; break;
+        case SB_LEFT: position = 0; break;
+        case SB_RIGHT: position = 100; break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: position = HIWORD(wParam); break;
+        default: break;
+    }
+    SetScrollPos(bar, SB_CTL, std::clamp(position, 0, 100), TRUE);
+}
+
+std::int32_t ConfigWindow::ColorDlg(HWND owner, std::int32_t initial, bool fullOpen) {
+    COLORREF custom[16];
+    for (COLORREF& colour : custom) {
+        colour = RGB(255, 255, 255);
+    }
+    CHOOSECOLORA choose{};
+    choose.lStructSize = sizeof choose;
+    choose.hwndOwner = owner;
+    choose.rgbResult = static_cast<COLORREF>(initial);
+    choose.lpCustColors = custom;
+    choose.Flags = CC_RGBINIT | CC_ANYCOLOR | (fullOpen ? CC_FULLOPEN : 0);
+    if (!ChooseColorA(&choose)) {
+        return -1;
+    }
+    return static_cast<std::int32_t>(choose.rgbResult);
+}
+
+void ConfigWindow::ChangeColour(ConfigColour swatch) {
+    ReadControls();
+    const std::int32_t chosen = ColorDlg(m_hwnd, m_form.Controls().Colour(swatch), false);
+    if (chosen != -1) {
+        m_form.Controls().Colour(swatch) = chosen;
+    }
+    ShowControls();
+}
+
+void ConfigWindow::cmdEnable_Click() {
+    ReadControls();
+    if (!m_form.SaveConfig()) {
+        const std::string message = "Sayvane could not save its settings to\r\n" + m_form.SettingsFile() +
+                                    "\r\n\r\nCheck that this folder may be written to (for example, install Sayvane "
+                                    "in a folder of your own). Sayvane now starts with the settings the file holds.";
+        MessageBoxA(m_hwnd, message.c_str(), "Sayvane", MB_OK | MB_ICONEXCLAMATION);
+    }
+    m_flow.OpenOverlay();
+    DestroyWindow(m_hwnd);
+}
+
+}  // namespace sayvane::win32

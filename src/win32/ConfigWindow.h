@@ -1,0 +1,54 @@
+// The configuration window on Windows: a dialog of standard controls bound to the portable
+// ConfigForm, which holds their states and reads and writes the settings file.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <memory>
+
+#include "config/ConfigForm.h"
+#include "win32/Handles.h"
+#include "win32/Win32ProfileStore.h"
+#include "win32/WindowFlowWin32.h"
+
+namespace sayvane::win32 {
+
+class ConfigWindow final : public MainWindow {
+public:
+    // Creates and shows the window with its controls filled from the settings file.
+    static std::unique_ptr<ConfigWindow> Create(WindowFlowWin32& flow);
+    ~ConfigWindow() override;
+    ConfigWindow(const ConfigWindow&) = delete;
+    ConfigWindow& operator=(const ConfigWindow&) = delete;
+
+    [[nodiscard]] HWND Handle() const override { return m_hwnd; }
+    bool PreTranslate(MSG& msg) override;
+
+    // Colour dialog: the chosen colour, or -1 when the user cancels. The sixteen custom
+    // colours start white on every call.
+    static std::int32_t ColorDlg(HWND owner, std::int32_t initial, bool fullOpen);
+
+private:
+    explicit ConfigWindow(WindowFlowWin32& flow);
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void Form_Load();
+    void ShowControls();     // ConfigForm -> controls
+    void ReadControls();     // controls -> ConfigForm
+    void AddTooltips();
+    void ChangeColour(ConfigColour swatch);
+    void OnHScroll(WPARAM wParam);
+    void cmdEnable_Click();
+
+    WindowFlowWin32& m_flow;
+    Win32ProfileStore m_store;
+    ConfigForm m_form;
+    HWND m_hwnd = nullptr;
+    HWND m_tooltip = nullptr;
+    std::array<UniqueBrush, kConfigColourCount> m_swatchBrushes;
+    UniqueIcon m_icon;
+    UniqueIcon m_smallIcon;
+};
+
+}  // namespace sayvane::win32

@@ -1,0 +1,358 @@
+// The overlay window on Windows: layered popup, tray icon, pop-up menu.
+#include "win32/OverlayWindowWin32.h"
+
+#include <shellapi.h>
+
+#include <cstring>
+
+#include "overlay/Placement.h"
+#include "win32/Artwork.h"
+#include "win32/System.h"
+
+namespace sayvane::win32 {
+
+namespace {
+
+constexpr UINT_PTR kRefreshTimer = 1;
+constexpr UINT kMenuBase = 100;  // command id of MenuItem n is kMenuBase + n
+
+const UINT kTaskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+
+UINT CommandId(MenuItem item) {
+    return kMenuBase + static_cast<UINT>(item);
+}
+
+// The pop-up menu in order: captions, with "-" for separators.
+struct MenuEntry {
+    const char* caption;
+    bool separator;
+    MenuItem item;
+};
+constexpr MenuEntry kMenu[] = {
+    {"Disable", false, MenuItem::Disable},
+    {"-", true, MenuItem::Close},
+    {"Show User on IvAc (Shift+F12)", false, MenuItem::ShowIvac},
+    {"-", true, MenuItem::Close},
+    {"WinOnTop", false, MenuItem::WinOnTop},
+    {"Show Me", false, MenuItem::ShowMe},
+    {"Show Channel", false, MenuItem::ShowChannel},
+    {"Enable IvAc Select", false, MenuItem::IvAc},
+    {"Show User Joining/Leaving", false, MenuItem::InOut},
+    {"-", true, MenuItem::Close},
+    {"Create TS Channel", false, MenuItem::CreateTSChannel},
+    {"-", true, MenuItem::Close},
+    {"Close menu", false, MenuItem::Close},
+    {"-", true, MenuItem::Close},
+    {"Exit", false, MenuItem::Exit},
+};
+
+bool RegisterOverlayClass(HINSTANCE instance, WNDPROC procedure) {
+    WNDCLASSA existing{};
+    if (GetClassInfoA(instance, kOverlayClass, &existing)) {
+        return true;
+    }
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.lpszClassName = kOverlayClass;
+    return RegisterClassA(&wc) != 0;
+}
+
+}  // namespace
+
+std::unique_ptr<OverlayWindowWin32> OverlayWindowWin32::Create(WindowFlowWin32& flow) {
+    std::unique_ptr<OverlayWindowWin32> window(new OverlayWindowWin32(flow));
+    if (!window->CreateWindows()) {
+        return nullptr;
+    }
+    window->m_overlay->Form_Load();
+    // The show request that created the window; from the first tick on the refresh cycle
+    // decides whether it is seen.
+    ShowWindow(window->m_hwnd, SW_SHOWNA);
+    return window;
+}
+
+OverlayWindowWin32::OverlayWindowWin32(WindowFlowWin32& flow) : m_flow(flow) {}
+
+OverlayWindowWin32::~OverlayWindowWin32() {
+    if (m_hwnd != nullptr && IsWindow(m_hwnd)) {
+        SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, 0);
+        DestroyWindow(m_hwnd);
+    }
+    if (m_owner != nullptr && IsWindow(m_owner)) {
+        DestroyWindow(m_owner);
+    }
+}
+
+bool OverlayWindowWin32::CreateWindows() {
+    const HINSTANCE instance = m_flow.Instance();
+    if (!RegisterOverlayClass(instance, &OverlayWindowWin32::WindowProc)) {
+        return false;
+    }
+    m_owner = CreateWindowExA(0, "STATIC", "Sayvane", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+    CreateWindowExA(WS_EX_APPWINDOW, kOverlayClass, kOverlayCaption, WS_POPUP, 0, 0, 100, 100, m_owner, nullptr,
+                    instance, this);
+    if (m_hwnd == nullptr) {
+        return false;
+    }
+
+    m_screen = PrimaryScreen();
+    m_enabledIcon.Reset(MakeSayvaneIcon(GetSystemMetrics(SM_CXSMICON), IconLook::Enabled));
+    m_disabledIcon.Reset(MakeSayvaneIcon(GetSystemMetrics(SM_CXSMICON), IconLook::Disabled));
+    m_bigIcon.Reset(MakeSayvaneIcon(GetSystemMetrics(SM_CXICON), IconLook::Enabled));
+    SendMessageA(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon.Get()));
+    SendMessageA(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_enabledIcon.Get()));
+    BuildMenu();
+
+    m_overlay = std::make_unique<Overlay>(
+        *this, *this, OverlayServices{m_store, m_clock, m_flow, ProgramFolder(), UserNumberFormat()});
+    return true;
+}
+
+void OverlayWindowWin32::BuildMenu() {
+    m_menu.Reset(CreatePopupMenu());
+    for (const MenuEntry& entry : kMenu) {
+        if (entry.separator) {
+            AppendMenuA(m_menu.Get(), MF_SEPARATOR, 0, nullptr);
+        } else {
+            AppendMenuA(m_menu.Get(), MF_STRING, CommandId(entry.item), entry.caption);
+        }
+    }
+    SetMenuDefaultItem(m_menu.Get(), CommandId(MenuItem::Disable), FALSE);
+}
+
+LRESULT CALLBACK OverlayWindowWin32::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message == WM_NCCREATE) {
+        // Bind the window to its object before any other message arrives.
+        auto* self = static_cast<OverlayWindowWin32*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        self->m_hwnd = hwnd;
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<OverlayWindowWin32*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (self == nullptr || self->m_overlay == nullptr) {
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    return self->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT OverlayWindowWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kTaskbarCreated && kTaskbarCreated != 0) {
+        m_overlay->TaskbarRestarted();
+        return 0;
+    }
+    switch (message) {
+        case WM_TIMER:
+            // A tick that comes due while another one yields or sleeps is skipped: ticks never
+            // overlap, and the next one comes a period later anyway.
+            if (wParam == kRefreshTimer && !m_inTick) {
+                m_inTick = true;
+                m_overlay->tmrRefresh_Timer();
+                m_inTick = false;
+            }
+            return 0;
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+            // Dragging with any button: the system moves the window as if by its caption.
+            ReleaseCapture();
+            SendMessageA(m_hwnd, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(m_hwnd, &ps);
+            UniqueBrush background(CreateSolidBrush(static_cast<COLORREF>(m_overlay->Settings().BackColor)));
+            FillRect(dc, &ps.rcPaint, static_cast<HBRUSH>(background.Get()));
+            EndPaint(m_hwnd, &ps);
+            return 0;
+        }
+        case WM_CLOSE:
+            DestroyWindow(m_hwnd);
+            return 0;
+        case WM_DESTROY:
+            KillTimer(m_hwnd, kRefreshTimer);
+            m_overlay->Form_Unload();
+            return 0;
+        case WM_NCDESTROY:
+            SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, 0);
+            m_hwnd = nullptr;
+            m_flow.WindowClosed(this);
+            return 0;
+        default:
+            return DefWindowProcA(m_hwnd, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK OverlayWindowWin32::TrayWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    auto* self = reinterpret_cast<OverlayWindowWin32*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (self == nullptr || self->m_previousProc == nullptr) {
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    const WNDPROC previous = self->m_previousProc;
+    if (message == kTrayCallbackMessage && TrayMouseMessageOpensMenu(static_cast<std::uint32_t>(lParam))) {
+        self->ShowPopupMenu();
+    }
+    return CallWindowProcA(previous, hwnd, message, wParam, lParam);
+}
+
+void OverlayWindowWin32::ShowPopupMenu() {
+    POINT at{};
+    GetCursorPos(&at);
+    // The menu only takes keys and closes on a click elsewhere when its owner is the
+    // foreground window; the WM_NULL afterwards lets the next menu open properly.
+    SetForegroundWindow(m_hwnd);
+    const UINT command = static_cast<UINT>(
+        TrackPopupMenu(m_menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, m_hwnd, nullptr));
+    PostMessageA(m_hwnd, WM_NULL, 0, 0);
+    if (command >= kMenuBase && command <= CommandId(MenuItem::Exit)) {
+        m_overlay->MenuCommand(static_cast<MenuItem>(command - kMenuBase));
+    }
+}
+
+bool OverlayWindowWin32::IsOnAMonitor(const TwipsRect& rect) const {
+    RECT pixels{TwipsToPixels(rect.left, m_screen.twipsPerPixelX), TwipsToPixels(rect.top, m_screen.twipsPerPixelY),
+                TwipsToPixels(rect.left + rect.width, m_screen.twipsPerPixelX),
+                TwipsToPixels(rect.top + rect.height, m_screen.twipsPerPixelY)};
+    if (pixels.right <= pixels.left) {
+        pixels.right = pixels.left + 1;
+    }
+    if (pixels.bottom <= pixels.top) {
+        pixels.bottom = pixels.top + 1;
+    }
+    return MonitorFromRect(&pixels, MONITOR_DEFAULTTONULL) != nullptr;
+}
+
+TwipsRect OverlayWindowWin32::Geometry() const {
+    RECT r{};
+    GetWindowRect(m_hwnd, &r);
+    return TwipsRect{PixelsToTwips(r.left, m_screen.twipsPerPixelX), PixelsToTwips(r.top, m_screen.twipsPerPixelY),
+                     PixelsToTwips(r.right - r.left, m_screen.twipsPerPixelX),
+                     PixelsToTwips(r.bottom - r.top, m_screen.twipsPerPixelY)};
+}
+
+void OverlayWindowWin32::Move(std::int32_t left, std::int32_t top) {
+    SetWindowPos(m_hwnd, nullptr, TwipsToPixels(left, m_screen.twipsPerPixelX),
+                 TwipsToPixels(top, m_screen.twipsPerPixelY), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void OverlayWindowWin32::Resize(std::int32_t width, std::int32_t height) {
+    SetWindowPos(m_hwnd, nullptr, 0, 0, TwipsToPixels(width, m_screen.twipsPerPixelX),
+                 TwipsToPixels(height, m_screen.twipsPerPixelY), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void OverlayWindowWin32::Show() {
+    ShowWindow(m_hwnd, SW_SHOWNA);
+}
+
+void OverlayWindowWin32::Hide() {
+    ShowWindow(m_hwnd, SW_HIDE);
+}
+
+bool OverlayWindowWin32::IsVisible() const {
+    return IsWindowVisible(m_hwnd) != FALSE;
+}
+
+void OverlayWindowWin32::RemoveTaskbarButton() {
+    const LONG_PTR style = GetWindowLongPtrA(m_hwnd, GWL_EXSTYLE);
+    ShowWindow(m_hwnd, SW_HIDE);
+    SetWindowLongPtrA(m_hwnd, GWL_EXSTYLE, style & ~static_cast<LONG_PTR>(WS_EX_APPWINDOW));
+    ShowWindow(m_hwnd, SW_SHOWNA);
+    SetWindowPos(m_hwnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED | SWP_NOACTIVATE);
+}
+
+void OverlayWindowWin32::SetOpacity(std::uint8_t alpha) {
+    SetWindowLongPtrA(m_hwnd, GWL_EXSTYLE, GetWindowLongPtrA(m_hwnd, GWL_EXSTYLE) | WS_EX_LAYERED);
+    SetLayeredWindowAttributes(m_hwnd, 0, alpha, LWA_ALPHA);
+}
+
+void OverlayWindowWin32::SetTopmost(bool onTop) {
+    RECT r{};
+    GetWindowRect(m_hwnd, &r);
+    SetWindowPos(m_hwnd, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, r.left, r.top, 0, 0,
+                 SWP_NOSIZE | SWP_FRAMECHANGED | SWP_NOACTIVATE);
+}
+
+void OverlayWindowWin32::SetFontSize(int points) {
+    m_font.Reset(CreateFontA(FontHeight(points), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Tahoma"));
+}
+
+void OverlayWindowWin32::Clear() {
+    InvalidateRect(m_hwnd, nullptr, FALSE);
+}
+
+void OverlayWindowWin32::StartTimer(int intervalMilliseconds) {
+    SetTimer(m_hwnd, kRefreshTimer, static_cast<UINT>(intervalMilliseconds > 0 ? intervalMilliseconds : 1), nullptr);
+}
+
+void OverlayWindowWin32::StopTimer() {
+    KillTimer(m_hwnd, kRefreshTimer);
+}
+
+void OverlayWindowWin32::Close() {
+    // Posted, not done at once: the command that closes the window is still running in it.
+    PostMessageA(m_hwnd, WM_CLOSE, 0, 0);
+}
+
+bool OverlayWindowWin32::NotifyTray(DWORD action, TrayPicture picture, std::string_view tip) {
+    const HICON icon = picture == TrayPicture::Enabled ? m_enabledIcon.Get() : m_disabledIcon.Get();
+    SendMessageA(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    NOTIFYICONDATAA data{};
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;  // the 88-byte form every shell understands
+    data.hWnd = m_hwnd;
+    data.uID = 0;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = kTrayCallbackMessage;
+    data.hIcon = icon;
+    const std::size_t length = std::min(tip.size(), sizeof(data.szTip) - 1);
+    std::memcpy(data.szTip, tip.data(), length);
+    data.szTip[length] = '\0';
+    return Shell_NotifyIconA(action, &data) != FALSE;
+}
+
+void OverlayWindowWin32::Add(TrayPicture picture, std::string_view tip) {
+    m_trayAdded = NotifyTray(NIM_ADD, picture, tip);
+    if (m_previousProc == nullptr) {
+        m_previousProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(m_hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OverlayWindowWin32::TrayWndProc)));
+    }
+}
+
+void OverlayWindowWin32::Modify(TrayPicture picture, std::string_view tip) {
+    NotifyTray(NIM_MODIFY, picture, tip);
+}
+
+void OverlayWindowWin32::Remove() {
+    if (m_hwnd == nullptr) {
+        return;
+    }
+    NOTIFYICONDATAA data{};
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.hWnd = m_hwnd;
+    data.uID = 0;
+    Shell_NotifyIconA(NIM_DELETE, &data);
+    m_trayAdded = false;
+    if (m_previousProc != nullptr) {
+        SetWindowLongPtrA(m_hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previousProc));
+        m_previousProc = nullptr;
+    }
+}
+
+void OverlayWindowWin32::SetChecked(MenuItem item, bool checked) {
+    CheckMenuItem(m_menu.Get(), CommandId(item), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void OverlayWindowWin32::SetCaption(MenuItem item, std::string_view caption) {
+    const std::string text(caption);
+    const UINT state = GetMenuState(m_menu.Get(), CommandId(item), MF_BYCOMMAND);
+    ModifyMenuA(m_menu.Get(), CommandId(item), MF_BYCOMMAND | MF_STRING | (state & (MF_GRAYED | MF_CHECKED)),
+                CommandId(item), text.c_str());
+}
+
+void OverlayWindowWin32::SetEnabled(MenuItem item, bool enabled) {
+    EnableMenuItem(m_menu.Get(), CommandId(item), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+}  // namespace sayvane::win32

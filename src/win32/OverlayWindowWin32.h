@@ -1,0 +1,88 @@
+// The overlay window on Windows: a borderless layered popup without a task-bar button, its
+// tray icon and pop-up menu. The decisions are the portable Overlay's; this class turns
+// window messages into its calls and carries out what it asks of the window and the tray.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "overlay/Overlay.h"
+#include "platform/OverlayWindow.h"
+#include "platform/TrayIcon.h"
+#include "win32/Handles.h"
+#include "win32/Win32Clock.h"
+#include "win32/Win32ProfileStore.h"
+#include "win32/WindowFlowWin32.h"
+
+namespace sayvane::win32 {
+
+inline constexpr char kOverlayClass[] = "SayvaneOverlay";
+inline constexpr char kOverlayCaption[] = "Sayvane speakers";
+
+class OverlayWindowWin32 final : public MainWindow, public OverlayWindow, public TrayIcon {
+public:
+    // Creates the window and runs its creation sequence; null when no window could be made.
+    static std::unique_ptr<OverlayWindowWin32> Create(WindowFlowWin32& flow);
+    ~OverlayWindowWin32() override;
+    OverlayWindowWin32(const OverlayWindowWin32&) = delete;
+    OverlayWindowWin32& operator=(const OverlayWindowWin32&) = delete;
+
+    [[nodiscard]] HWND Handle() const override { return m_hwnd; }
+
+    // OverlayWindow
+    [[nodiscard]] ScreenMetrics Screen() const override { return m_screen; }
+    [[nodiscard]] bool IsOnAMonitor(const TwipsRect& rect) const override;
+    [[nodiscard]] TwipsRect Geometry() const override;
+    void Move(std::int32_t left, std::int32_t top) override;
+    void Resize(std::int32_t width, std::int32_t height) override;
+    void Show() override;
+    void Hide() override;
+    [[nodiscard]] bool IsVisible() const override;
+    void RemoveTaskbarButton() override;
+    void SetOpacity(std::uint8_t alpha) override;
+    void SetTopmost(bool onTop) override;
+    void SetFontSize(int points) override;
+    void Clear() override;
+    void StartTimer(int intervalMilliseconds) override;
+    void StopTimer() override;
+    void Close() override;
+
+    // TrayIcon
+    void Add(TrayPicture picture, std::string_view tip) override;
+    void Modify(TrayPicture picture, std::string_view tip) override;
+    void Remove() override;
+    void SetChecked(MenuItem item, bool checked) override;
+    void SetCaption(MenuItem item, std::string_view caption) override;
+    void SetEnabled(MenuItem item, bool enabled) override;
+
+private:
+    explicit OverlayWindowWin32(WindowFlowWin32& flow);
+    bool CreateWindows();
+
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    static LRESULT CALLBACK TrayWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void ShowPopupMenu();
+    bool NotifyTray(DWORD action, TrayPicture picture, std::string_view tip);
+    void BuildMenu();
+
+    WindowFlowWin32& m_flow;
+    Win32ProfileStore m_store;
+    Win32Clock m_clock;
+    std::unique_ptr<Overlay> m_overlay;
+
+    HWND m_owner = nullptr;  // hidden: an owned window gets no task-bar button
+    HWND m_hwnd = nullptr;
+    ScreenMetrics m_screen;
+    UniqueFont m_font;
+    UniqueMenu m_menu;
+    UniqueIcon m_enabledIcon;
+    UniqueIcon m_disabledIcon;
+    UniqueIcon m_bigIcon;
+    WNDPROC m_previousProc = nullptr;  // the procedure TrayWndProc replaced, while installed
+    bool m_trayAdded = false;
+    bool m_inTick = false;
+};
+
+}  // namespace sayvane::win32

@@ -1,0 +1,155 @@
+// The configuration window's lists, and how it loads and saves the settings file.
+#include <gtest/gtest.h>
+
+#include "TempFolder.h"
+#include "app/Settings.h"
+#include "config/ConfigForm.h"
+#include "sim/PortableProfileStore.h"
+
+namespace sayvane {
+namespace {
+
+TEST(ConfigLists, DurationsReadAsTheUserExpects) {
+    const auto refresh = RefreshListEntries();
+    ASSERT_EQ(refresh.size(), 46u);
+    EXPECT_EQ(refresh.front(), (ListEntry{"250 ms.", 250}));
+    EXPECT_EQ(refresh[14], (ListEntry{"950 ms.", 950}));
+    EXPECT_EQ(refresh[15], (ListEntry{"1 sec.", 1000}));
+    EXPECT_EQ(refresh[16], (ListEntry{"1.05 sec.", 1050}));
+    EXPECT_EQ(refresh[17], (ListEntry{"1.1 sec.", 1100}));
+    EXPECT_EQ(refresh[44], (ListEntry{"2.45 sec.", 2450}));
+    EXPECT_EQ(refresh.back(), (ListEntry{"2.5 sec.", 2500}));
+
+    const auto delay = DelayListEntries();
+    ASSERT_EQ(delay.size(), 20u);
+    const char* firstTexts[] = {"500 ms.", "750 ms.", "1 sec.", "1.25 sec.", "1.5 sec.", "1.75 sec.", "2 sec."};
+    for (std::size_t i = 0; i < std::size(firstTexts); ++i) {
+        EXPECT_EQ(delay[i].text, firstTexts[i]);
+    }
+    EXPECT_EQ(delay.back(), (ListEntry{"5.25 sec.", 5250}));
+
+    const auto sizes = FontSizeListEntries();
+    ASSERT_EQ(sizes.size(), 93u);
+    EXPECT_EQ(sizes.front(), (ListEntry{"8", 8}));
+    EXPECT_EQ(sizes[8], (ListEntry{"16", 16}));
+    EXPECT_EQ(sizes.back(), (ListEntry{"100", 100}));
+}
+
+class ConfigFormTest : public ::testing::Test {
+protected:
+    void GivenSettings(const std::string& lines) {
+        testing::WriteBytes(m_folder.File("Sayvane.INI"), "[Setup]\r\n" + lines);
+    }
+    ConfigForm Open() {
+        ConfigForm form(m_store, m_folder.Path().string());
+        form.Form_Load();
+        return form;
+    }
+
+    testing::TempFolder m_folder;
+    sim::PortableProfileStore m_store;
+};
+
+TEST_F(ConfigFormTest, WithoutAFileTheControlsShowTheDefaults) {
+    const ConfigForm form = Open();
+    const ConfigControls& c = form.Controls();
+    EXPECT_EQ(c.Check(ConfigCheck::OnTop), CheckState::Checked);
+    EXPECT_EQ(c.Check(ConfigCheck::MeChannel), CheckState::Checked);
+    EXPECT_EQ(c.Check(ConfigCheck::ShowInOut), CheckState::Checked);
+    for (ConfigCheck off : {ConfigCheck::ShowChannel, ConfigCheck::ShowMe, ConfigCheck::Autostart, ConfigCheck::IvAc,
+                            ConfigCheck::Zoom, ConfigCheck::Beep}) {
+        EXPECT_EQ(c.Check(off), CheckState::Unchecked) << static_cast<int>(off);
+    }
+    EXPECT_EQ(RefreshListEntries()[c.cboRefresh].text, "350 ms.");
+    EXPECT_EQ(DelayListEntries()[c.cboDelay].text, "2 sec.");
+    EXPECT_EQ(FontSizeListEntries()[c.cboSize].text, "16");
+    EXPECT_EQ(FontSizeListEntries()[c.cboUsers].text, "16");
+    EXPECT_EQ(c.HScroll1, 60);
+    EXPECT_EQ(c.optPosition, (PositionFlags{false, false, false, true, false}));
+    EXPECT_EQ(c.colours, (std::array<std::int32_t, 5>{0, 65280, 33023, 16776960, 8421631}));
+    EXPECT_FALSE(c.chkBeepEnabled);
+    EXPECT_FALSE(c.chkZoomEnabled);
+}
+
+TEST_F(ConfigFormTest, ValuesAControlRefusesLeaveItAsItWasOpened) {
+    GivenSettings(
+        "OnTop=3\r\nShowMe=abc\r\nShowChannel=2\r\nDelay=20\r\nRefresh=-1\r\nSize=x\r\nSizeUsers=93\r\n"
+        "Transparent=101\r\nForeColor=blue\r\nJoinForeColor=255 \r\nPosition=0z\r\nIvAcSelect=0\r\n"
+        "IvAcBeepSelect=1\r\n");
+    const ConfigForm form = Open();
+    const ConfigControls& c = form.Controls();
+    EXPECT_EQ(c.Check(ConfigCheck::OnTop), CheckState::Checked);
+    EXPECT_EQ(c.Check(ConfigCheck::ShowMe), CheckState::Unchecked);
+    EXPECT_EQ(c.Check(ConfigCheck::ShowChannel), CheckState::Grayed);
+    EXPECT_EQ(c.cboDelay, 6);
+    EXPECT_EQ(c.cboRefresh, 0);
+    EXPECT_EQ(c.cboSize, 8);
+    EXPECT_EQ(c.cboUsers, -1);
+    EXPECT_EQ(c.HScroll1, 60);
+    EXPECT_EQ(c.Colour(ConfigColour::Fore), 0) << "a colour without a number is black";
+    EXPECT_EQ(c.Colour(ConfigColour::Join), 255);
+    EXPECT_EQ(c.optPosition, (PositionFlags{false, false, false, true, false})) << "'0' clears TopLeft only";
+    EXPECT_EQ(c.Check(ConfigCheck::Beep), CheckState::Checked) << "shows its stored state";
+    EXPECT_FALSE(c.chkBeepEnabled) << "but stays disabled without IvAc selection";
+}
+
+TEST_F(ConfigFormTest, SavingWritesTheTwentyOneKeysInOrder) {
+    GivenSettings("SizeUsers=200\r\nShowChannel=2\r\nIvAcSelect=1\r\nPosition=11111\r\n");
+    ConfigForm form = Open();
+    EXPECT_TRUE(form.Controls().chkZoomEnabled);
+    EXPECT_EQ(form.Controls().optPosition, (PositionFlags{false, false, false, false, true})) << "the last one set wins";
+    form.Controls().txtMe = "EDDF_TWR";
+    form.Controls().Colour(ConfigColour::Back) = 255;
+    std::filesystem::remove(m_folder.File("Sayvane.INI"));  // saving writes a new file
+    ASSERT_TRUE(form.SaveConfig());
+
+    const std::vector<std::string> expected = {
+        "[Setup]",         "OnTop=1",     "MeFromChannel=1",           "ShowChannel=2",
+        "ShowMe=0",        "AutoStart=0", "IvAcSelect=1",              "IvAcResetZoom=0",
+        "IvAcBeepSelect=0", "ShowInOut=1", "Delay=6",                   "Refresh=2",
+        "Size=8",          "NickName=EDDF_TWR", "Position=00001",       "Transparent=60",
+        "BackColor=000000000255",      "ForeColor=000000065280",        "ChannelForeColor=000000033023",
+        "SizeUsers=-1",    "JoinForeColor=000016776960",              "LeaveForeColor=000008421631",
+    };
+    EXPECT_EQ(testing::ReadLines(m_folder.File("Sayvane.INI")), expected);
+}
+
+TEST_F(ConfigFormTest, WhatIsSavedIsWhatTheOverlayReads) {
+    ConfigForm form = Open();
+    form.Controls().cboRefresh = 45;
+    form.Controls().cboDelay = 19;
+    form.Controls().cboUsers = 0;
+    form.Controls().HScroll1 = 35;
+    ASSERT_TRUE(form.SaveConfig());
+    OverlaySettings settings;
+    LoadSettings(m_store, form.SettingsFile(), settings);
+    EXPECT_EQ(settings.RefreshInterval, 2500);
+    EXPECT_EQ(settings.RetentionTime, 5250);
+    EXPECT_EQ(settings.UserFontSize, 8);
+    EXPECT_EQ(settings.Transparent, 35);
+    EXPECT_EQ(settings.ForeColor, 65280);
+}
+
+TEST_F(ConfigFormTest, TheIvAcBoxEnablesItsSubOptions) {
+    ConfigForm form = Open();
+    form.Controls().Check(ConfigCheck::IvAc) = CheckState::Checked;
+    form.chkIvAc_Click();
+    EXPECT_TRUE(form.Controls().chkBeepEnabled);
+    EXPECT_TRUE(form.Controls().chkZoomEnabled);
+    form.Controls().Check(ConfigCheck::Zoom) = CheckState::Checked;
+    form.Controls().Check(ConfigCheck::IvAc) = CheckState::Unchecked;
+    form.chkIvAc_Click();
+    EXPECT_FALSE(form.Controls().chkZoomEnabled);
+    EXPECT_EQ(form.Controls().Check(ConfigCheck::Zoom), CheckState::Checked) << "its own state stays";
+}
+
+TEST(ConfigSave, AFailedWriteIsReported) {
+    testing::TempFolder folder;
+    sim::PortableProfileStore store;
+    ConfigForm form(store, (folder.Path() / "read-only").string());
+    form.Form_Load();
+    EXPECT_FALSE(form.SaveConfig());
+}
+
+}  // namespace
+}  // namespace sayvane
