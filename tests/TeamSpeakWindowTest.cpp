@@ -1,0 +1,142 @@
+// The player name read from TeamSpeak 2's main window, on the simulated desktop.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "sim/SimulatedDesktop.h"
+#include "teamspeak/TeamSpeakWindow.h"
+
+namespace sayvane {
+namespace {
+
+using sim::Window;
+
+class TeamSpeakWindowTest : public ::testing::Test {
+protected:
+    TeamSpeakWindowTest() {
+        main = desktop.Add(Window("TMainForm").Caption("TeamSpeak 2").Bounds(100, 100, 600, 400));
+        panel = desktop.Add(Window("TPanel").Parent(main));
+        pane = desktop.Add(Window("TRichEditWithLinks").Parent(panel).Text("Player:\r\nPREVIOUS\r\n"));
+        reader.ReadTeamSpeakWindow();
+    }
+
+    sim::SimulatedDesktop desktop;
+    TeamSpeakWindowReader reader{desktop};
+    WindowHandle main = kNoWindow;
+    WindowHandle panel = kNoWindow;
+    WindowHandle pane = kNoWindow;
+};
+
+TEST_F(TeamSpeakWindowTest, ThePaneTextDecidesTheName) {
+    struct Case {
+        const char* what;
+        const char* paneText;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"the label on a line of its own", "Server:\r\nTower\r\nPlayer:\r\nEDDF_TWR\r\nChannel:\r\nLobby", "EDDF_TWR"},
+        {"a label followed by a space keeps the label", "Player: EDDF_TWR", "Player: EDDF_TWR"},
+        {"the text ends right after the name", "Server:\r\nTower\r\nPlayer:\r\nEDDF_TWR", "EDDF_TWR"},
+        {"text before the label is dropped", "Welcome Player: A\r\nmore", "Player: A"},
+        {"every label with a line break goes", "Player:\r\nPlayer:\r\nX\r\nY", "X"},
+        {"a bare CR does not end the name", "Player:\r\nAB\rCD\r\nEF", "AB\rCD"},
+        {"a label with nothing after it gives empty text", "Status\r\nPlayer:\r\n", ""},
+        {"\"player:\" in lower case is not the label", "Server:\r\nplayer:\r\nabc", "PREVIOUS"},
+        {"no label at all", "Channel:\r\nLobby", "PREVIOUS"},
+        {"an empty pane", "", "PREVIOUS"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        desktop.SetText(pane, "Player:\r\nPREVIOUS");
+        reader.ReadTeamSpeakWindow();
+        ASSERT_EQ(reader.TSWindowNickname(), "PREVIOUS");
+
+        desktop.SetText(pane, c.paneText);
+        reader.ReadTeamSpeakWindow();
+        EXPECT_EQ(reader.TSWindowNickname(), c.expected);
+    }
+}
+
+TEST_F(TeamSpeakWindowTest, PanesAreRecognisedByTheFirst18CharactersOfTheirClassInAnyCase) {
+    struct Case {
+        const char* className;
+        bool read;
+    };
+    const Case cases[] = {
+        {"TRichEditWithLinks", true},
+        {"trichEDITwithLINKS", true},
+        {"TRichEditWithLinks2", true},
+        {"TRichEditWithLinksAndAVeryLongClassNameBeyondTheBufferOf50", true},
+        {"TRichEditWithLink", false},  // 17 characters
+        {"TRichEdit", false},
+        {"XTRichEditWithLinks", false},
+        {"", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.className);
+        sim::SimulatedDesktop scene;
+        const WindowHandle form = scene.Add(Window("TMainForm").Caption("TeamSpeak 2"));
+        scene.Add(Window(c.className).Parent(form).Text("Player:\r\nABC"));
+        TeamSpeakWindowReader fresh(scene);
+        fresh.ReadTeamSpeakWindow();
+        EXPECT_EQ(fresh.TSWindowNickname(), c.read ? "ABC" : "");
+    }
+}
+
+TEST_F(TeamSpeakWindowTest, TheLastPaneWithThePlayerLabelInEnumerationOrderWins) {
+    // Depth first: the pane inside the panel comes before the panel's later siblings.
+    const WindowHandle later = desktop.Add(Window("TRichEditWithLinks").Parent(main).Text("Player:\r\nLATER"));
+    desktop.Add(Window("TRichEditWithLinks").Parent(main).Text("Channel:\r\nLobby"));
+    reader.ReadTeamSpeakWindow();
+    EXPECT_EQ(reader.TSWindowNickname(), "LATER") << "a later pane without the label does not clear it";
+
+    desktop.Add(Window("TRichEditWithLinks").Parent(later).Text("Player:\r\nNESTED"));
+    reader.ReadTeamSpeakWindow();
+    EXPECT_EQ(reader.TSWindowNickname(), "NESTED") << "the pane's own child comes after it";
+}
+
+TEST_F(TeamSpeakWindowTest, OnlyTheTeamSpeakWindowIsScannedAndItsLossKeepsTheName) {
+    desktop.Add(Window("TMainForm").Caption("Other Program"));
+    const WindowHandle other = desktop.Add(Window("TForm").Caption("Notes"));
+    desktop.Add(Window("TRichEditWithLinks").Parent(other).Text("Player:\r\nSTRANGER"));
+    reader.ReadTeamSpeakWindow();
+    EXPECT_EQ(reader.TSWindowNickname(), "PREVIOUS");
+
+    desktop.Destroy(main);
+    reader.ReadTeamSpeakWindow();
+    EXPECT_EQ(reader.TSWindowNickname(), "PREVIOUS") << "TeamSpeak 2 closed";
+
+    // Found by caption alone, whatever the class, with FindWindowA's disregard of case.
+    const WindowHandle renamed = desktop.Add(Window("TAnotherForm").Caption("TEAMSPEAK 2"));
+    desktop.Add(Window("TRichEditWithLinks").Parent(renamed).Text("Player:\r\nBACK"));
+    reader.ReadTeamSpeakWindow();
+    EXPECT_EQ(reader.TSWindowNickname(), "BACK");
+}
+
+TEST_F(TeamSpeakWindowTest, OnlyPanesAreReadAndEachWithItsReportedLength) {
+    desktop.Add(Window("TEdit").Parent(main).Text("Player:\r\nNOT_A_PANE"));
+    const WindowHandle emptyPane = desktop.Add(Window("TRichEditWithLinks").Parent(main).Text(""));
+    desktop.SetText(pane, "Player:\r\nABC");
+    desktop.ClearMessages();
+    reader.ReadTeamSpeakWindow();
+
+    EXPECT_EQ(reader.TSWindowNickname(), "ABC");
+    const std::vector<sim::DesktopMessage> expected{
+        {sim::Delivery::Sent, pane, message::kGetTextLength, 0, 0, ""},
+        {sim::Delivery::Sent, pane, message::kGetText, 13, 0, "Player:\r\nABC"},
+        {sim::Delivery::Sent, emptyPane, message::kGetTextLength, 0, 0, ""},  // no WM_GETTEXT for no text
+    };
+    EXPECT_EQ(desktop.Messages(), expected);
+}
+
+TEST(ReadWindowText, ReadsTheWholeTextOrNothing) {
+    sim::SimulatedDesktop desktop;
+    const WindowHandle edit = desktop.Add(Window("Edit").Caption("caption").Text(std::string(3000, 'x')));
+    EXPECT_EQ(ReadWindowText(desktop, edit), std::string(3000, 'x')) << "no fixed buffer limit";
+    EXPECT_EQ(ReadWindowText(desktop, kNoWindow), "");
+    desktop.Destroy(edit);
+    EXPECT_EQ(ReadWindowText(desktop, edit), "");
+}
+
+}  // namespace
+}  // namespace sayvane
