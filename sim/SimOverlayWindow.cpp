@@ -73,8 +73,44 @@ void SimOverlayWindow::SetFontSize(int points) {
     m_log.push_back("Font " + std::to_string(points));
 }
 
+void SimOverlayWindow::SetBackColor(std::int32_t colour) {
+    m_backColor = colour;
+}
+
+void SimOverlayWindow::SetForeColor(std::int32_t colour) {
+    m_foreColor = colour;
+}
+
+std::int32_t SimOverlayWindow::TextHeight(std::string_view) const {
+    return m_metrics.lineHeight(m_fontSize);
+}
+
+std::int32_t SimOverlayWindow::TextWidth(std::string_view text) const {
+    return m_metrics.width(m_fontSize, text);
+}
+
+void SimOverlayWindow::Repaint() {}
+
 void SimOverlayWindow::Clear() {
+    m_lines.clear();
+    m_background = m_backColor;
+    m_penTop = 0;
+    ++m_clears;
     m_log.push_back("Clear");
+}
+
+void SimOverlayWindow::Print(std::string_view text) {
+    m_lines.push_back(DrawnLine{std::string(text), m_foreColor, m_fontSize, m_penTop});
+    m_penTop += TextHeight(text);
+    m_log.push_back("Print \"" + std::string(text) + "\"");
+}
+
+std::vector<std::string> SimOverlayWindow::LineTexts() const {
+    std::vector<std::string> texts;
+    for (const DrawnLine& line : m_lines) {
+        texts.push_back(line.text);
+    }
+    return texts;
 }
 
 void SimOverlayWindow::StartTimer(int intervalMilliseconds) {

@@ -2,6 +2,7 @@
 // and write every call to an event log, so tests can assert both the outcome and the order.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -13,6 +14,25 @@ namespace sayvane::sim {
 
 // Calls in the order they were made, as short readable lines ("Move 30,10890").
 using EventLog = std::vector<std::string>;
+
+// A line the window drew: its text, colour, font size and top (twips from the window's top).
+struct DrawnLine {
+    std::string text;
+    std::int32_t colour = 0;
+    int fontSize = 0;
+    std::int32_t top = 0;
+    friend bool operator==(const DrawnLine& a, const DrawnLine& b) {
+        return a.text == b.text && a.colour == b.colour && a.fontSize == b.fontSize && a.top == b.top;
+    }
+};
+
+// Font measures of the simulated window, in twips for a font size in points.
+struct SimFontMetrics {
+    std::function<std::int32_t(int points)> lineHeight = [](int points) { return points * 20; };
+    std::function<std::int32_t(int points, std::string_view text)> width = [](int points, std::string_view text) {
+        return static_cast<std::int32_t>(text.size()) * points * 10;
+    };
+};
 
 class SimOverlayWindow final : public OverlayWindow {
 public:
@@ -33,7 +53,13 @@ public:
     void SetOpacity(std::uint8_t alpha) override;
     void SetTopmost(bool onTop) override;
     void SetFontSize(int points) override;
+    void SetBackColor(std::int32_t colour) override;
+    void SetForeColor(std::int32_t colour) override;
+    [[nodiscard]] std::int32_t TextHeight(std::string_view text) const override;
+    [[nodiscard]] std::int32_t TextWidth(std::string_view text) const override;
+    void Repaint() override;
     void Clear() override;
+    void Print(std::string_view text) override;
     void StartTimer(int intervalMilliseconds) override;
     void StopTimer() override;
     void Close() override;
@@ -44,6 +70,13 @@ public:
     [[nodiscard]] int FontSize() const { return m_fontSize; }
     [[nodiscard]] int TimerInterval() const { return m_timerInterval; }  // 0 while stopped
     [[nodiscard]] bool Closed() const { return m_closed; }
+
+    void SetMetrics(SimFontMetrics metrics) { m_metrics = std::move(metrics); }
+    // What the window shows now: the lines printed since the last Clear, on this background.
+    [[nodiscard]] const std::vector<DrawnLine>& Lines() const { return m_lines; }
+    [[nodiscard]] std::vector<std::string> LineTexts() const;
+    [[nodiscard]] std::int32_t Background() const { return m_background; }
+    [[nodiscard]] int Redraws() const { return m_clears; }
 
 private:
     EventLog& m_log;
@@ -56,6 +89,13 @@ private:
     int m_fontSize = 8;
     int m_timerInterval = 0;
     bool m_closed = false;
+    SimFontMetrics m_metrics;
+    std::int32_t m_backColor = 0;
+    std::int32_t m_foreColor = 0;
+    std::int32_t m_background = 0;
+    std::int32_t m_penTop = 0;
+    int m_clears = 0;
+    std::vector<DrawnLine> m_lines;
 };
 
 class SimTrayIcon final : public TrayIcon {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace sayvane {
 
@@ -60,8 +61,19 @@ public:
     // The window's font: bold Tahoma at this size.
     virtual void SetFontSize(int points) = 0;
 
-    // Fills the window with its background colour, wiping what was drawn.
+    // Drawing. Colours are Windows colour values (red in the low byte). Text is measured
+    // and printed at the current font size; lengths are twips.
+    virtual void SetBackColor(std::int32_t colour) = 0;
+    virtual void SetForeColor(std::int32_t colour) = 0;
+    [[nodiscard]] virtual std::int32_t TextHeight(std::string_view text) const = 0;
+    [[nodiscard]] virtual std::int32_t TextWidth(std::string_view text) const = 0;
+    // Shows what was drawn so far, now.
+    virtual void Repaint() = 0;
+    // Fills the window with its background colour, wiping what was drawn; the pen goes to (0, 0).
     virtual void Clear() = 0;
+    // Draws the text at the pen in the text colour, then moves the pen to the start of the
+    // next line (one text height down).
+    virtual void Print(std::string_view text) = 0;
 
     virtual void StartTimer(int intervalMilliseconds) = 0;
     virtual void StopTimer() = 0;

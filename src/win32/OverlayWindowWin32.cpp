@@ -163,8 +163,7 @@ LRESULT OverlayWindowWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(m_hwnd, &ps);
-            UniqueBrush background(CreateSolidBrush(static_cast<COLORREF>(m_overlay->Settings().BackColor)));
-            FillRect(dc, &ps.rcPaint, static_cast<HBRUSH>(background.Get()));
+            Paint(dc);
             EndPaint(m_hwnd, &ps);
             return 0;
         }
@@ -275,12 +274,81 @@ void OverlayWindowWin32::SetTopmost(bool onTop) {
 }
 
 void OverlayWindowWin32::SetFontSize(int points) {
-    m_font.Reset(CreateFontA(FontHeight(points), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Tahoma"));
+    m_fontSize = points;
+    if (m_fonts.find(points) == m_fonts.end()) {
+        m_fonts[points].Reset(CreateFontA(FontHeight(points), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                                          "Tahoma"));
+    }
+}
+
+void OverlayWindowWin32::SetBackColor(std::int32_t colour) {
+    m_backColor = static_cast<COLORREF>(colour);
+}
+
+void OverlayWindowWin32::SetForeColor(std::int32_t colour) {
+    m_foreColor = static_cast<COLORREF>(colour);
+}
+
+SIZE OverlayWindowWin32::MeasurePixels(std::string_view text) const {
+    SIZE size{};
+    ScopedGetDC dc(m_hwnd);
+    const auto font = m_fonts.find(m_fontSize);
+    ScopedSelect select(dc.Get(), font != m_fonts.end() ? font->second.Get() : GetStockObject(DEFAULT_GUI_FONT));
+    GetTextExtentPoint32A(dc.Get(), text.data(), static_cast<int>(text.size()), &size);
+    if (text.empty()) {
+        // The height of a line does not depend on its text.
+        GetTextExtentPoint32A(dc.Get(), "H", 1, &size);
+        size.cx = 0;
+    }
+    return size;
+}
+
+std::int32_t OverlayWindowWin32::TextHeight(std::string_view text) const {
+    return PixelsToTwips(MeasurePixels(text).cy, m_screen.twipsPerPixelY);
+}
+
+std::int32_t OverlayWindowWin32::TextWidth(std::string_view text) const {
+    return PixelsToTwips(MeasurePixels(text).cx, m_screen.twipsPerPixelX);
+}
+
+void OverlayWindowWin32::Repaint() {
+    RedrawWindow(m_hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
 void OverlayWindowWin32::Clear() {
+    m_lines.clear();
+    m_paintedBack = m_backColor;
+    m_penTop = 0;
     InvalidateRect(m_hwnd, nullptr, FALSE);
+}
+
+void OverlayWindowWin32::Print(std::string_view text) {
+    m_lines.push_back(DrawnLine{std::string(text), m_foreColor, m_fontSize, m_penTop});
+    m_penTop += MeasurePixels(text).cy;
+    InvalidateRect(m_hwnd, nullptr, FALSE);
+}
+
+// Paints into a memory bitmap first and copies it in one go, so nothing flickers.
+void OverlayWindowWin32::Paint(HDC dc) const {
+    RECT client{};
+    GetClientRect(m_hwnd, &client);
+    HDC memory = CreateCompatibleDC(dc);
+    UniqueBitmap bitmap(CreateCompatibleBitmap(dc, client.right > 0 ? client.right : 1, client.bottom > 0 ? client.bottom : 1));
+    {
+        ScopedSelect selectBitmap(memory, bitmap.Get());
+        UniqueBrush background(CreateSolidBrush(m_paintedBack));
+        FillRect(memory, &client, static_cast<HBRUSH>(background.Get()));
+        SetBkMode(memory, TRANSPARENT);
+        for (const DrawnLine& line : m_lines) {
+            const auto font = m_fonts.find(line.fontSize);
+            ScopedSelect selectFont(memory, font != m_fonts.end() ? font->second.Get() : GetStockObject(DEFAULT_GUI_FONT));
+            SetTextColor(memory, line.colour);
+            TextOutA(memory, 0, line.top, line.text.data(), static_cast<int>(line.text.size()));
+        }
+        BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+    }
+    DeleteDC(memory);
 }
 
 void OverlayWindowWin32::StartTimer(int intervalMilliseconds) {

@@ -5,7 +5,10 @@
 
 #include <windows.h>
 
+#include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "overlay/Overlay.h"
 #include "platform/OverlayWindow.h"
@@ -43,7 +46,13 @@ public:
     void SetOpacity(std::uint8_t alpha) override;
     void SetTopmost(bool onTop) override;
     void SetFontSize(int points) override;
+    void SetBackColor(std::int32_t colour) override;
+    void SetForeColor(std::int32_t colour) override;
+    [[nodiscard]] std::int32_t TextHeight(std::string_view text) const override;
+    [[nodiscard]] std::int32_t TextWidth(std::string_view text) const override;
+    void Repaint() override;
     void Clear() override;
+    void Print(std::string_view text) override;
     void StartTimer(int intervalMilliseconds) override;
     void StopTimer() override;
     void Close() override;
@@ -66,6 +75,16 @@ private:
     void ShowPopupMenu();
     bool NotifyTray(DWORD action, TrayPicture picture, std::string_view tip);
     void BuildMenu();
+    [[nodiscard]] SIZE MeasurePixels(std::string_view text) const;
+    void Paint(HDC dc) const;
+
+    // What the window shows: kept so that it can paint again whenever Windows asks.
+    struct DrawnLine {
+        std::string text;
+        COLORREF colour;
+        int fontSize;
+        int top;  // pixels
+    };
 
     WindowFlowWin32& m_flow;
     Win32ProfileStore m_store;
@@ -75,7 +94,13 @@ private:
     HWND m_owner = nullptr;  // hidden: an owned window gets no task-bar button
     HWND m_hwnd = nullptr;
     ScreenMetrics m_screen;
-    UniqueFont m_font;
+    std::map<int, UniqueFont> m_fonts;  // bold Tahoma by size in points
+    int m_fontSize = 8;
+    COLORREF m_backColor = 0;
+    COLORREF m_foreColor = 0;
+    COLORREF m_paintedBack = 0;
+    int m_penTop = 0;
+    std::vector<DrawnLine> m_lines;
     UniqueMenu m_menu;
     UniqueIcon m_enabledIcon;
     UniqueIcon m_disabledIcon;

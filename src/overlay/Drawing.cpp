@@ -1,0 +1,178 @@
+// What the overlay shows and how big it is.
+#include "overlay/Drawing.h"
+
+#include <algorithm>
+
+#include "overlay/Placement.h"
+
+namespace sayvane {
+
+namespace {
+
+constexpr std::int32_t kWidthMargin = 180;   // twips added to the widest text
+constexpr std::int32_t kHeightMargin = 30;   // twips added to the lines
+
+bool On(std::int16_t flag) {
+    return flag == 1;
+}
+
+// The channel line is printed for a changed channel even when ShowChannel is off (the
+// height then has no line for it, so the last line is cut off for that draw).
+bool PrintsChannel(const OverlayState& state, const OverlaySettings& settings) {
+    return state.CurrentChannelName != state.LastChannelName || On(settings.ShowChannel);
+}
+
+void Widen(OverlayState& state, std::int32_t textWidth) {
+    state.width = std::max(state.width, textWidth);
+}
+
+// Join lines in their colour, leave lines in theirs; six at most, then "...".
+void PrintLineList(const OverlayState& state, const DrawingContext& c) {
+    c.window.SetFontSize(c.settings.UserFontSize);
+    int printed = 0;
+    const auto& items = state.lstInOut.Items();
+    for (auto it = items.rbegin(); it != items.rend(); ++it) {
+        c.window.SetForeColor(it->text.rfind("In", 0) == 0 ? c.settings.JoinForeColor : c.settings.LeaveForeColor);
+        c.window.Print(it->text);
+        if (++printed == kMaxInOutLines) {
+            c.window.Print("...");
+            break;
+        }
+    }
+}
+
+void Present(const DrawingContext& c) {
+    c.window.Show();
+    c.window.SetOpacity(AlphaForOpacity(static_cast<std::uint8_t>(c.settings.Transparent)));
+    c.window.SetTopmost(On(c.settings.OnTop));
+}
+
+// Colours, visibility, size and corner, then a clean page with the pen at its top.
+void Prepare(const DrawingContext& c, std::int32_t width, std::int32_t height) {
+    c.window.SetBackColor(c.settings.BackColor);
+    c.window.SetForeColor(c.settings.ChannelForeColor);
+    c.window.Show();
+    c.window.Resize(width, height);
+    AutoPosition(c.window, c.settings, c.screen);
+    c.window.Repaint();
+    c.window.Clear();
+}
+
+std::string InOutText(const OverlayState& state) {
+    std::string text;
+    const auto& items = state.lstInOut.Items();
+    for (auto it = items.rbegin(); it != items.rend(); ++it) {
+        text += "," + it->text;
+    }
+    return text;
+}
+
+void JoinLeaveBranch(OverlayState& state, const DrawingContext& c) {
+    const std::string shown = InOutText(state);
+    if (state.LastShownText.empty() || state.LastShownText != shown) {
+        const auto& s = c.settings;
+        c.window.SetFontSize(s.SpeakerFontSize);
+        std::int32_t height = s.ShowChannel * c.window.TextHeight("H") + kHeightMargin;
+        if (On(s.ShowChannel)) {
+            Widen(state, c.window.TextWidth(state.CurrentChannelName));
+        }
+        c.window.SetFontSize(s.UserFontSize);
+        height += static_cast<std::int32_t>(state.lstInOut.Count()) * c.window.TextHeight("H");
+        for (const ListItem& item : state.lstInOut.Items()) {
+            Widen(state, c.window.TextWidth(item.text));
+        }
+        Prepare(c, state.width + kWidthMargin, height);
+        if (PrintsChannel(state, s)) {
+            c.window.SetFontSize(s.SpeakerFontSize);
+            c.window.Print(state.CurrentChannelName);
+        }
+        PrintLineList(state, c);
+    }
+    Present(c);
+    state.LastShownText = shown;
+}
+
+void SpeakerBranch(OverlayState& state, const DrawingContext& c) {
+    const auto& s = c.settings;
+    std::string shown;
+    if (On(s.ShowChannel)) {
+        shown += "," + state.CurrentChannelName;
+    }
+    const auto& speakers = state.lstSpeakers.Items();
+    for (auto it = speakers.rbegin(); it != speakers.rend(); ++it) {
+        shown += "," + it->text;
+    }
+    if (On(s.ShowInOut)) {
+        shown += InOutText(state);
+    }
+
+    if (state.LastShownText.empty() || state.LastShownText != shown) {
+        std::int32_t height = 0;
+        if (On(s.ShowInOut)) {
+            c.window.SetFontSize(s.UserFontSize);
+            height = static_cast<std::int32_t>(state.lstInOut.Count()) * c.window.TextHeight("H");
+            for (const ListItem& item : state.lstInOut.Items()) {
+                Widen(state, c.window.TextWidth(item.text));
+            }
+        }
+        c.window.SetFontSize(s.SpeakerFontSize);
+        const std::int32_t lineHeight = c.window.TextHeight("H");
+        height += s.ShowChannel * lineHeight + kHeightMargin;
+        if (On(s.ShowChannel)) {
+            Widen(state, c.window.TextWidth(state.CurrentChannelName));
+        }
+        height += static_cast<std::int32_t>(speakers.size()) * lineHeight;
+        for (const ListItem& speaker : speakers) {
+            Widen(state, c.window.TextWidth(speaker.text));
+        }
+        Prepare(c, state.width + kWidthMargin, height);
+        if (PrintsChannel(state, s)) {
+            c.window.Print(state.CurrentChannelName);
+        }
+        c.window.SetFontSize(s.SpeakerFontSize);
+        c.window.SetForeColor(s.ForeColor);
+        for (auto it = speakers.rbegin(); it != speakers.rend(); ++it) {
+            c.window.Print(it->text);
+        }
+        if (On(s.ShowInOut)) {
+            PrintLineList(state, c);
+        }
+    }
+    Present(c);
+    state.LastShownText = shown;
+}
+
+}  // namespace
+
+void AutoPosition(OverlayWindow& window, const OverlaySettings& settings, const ScreenMetrics& screen) {
+    const WindowPlace place = AutoPositionPlace(settings.Position, screen, window.Geometry());
+    window.Move(place.left, place.top);
+}
+
+void ShowNotice(OverlayState& state, const DrawingContext& c, const std::string& text) {
+    c.window.SetFontSize(c.settings.SpeakerFontSize);
+    const std::int32_t height = c.window.TextHeight("H") + kHeightMargin;
+    Widen(state, c.window.TextWidth(text));
+    Prepare(c, state.width + kWidthMargin, height);
+    c.window.Print(text);
+    c.clock.ProcessPendingMessages();
+    c.clock.Sleep(c.settings.RetentionTime);
+}
+
+void DrawOverlay(OverlayState& state, const DrawingContext& context) {
+    const bool inOutShown = !state.lstInOut.Empty() && On(context.settings.ShowInOut);
+    if (!state.lstSpeakers.Empty()) {
+        SpeakerBranch(state, context);
+    } else if (inOutShown) {
+        JoinLeaveBranch(state, context);
+    } else {
+        if (!state.CurrentChannelName.empty() && state.CurrentChannelName == state.LastChannelName) {
+            context.window.Hide();
+        } else {
+            ShowNotice(state, context, state.CurrentChannelName);
+        }
+        state.LastShownText.clear();
+    }
+}
+
+}  // namespace sayvane

@@ -1,0 +1,52 @@
+// An ordered list of items, each a text with a 32-bit value, as the overlay keeps its
+// speakers, players, channels and join/leave lines. A sorted list keeps its items in order
+// of their text without regard to case; a plain list keeps insertion order.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace sayvane {
+
+struct ListItem {
+    std::string text;
+    std::int32_t value = 0;
+    friend bool operator==(const ListItem& a, const ListItem& b) { return a.text == b.text && a.value == b.value; }
+};
+
+// Order of a sorted list: the code-page-1252 upper-case forms compared byte by byte.
+[[nodiscard]] bool SortsBefore(const std::string& a, const std::string& b);
+
+class ItemList {
+public:
+    enum class Order { Insertion, SortedNoCase };
+    explicit ItemList(Order order = Order::Insertion) : m_order(order) {}
+
+    // Appends, or in a sorted list inserts after the items that sort before or equal to it.
+    void Add(std::string text, std::int32_t value = 0);
+    // Inserts at a position (a plain list only).
+    void Insert(std::size_t position, std::string text, std::int32_t value = 0);
+    void RemoveAt(std::size_t position);
+    void Clear();
+
+    [[nodiscard]] bool Empty() const { return m_items.empty(); }
+    [[nodiscard]] std::size_t Count() const { return m_items.size(); }
+    [[nodiscard]] const ListItem& operator[](std::size_t position) const { return m_items[position]; }
+    [[nodiscard]] const std::vector<ListItem>& Items() const { return m_items; }
+    [[nodiscard]] bool Sorted() const { return m_order == Order::SortedNoCase; }
+
+    // Position of the first item whose text is exactly `text`, or Count().
+    [[nodiscard]] std::size_t FindText(const std::string& text) const;
+
+    // Changes since creation, for views that mirror the list only when it changed.
+    [[nodiscard]] std::uint64_t Revision() const { return m_revision; }
+
+private:
+    Order m_order;
+    std::vector<ListItem> m_items;
+    std::uint64_t m_revision = 0;
+};
+
+}  // namespace sayvane
