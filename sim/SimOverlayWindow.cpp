@@ -105,6 +105,29 @@ void SimOverlayWindow::Print(std::string_view text) {
     m_log.push_back("Print \"" + std::string(text) + "\"");
 }
 
+void SimOverlayWindow::SetStatusLabel(std::string_view text, std::int32_t colour) {
+    m_statusText = text;
+    m_statusColour = colour;
+    m_log.push_back("Status \"" + m_statusText + "\"");
+}
+
+void SimOverlayWindow::MirrorList(std::string_view listName,
+                                  const std::vector<std::pair<std::string, std::int32_t>>& items) {
+    const std::string name(listName);
+    m_mirrors[name] = items;
+    ++m_mirrorUpdates[name];
+}
+
+std::vector<std::pair<std::string, std::int32_t>> SimOverlayWindow::Mirrored(const std::string& name) const {
+    const auto it = m_mirrors.find(name);
+    return it == m_mirrors.end() ? std::vector<std::pair<std::string, std::int32_t>>{} : it->second;
+}
+
+int SimOverlayWindow::MirrorUpdates(const std::string& name) const {
+    const auto it = m_mirrorUpdates.find(name);
+    return it == m_mirrorUpdates.end() ? 0 : it->second;
+}
+
 std::vector<std::string> SimOverlayWindow::LineTexts() const {
     std::vector<std::string> texts;
     for (const DrawnLine& line : m_lines) {

@@ -60,6 +60,9 @@ public:
     void Repaint() override;
     void Clear() override;
     void Print(std::string_view text) override;
+    void SetStatusLabel(std::string_view text, std::int32_t colour) override;
+    void MirrorList(std::string_view listName,
+                    const std::vector<std::pair<std::string, std::int32_t>>& items) override;
     void StartTimer(int intervalMilliseconds) override;
     void StopTimer() override;
     void Close() override;
@@ -77,6 +80,11 @@ public:
     [[nodiscard]] std::vector<std::string> LineTexts() const;
     [[nodiscard]] std::int32_t Background() const { return m_background; }
     [[nodiscard]] int Redraws() const { return m_clears; }
+    [[nodiscard]] const std::string& StatusText() const { return m_statusText; }
+    [[nodiscard]] std::int32_t StatusColour() const { return m_statusColour; }
+    // The diagnostic panel's copy of a list, and how often it was updated.
+    [[nodiscard]] std::vector<std::pair<std::string, std::int32_t>> Mirrored(const std::string& name) const;
+    [[nodiscard]] int MirrorUpdates(const std::string& name) const;
 
 private:
     EventLog& m_log;
@@ -96,6 +104,10 @@ private:
     std::int32_t m_penTop = 0;
     int m_clears = 0;
     std::vector<DrawnLine> m_lines;
+    std::string m_statusText;
+    std::int32_t m_statusColour = 0;
+    std::map<std::string, std::vector<std::pair<std::string, std::int32_t>>> m_mirrors;
+    std::map<std::string, int> m_mirrorUpdates;
 };
 
 class SimTrayIcon final : public TrayIcon {

@@ -3,51 +3,27 @@
 
 #include <algorithm>
 
-#include "TempFolder.h"
+#include "OverlayHarness.h"
 #include "app/SettingsFile.h"
-#include "overlay/Overlay.h"
-#include "sim/PortableProfileStore.h"
-#include "sim/SimOverlayWindow.h"
-#include "sim/VirtualClock.h"
 
 namespace sayvane {
 namespace {
 
 using sim::EventLog;
 
-class RecordingFlow final : public WindowFlow {
-public:
-    explicit RecordingFlow(EventLog& log) : m_log(log) {}
-    void OpenOverlay() override { m_log.push_back("OpenOverlay"); }
-    void OpenConfiguration() override { m_log.push_back("OpenConfiguration"); }
-
-private:
-    EventLog& m_log;
-};
-
 class OverlayTest : public ::testing::Test {
 protected:
-    void GivenSettings(const std::string& lines) {
-        testing::WriteBytes(m_folder.File("Sayvane.INI"), "[Setup]\r\n" + lines);
-    }
+    void GivenSettings(const std::string& lines) { m_h.WriteSettings(lines); }
+    Overlay& Create() { return m_h.Create(); }
+    [[nodiscard]] std::string FileBytes() const { return m_h.SettingsBytes(); }
 
-    Overlay& Create() {
-        m_overlay = std::make_unique<Overlay>(m_window, m_tray,
-                                              OverlayServices{m_store, m_clock, m_flow, m_folder.Path().string(), {}});
-        m_overlay->Form_Load();
-        return *m_overlay;
-    }
-
-    [[nodiscard]] std::string FileBytes() const { return testing::ReadBytes(m_folder.File("Sayvane.INI")); }
-
-    testing::TempFolder m_folder;
-    EventLog m_log;
-    sim::SimOverlayWindow m_window{m_log};
-    sim::SimTrayIcon m_tray{m_log};
-    sim::PortableProfileStore m_store;
-    sim::VirtualClock m_clock;
-    RecordingFlow m_flow{m_log};
-    std::unique_ptr<Overlay> m_overlay;
+    testing::OverlayHarness m_h;
+    sim::EventLog& m_log = m_h.log;
+    sim::SimOverlayWindow& m_window = m_h.window;
+    sim::SimTrayIcon& m_tray = m_h.tray;
+    sim::PortableProfileStore& m_store = m_h.store;
+    testing::TempFolder& m_folder = m_h.folder;
+    std::unique_ptr<Overlay>& m_overlay = m_h.overlay;
 };
 
 TEST_F(OverlayTest, CreationRunsItsStepsInOrderWithTheDefaults) {

@@ -2,6 +2,7 @@
 #include "overlay/Overlay.h"
 
 #include "app/SettingsFile.h"
+#include "overlay/Drawing.h"
 #include "overlay/Placement.h"
 
 namespace sayvane {
@@ -31,7 +32,7 @@ void Overlay::Form_Load() {
     const std::string path = SettingsPath(m_services.programFolder);
     m_screen = m_window.Screen();
     m_window.Resize(kCreationSize, kCreationSize);
-    m_lastStatus = -1;
+    m_state.LastStatus = -1;
     m_window.StopTimer();
     LoadSettings();
     m_tray.SetEnabled(MenuItem::CreateTSChannel, false);
@@ -86,12 +87,7 @@ void Overlay::LoadSettings() {
 }
 
 void Overlay::AutoPosition() {
-    const WindowPlace place = AutoPositionPlace(m_settings.Position, m_screen, m_window.Geometry());
-    m_window.Move(place.left, place.top);
-}
-
-void Overlay::tmrRefresh_Timer() {
-    // The refresh cycle runs here once the TeamSpeak link is part of the program.
+    sayvane::AutoPosition(m_window, m_settings, m_screen);
 }
 
 void Overlay::SetTrayState(int state) {
@@ -107,7 +103,7 @@ void Overlay::SetTrayState(int state) {
 }
 
 void Overlay::UpdateTrayTip() {
-    m_trayTip = TrayTipText(m_trayEnabled, OwnNickname());
+    m_trayTip = TrayTipText(m_trayEnabled, m_services.link.GetUserNickname());
     if (m_trayShown) {
         m_tray.Modify(m_trayPicture, m_trayTip);
     }
@@ -122,10 +118,6 @@ void Overlay::TaskbarRestarted() {
     if (m_trayShown) {
         m_tray.Add(m_trayPicture, m_trayTip);
     }
-}
-
-std::string Overlay::OwnNickname() const {
-    return {};  // the TeamSpeak link reports the own nickname once it is part of the program
 }
 
 void Overlay::Toggle(std::int16_t& field, MenuItem item) {
@@ -145,9 +137,15 @@ void Overlay::MenuCommand(MenuItem item) {
             ClearTray();
             m_window.Close();
             break;
-        case MenuItem::ShowIvac:         // selects the last speaker on the radar (radar bridge)
-        case MenuItem::CreateTSChannel:  // creates the position's channel (channel creation)
-        case MenuItem::Close:            // only closes the menu
+        case MenuItem::ShowIvac:
+            if (!m_state.LastSpeaker.empty() && m_settings.IvAcSelect == 1) {
+                m_services.radar.SendCommandLine(".s " + m_state.LastSpeaker, m_settings);
+            }
+            break;
+        case MenuItem::CreateTSChannel:
+            m_services.radar.CreateChannel();
+            break;
+        case MenuItem::Close:  // only closes the menu
             break;
     }
 }

@@ -1,16 +1,22 @@
-// The overlay window's logic: its creation sequence, its settings record and cycle state,
-// the tray icon's states and tip, and the commands of the tray's pop-up menu.
+// The overlay window's logic: its creation sequence, settings record, lists and refresh
+// cycle, the tray icon's states and tip, and the commands of the tray's pop-up menu.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <unordered_map>
 
 #include "app/Settings.h"
+#include "ivac/IvAcWindows.h"
+#include "overlay/OverlayState.h"
 #include "platform/Clock.h"
 #include "platform/OverlayWindow.h"
 #include "platform/ProfileStore.h"
 #include "platform/TrayIcon.h"
 #include "platform/WindowFlow.h"
+#include "teamspeak/TeamSpeakLink.h"
+#include "teamspeak/TeamSpeakWindow.h"
 
 namespace sayvane {
 
@@ -27,11 +33,38 @@ inline constexpr std::uint32_t kTrayCallbackMessage = 1400;
 // A menu toggle's new value: 0 becomes 1, anything else 0.
 [[nodiscard]] constexpr std::int16_t ToggledFlag(std::int16_t value) { return value == 0 ? 1 : 0; }
 
-// What the overlay needs besides its own window and tray icon.
+// The status word of a link status, and its colour.
+struct StatusWord {
+    const char* text;
+    std::int32_t colour;
+};
+[[nodiscard]] StatusWord StatusWordFor(LinkStatus status);
+
+// The radar bridge and channel creation as the overlay uses them: Shift+F12 and the menu
+// hand the radar a command line; the menu entry creates the position's channel.
+class RadarActions {
+public:
+    virtual ~RadarActions() = default;
+    [[nodiscard]] virtual bool HotKeyHeld() = 0;                     // Shift and F12 both down
+    virtual void SendCommandLine(const std::string& line, const OverlaySettings& settings) = 0;
+    virtual void CreateChannel() = 0;
+
+protected:
+    RadarActions() = default;
+    RadarActions(const RadarActions&) = default;
+    RadarActions& operator=(const RadarActions&) = default;
+};
+
+// What the overlay needs besides its own window and tray icon. The link, the window reader
+// and the IvAc windows are the process's own and outlive every overlay.
 struct OverlayServices {
     ProfileStore& store;
     Clock& clock;
     WindowFlow& flow;
+    TeamSpeakLink& link;
+    TeamSpeakWindowReader& teamSpeakWindow;
+    IvAcWindows& ivac;
+    RadarActions& radar;
     std::string programFolder;
     NumberFormat numberFormat;
 };
@@ -46,7 +79,7 @@ public:
     // Any closing of the window, whatever its cause: the tray icon goes.
     void Form_Unload();
 
-    // One tick of the refresh timer.
+    // One tick of the refresh timer: the program's main loop.
     void tmrRefresh_Timer();
 
     // A command of the tray's pop-up menu.
@@ -61,23 +94,45 @@ public:
     // Removes the tray icon; harmless when it is already gone.
     void ClearTray();
 
+    // Refill lstChans and lstUsers from the library (always in this order).
+    void RefreshChannelList();
+    void RefreshPlayerList();
+
     [[nodiscard]] const OverlaySettings& Settings() const { return m_settings; }
-    [[nodiscard]] std::int32_t LastStatus() const { return m_lastStatus; }
+    [[nodiscard]] const OverlayState& State() const { return m_state; }
+    [[nodiscard]] std::int32_t LastStatus() const { return m_state.LastStatus; }
+    // Ticks that came due while another one was running, and were skipped.
+    [[nodiscard]] int SkippedTicks() const { return m_skippedTicks; }
 
 private:
     void LoadSettings();
     void AutoPosition();
     void Toggle(std::int16_t& field, MenuItem item);
     void Disable();
-    [[nodiscard]] std::string OwnNickname() const;
+    void UpdateSpeakers();
+    void ExpireSpeakers();
+    void LostLink();
+    void ChooseLastSpeakerAndAnswerHotKey();
+    void EndOfTick(LinkStatus status);
+    void MirrorChangedLists();
+    [[nodiscard]] const ListItem* UserWithId(std::int32_t id);
 
     OverlayWindow& m_window;
     TrayIcon& m_tray;
     OverlayServices m_services;
 
     OverlaySettings m_settings;
+    OverlayState m_state;
     ScreenMetrics m_screen;  // the work area is taken once, at creation
-    std::int32_t m_lastStatus = -1;
+    bool m_channelSnapshotFailed = false;
+    bool m_inTick = false;
+    int m_skippedTicks = 0;
+
+    // lstUsers by player ID (first item of each ID), rebuilt when the list changes.
+    std::unordered_map<std::int32_t, std::size_t> m_userById;
+    std::uint64_t m_userIndexRevision = ~0ULL;
+    // The revision of each list the diagnostic panel shows last.
+    std::unordered_map<const ItemList*, std::uint64_t> m_mirrored;
 
     bool m_trayEnabled = false;
     bool m_trayShown = false;

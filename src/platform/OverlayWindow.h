@@ -3,7 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace sayvane {
 
@@ -74,6 +77,11 @@ public:
     // Draws the text at the pen in the text colour, then moves the pen to the start of the
     // next line (one text height down).
     virtual void Print(std::string_view text) = 0;
+
+    // The hidden diagnostic panel: the link's status word, and copies of the overlay's lists
+    // (each shown as "text" with its value as item data) for window-inspection tools.
+    virtual void SetStatusLabel(std::string_view text, std::int32_t colour) = 0;
+    virtual void MirrorList(std::string_view listName, const std::vector<std::pair<std::string, std::int32_t>>& items) = 0;
 
     virtual void StartTimer(int intervalMilliseconds) = 0;
     virtual void StopTimer() = 0;

@@ -8,6 +8,7 @@
 
 #include "win32/AboutWindow.h"
 #include "win32/Artwork.h"
+#include "win32/ProgramServices.h"
 #include "win32/System.h"
 #include "win32/resource.h"
 
@@ -78,7 +79,8 @@ std::unique_ptr<ConfigWindow> ConfigWindow::Create(WindowFlowWin32& flow) {
     return window;
 }
 
-ConfigWindow::ConfigWindow(WindowFlowWin32& flow) : m_flow(flow), m_form(m_store, ProgramFolder(), UserNumberFormat()) {}
+ConfigWindow::ConfigWindow(WindowFlowWin32& flow)
+    : m_flow(flow), m_form(flow.Services().store, ProgramFolder(), UserNumberFormat()) {}
 
 ConfigWindow::~ConfigWindow() {
     if (m_hwnd != nullptr && IsWindow(m_hwnd)) {

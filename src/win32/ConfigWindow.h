@@ -9,7 +9,6 @@
 
 #include "config/ConfigForm.h"
 #include "win32/Handles.h"
-#include "win32/Win32ProfileStore.h"
 #include "win32/WindowFlowWin32.h"
 
 namespace sayvane::win32 {
@@ -42,7 +41,6 @@ private:
     void cmdEnable_Click();
 
     WindowFlowWin32& m_flow;
-    Win32ProfileStore m_store;
     ConfigForm m_form;
     HWND m_hwnd = nullptr;
     HWND m_tooltip = nullptr;

@@ -7,6 +7,7 @@
 
 #include "overlay/Placement.h"
 #include "win32/Artwork.h"
+#include "win32/ProgramServices.h"
 #include "win32/System.h"
 
 namespace sayvane::win32 {
@@ -105,8 +106,18 @@ bool OverlayWindowWin32::CreateWindows() {
     SendMessageA(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_enabledIcon.Get()));
     BuildMenu();
 
+    // The diagnostic panel: hidden, never shown, readable by window-inspection tools.
+    m_frameDebug = CreateWindowExA(0, "STATIC", "frameDebug", WS_CHILD, 0, 0, 200, 200, m_hwnd, nullptr, instance,
+                                   nullptr);
+    m_lblStatus = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0, 100, 16, m_frameDebug,
+                                  reinterpret_cast<HMENU>(1), instance, nullptr);
+    SetWindowLongPtrA(m_lblStatus, GWLP_USERDATA, 0);
+
+    ProgramServices& services = m_flow.Services();
     m_overlay = std::make_unique<Overlay>(
-        *this, *this, OverlayServices{m_store, m_clock, m_flow, ProgramFolder(), UserNumberFormat()});
+        *this, *this,
+        OverlayServices{services.store, services.clock, m_flow, services.link, services.teamSpeakWindow,
+                        services.ivac, services.radar, ProgramFolder(), UserNumberFormat()});
     return true;
 }
 
@@ -143,12 +154,8 @@ LRESULT OverlayWindowWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
     }
     switch (message) {
         case WM_TIMER:
-            // A tick that comes due while another one yields or sleeps is skipped: ticks never
-            // overlap, and the next one comes a period later anyway.
-            if (wParam == kRefreshTimer && !m_inTick) {
-                m_inTick = true;
+            if (wParam == kRefreshTimer) {
                 m_overlay->tmrRefresh_Timer();
-                m_inTick = false;
             }
             return 0;
         case WM_LBUTTONDOWN:
@@ -349,6 +356,30 @@ void OverlayWindowWin32::Paint(HDC dc) const {
         BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
     }
     DeleteDC(memory);
+}
+
+void OverlayWindowWin32::SetStatusLabel(std::string_view text, std::int32_t colour) {
+    SetWindowTextA(m_lblStatus, std::string(text).c_str());
+    SetWindowLongPtrA(m_lblStatus, GWLP_USERDATA, colour);  // the label's colour, for inspection
+}
+
+void OverlayWindowWin32::MirrorList(std::string_view listName,
+                                    const std::vector<std::pair<std::string, std::int32_t>>& items) {
+    const std::string name(listName);
+    HWND& list = m_debugLists[name];
+    if (list == nullptr) {
+        // The list box carries the list's name as its window text so a tool can find it.
+        list = CreateWindowExA(0, "LISTBOX", name.c_str(), WS_CHILD | WS_VISIBLE | LBS_NOINTEGRALHEIGHT, 0,
+                               16 + 30 * static_cast<int>(m_debugLists.size()), 200, 30, m_frameDebug, nullptr,
+                               m_flow.Instance(), nullptr);
+    }
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    for (const auto& [text, value] : items) {
+        const auto index = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(index), value);
+    }
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
 }
 
 void OverlayWindowWin32::StartTimer(int intervalMilliseconds) {

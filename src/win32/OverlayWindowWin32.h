@@ -14,8 +14,6 @@
 #include "platform/OverlayWindow.h"
 #include "platform/TrayIcon.h"
 #include "win32/Handles.h"
-#include "win32/Win32Clock.h"
-#include "win32/Win32ProfileStore.h"
 #include "win32/WindowFlowWin32.h"
 
 namespace sayvane::win32 {
@@ -53,6 +51,9 @@ public:
     void Repaint() override;
     void Clear() override;
     void Print(std::string_view text) override;
+    void SetStatusLabel(std::string_view text, std::int32_t colour) override;
+    void MirrorList(std::string_view listName,
+                    const std::vector<std::pair<std::string, std::int32_t>>& items) override;
     void StartTimer(int intervalMilliseconds) override;
     void StopTimer() override;
     void Close() override;
@@ -87,8 +88,6 @@ private:
     };
 
     WindowFlowWin32& m_flow;
-    Win32ProfileStore m_store;
-    Win32Clock m_clock;
     std::unique_ptr<Overlay> m_overlay;
 
     HWND m_owner = nullptr;  // hidden: an owned window gets no task-bar button
@@ -101,13 +100,16 @@ private:
     COLORREF m_paintedBack = 0;
     int m_penTop = 0;
     std::vector<DrawnLine> m_lines;
+    // The hidden diagnostic panel frameDebug: lblStatus and one list box per list.
+    HWND m_frameDebug = nullptr;
+    HWND m_lblStatus = nullptr;
+    std::map<std::string, HWND> m_debugLists;
     UniqueMenu m_menu;
     UniqueIcon m_enabledIcon;
     UniqueIcon m_disabledIcon;
     UniqueIcon m_bigIcon;
     WNDPROC m_previousProc = nullptr;  // the procedure TrayWndProc replaced, while installed
     bool m_trayAdded = false;
-    bool m_inTick = false;
 };
 
 }  // namespace sayvane::win32

@@ -25,9 +25,11 @@ protected:
     MainWindow& operator=(const MainWindow&) = default;
 };
 
+struct ProgramServices;
+
 class WindowFlowWin32 final : public WindowFlow {
 public:
-    explicit WindowFlowWin32(HINSTANCE instance) : m_instance(instance) {}
+    WindowFlowWin32(HINSTANCE instance, ProgramServices& services) : m_instance(instance), m_services(services) {}
 
     void OpenOverlay() override;
     void OpenConfiguration() override;
@@ -41,11 +43,13 @@ public:
     bool PreTranslate(MSG& msg);
 
     [[nodiscard]] HINSTANCE Instance() const { return m_instance; }
+    [[nodiscard]] ProgramServices& Services() const { return m_services; }
 
 private:
     void Adopt(std::unique_ptr<MainWindow> window);
 
     HINSTANCE m_instance;
+    ProgramServices& m_services;
     std::vector<std::unique_ptr<MainWindow>> m_open;
     std::vector<std::unique_ptr<MainWindow>> m_closed;
 };

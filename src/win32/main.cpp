@@ -8,20 +8,18 @@
 #include "app/Startup.h"
 #include "win32/AboutWindow.h"
 #include "win32/System.h"
-#include "win32/Win32Clock.h"
-#include "win32/Win32ProfileStore.h"
+#include "win32/ProgramServices.h"
 #include "win32/WindowFlowWin32.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
-    sayvane::win32::Win32Clock clock;
-    sayvane::win32::Win32ProfileStore store;
-    sayvane::win32::WindowFlowWin32 flow(instance);
+    sayvane::win32::ProgramServices services;
+    sayvane::win32::WindowFlowWin32 flow(instance, services);
     {
         sayvane::win32::AboutWindow splash(instance, nullptr);
-        sayvane::RunStartup(splash.Created() ? &splash : nullptr, flow, store, clock,
+        sayvane::RunStartup(splash.Created() ? &splash : nullptr, flow, services.store, services.clock,
                             sayvane::win32::ProgramFolder(), sayvane::win32::UserNumberFormat());
     }
 

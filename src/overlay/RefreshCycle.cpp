@@ -1,0 +1,274 @@
+// The overlay's main loop: one tick of the refresh timer, and the player and channel lists
+// it keeps from the TeamSpeak link.
+#include <unordered_set>
+
+#include "overlay/Drawing.h"
+#include "overlay/JoinLeave.h"
+#include "overlay/Overlay.h"
+#include "text/TextRoutines.h"
+
+namespace sayvane {
+
+namespace {
+
+constexpr double kPeriodicRefreshMs = 8000;
+constexpr std::int32_t kRed192 = 192;
+constexpr std::int32_t kOrange = 33023;
+constexpr std::int32_t kGreen192 = 49152;
+
+std::vector<std::pair<std::string, std::int32_t>> Pairs(const ItemList& list) {
+    std::vector<std::pair<std::string, std::int32_t>> items;
+    items.reserve(list.Count());
+    for (const ListItem& item : list.Items()) {
+        items.emplace_back(item.text, item.value);
+    }
+    return items;
+}
+
+}  // namespace
+
+StatusWord StatusWordFor(LinkStatus status) {
+    switch (status) {
+        case LinkStatus::NotRunning: return {"Not Running", kRed192};
+        case LinkStatus::Running: return {"Running", kOrange};
+        case LinkStatus::Connected: return {"Connected", kGreen192};
+        case LinkStatus::Unknown: break;
+    }
+    return {"Unknown", kRed192};
+}
+
+void Overlay::tmrRefresh_Timer() {
+    // A tick that comes due while this one yields or sleeps (a notice, the radar's pauses) is
+    // skipped, not queued: ticks never overlap, and the next one is only a period away.
+    if (m_inTick) {
+        ++m_skippedTicks;
+        return;
+    }
+    m_inTick = true;
+    struct TickEnd {
+        bool& inTick;
+        ~TickEnd() { inTick = false; }
+    } tickEnd{m_inTick};
+
+    Clock& clock = m_services.clock;
+    m_state.width = 0;
+
+    ++m_state.RefreshCounter;
+    clock.ProcessPendingMessages();
+    if (m_state.RefreshCounter > kPeriodicRefreshMs / m_settings.RefreshInterval) {
+        m_services.teamSpeakWindow.ReadTeamSpeakWindow();
+        RefreshChannelList();
+        RefreshPlayerList();
+        m_state.RefreshCounter = 0;
+    }
+
+    const LinkStatus status = m_services.link.GetSpeakers();
+    ++m_state.TickNumber;
+
+    if (status != LinkStatus::Connected) {
+        LostLink();
+    } else {
+        UpdateSpeakers();
+        TrackJoinLeave(m_state, m_settings, clock);
+        ExpireSpeakers();
+        if (LastIndex(m_services.link.Speakers()) < 1 && m_state.lstInOut.Empty() && m_state.lstSpeakers.Empty()) {
+            m_state.TickNumber = 0;
+        }
+        clock.ProcessPendingMessages();
+        DrawOverlay(m_state, DrawingContext{m_window, m_settings, m_screen, clock});
+        ChooseLastSpeakerAndAnswerHotKey();
+    }
+    EndOfTick(status);
+}
+
+const ListItem* Overlay::UserWithId(std::int32_t id) {
+    if (m_userIndexRevision != m_state.lstUsers.Revision()) {
+        m_userById.clear();
+        const auto& users = m_state.lstUsers.Items();
+        for (std::size_t i = 0; i < users.size(); ++i) {
+            m_userById.emplace(users[i].value, i);  // keeps the first item of each ID
+        }
+        m_userIndexRevision = m_state.lstUsers.Revision();
+    }
+    const auto it = m_userById.find(id);
+    return it == m_userById.end() ? nullptr : &m_state.lstUsers[it->second];
+}
+
+// Each speaking player found in lstUsers is moved to the end of lstSpeakers with this tick's
+// stamp (the own name only with ShowMe on). Done in one pass: a name heard this tick leaves
+// its old place, and of its new entries only the last one stays.
+void Overlay::UpdateSpeakers() {
+    std::vector<std::string> heard;  // in the order found
+    std::vector<bool> listed;        // whether that entry is appended (the own name may not be)
+    bool found = false;
+    for (const std::int32_t id : m_services.link.Speakers()) {
+        if (m_state.lstUsers.Empty() || id <= 0) {
+            continue;
+        }
+        if (const ListItem* user = UserWithId(id)) {
+            found = true;
+            heard.push_back(user->text);
+            listed.push_back(!(AnsiEqualsNoCase(user->text, m_settings.NickName) && m_settings.ShowMe == 0));
+        }
+        if (!found) {
+            // A speaker the list does not know yet: refresh at once, so the next ID is looked
+            // up in the new list and a player who joins and speaks is shown this tick.
+            RefreshChannelList();
+            RefreshPlayerList();
+            m_state.RefreshCounter = 0;
+        }
+    }
+    if (heard.empty()) {
+        return;
+    }
+    const std::unordered_set<std::string> heardNames(heard.begin(), heard.end());
+    std::vector<ListItem> kept;
+    for (const ListItem& item : m_state.lstSpeakers.Items()) {
+        if (heardNames.count(item.text) == 0) {
+            kept.push_back(item);
+        }
+    }
+    std::unordered_set<std::string> later;
+    std::vector<std::string> appended;
+    for (std::size_t i = heard.size(); i-- > 0;) {
+        if (later.insert(heard[i]).second && listed[i]) {
+            appended.push_back(heard[i]);
+        }
+    }
+    m_state.lstSpeakers.Clear();
+    for (ListItem& item : kept) {
+        m_state.lstSpeakers.Add(std::move(item.text), item.value);
+    }
+    for (auto it = appended.rbegin(); it != appended.rend(); ++it) {
+        m_state.lstSpeakers.Add(*it, m_state.TickNumber);
+    }
+}
+
+void Overlay::ExpireSpeakers() {
+    for (std::size_t i = m_state.lstSpeakers.Count(); i-- > 0;) {
+        if (Expired(m_state.lstSpeakers[i].value, m_state.TickNumber, m_settings.RetentionTime,
+                    m_settings.RefreshInterval)) {
+            m_state.lstSpeakers.RemoveAt(i);
+        }
+    }
+}
+
+void Overlay::LostLink() {
+    m_state.lstSpeakers.Clear();
+    m_state.TickNumber = 0;
+    m_state.CurrentChannelName.clear();
+    if (!m_state.LastChannelName.empty()) {
+        ShowNotice(m_state, DrawingContext{m_window, m_settings, m_screen, m_services.clock}, "Disconnected");
+    }
+}
+
+void Overlay::ChooseLastSpeakerAndAnswerHotKey() {
+    const auto& speakers = m_state.lstSpeakers.Items();
+    for (auto it = speakers.rbegin(); it != speakers.rend(); ++it) {
+        if (!AnsiEqualsNoCase(it->text, m_settings.NickName)) {
+            m_state.LastSpeaker = it->text;
+            break;
+        }
+    }
+    m_services.clock.ProcessPendingMessages();
+    if ((!m_state.LastSpeaker.empty() || !m_state.lstSpeakers.Empty()) && m_services.radar.HotKeyHeld() &&
+        m_settings.IvAcSelect == 1) {
+        m_services.radar.SendCommandLine(".s " + m_state.LastSpeaker, m_settings);
+    }
+}
+
+void Overlay::EndOfTick(LinkStatus status) {
+    m_state.LastChannelName = m_state.CurrentChannelName;
+    if (m_state.lstInOut.Empty() && m_state.lstSpeakers.Empty() && m_window.IsVisible()) {
+        m_window.Hide();
+    }
+    const auto code = static_cast<std::int32_t>(status);
+    if (code != m_state.LastStatus) {
+        m_state.lstUsers.Clear();
+        const StatusWord word = StatusWordFor(status);
+        m_window.SetStatusLabel(word.text, word.colour);
+        if (status == LinkStatus::NotRunning && m_window.IsVisible()) {
+            m_window.Hide();
+        } else if (status == LinkStatus::Connected) {
+            RefreshChannelList();
+            RefreshPlayerList();
+        }
+    }
+    m_state.LastStatus = code;
+    MirrorChangedLists();
+}
+
+void Overlay::MirrorChangedLists() {
+    const std::pair<const char*, const ItemList*> lists[] = {
+        {"lstSpeakers", &m_state.lstSpeakers}, {"lstInOut", &m_state.lstInOut},
+        {"lstChkPlayer", &m_state.lstChkPlayer}, {"lstOldPlayer", &m_state.lstOldPlayer},
+        {"lstUsers", &m_state.lstUsers},       {"lstChans", &m_state.lstChans}};
+    for (const auto& [name, list] : lists) {
+        auto [it, added] = m_mirrored.try_emplace(list, list->Revision());
+        if (added || it->second != list->Revision()) {
+            m_window.MirrorList(name, Pairs(*list));
+            it->second = list->Revision();
+        }
+    }
+}
+
+void Overlay::RefreshChannelList() {
+    m_state.lstChans.Clear();
+    TeamSpeakLink& link = m_services.link;
+    if (!link.GetChannels()) {
+        SetTrayState(3);
+        m_channelSnapshotFailed = true;
+        return;
+    }
+    if (LastIndex(link.Channels()) != 0) {
+        SetTrayState(3);
+        m_channelSnapshotFailed = true;
+    }
+    if (m_channelSnapshotFailed) {
+        m_trayEnabled = false;
+        SetTrayState(0);
+    }
+    m_channelSnapshotFailed = false;
+    for (const ChannelEntry& channel : link.Channels()) {
+        m_state.lstChans.Add(channel.name, channel.channelId);
+    }
+}
+
+void Overlay::RefreshPlayerList() {
+    m_state.lstUsers.Clear();
+    TeamSpeakLink& link = m_services.link;
+    if (!link.GetPlayers()) {
+        return;
+    }
+    for (const PlayerEntry& player : link.Players()) {
+        m_state.lstUsers.Add(player.name, player.playerId);
+    }
+    if (!link.Players().empty()) {
+        const std::int32_t channelId = link.Players().front().channelId;
+        for (const ListItem& channel : m_state.lstChans.Items()) {
+            if (channel.value == channelId) {
+                m_state.CurrentChannelName = channel.text;
+                if (m_settings.MeFromChannel == 1) {
+                    m_settings.NickName = m_services.teamSpeakWindow.TSWindowNickname();
+                }
+                break;
+            }
+        }
+    }
+    const std::string own = link.GetUserNickname();
+    if (!own.empty() && own != m_settings.NickName) {
+        m_settings.NickName = own;
+    }
+    m_tray.SetCaption(MenuItem::ShowMe,
+                      "Show Me " + (m_settings.NickName.empty() ? std::string() : " (" + m_settings.NickName + ")"));
+    const std::string callsign = m_services.ivac.GetIvAcCallsign();
+    if (!callsign.empty()) {
+        m_tray.SetCaption(MenuItem::CreateTSChannel, "Create TS Channel  (" + callsign + ")");
+        m_tray.SetEnabled(MenuItem::CreateTSChannel, true);
+    } else {
+        m_tray.SetCaption(MenuItem::CreateTSChannel, "Create TS Channel ");
+        m_tray.SetEnabled(MenuItem::CreateTSChannel, false);
+    }
+}
+
+}  // namespace sayvane
