@@ -56,7 +56,7 @@ TEST(WindowFlow, FirstRunShowsTheSplashThenTheConfigurationWindowWithItsDefaults
 
     // Save and Enable: the 21 keys in order, then the overlay instead of this window.
     PostMessageA(config, WM_COMMAND, IDC_CMD_ENABLE, 0);
-    HWND overlay = run.WaitForWindow(kOverlayClass);
+    HWND overlay = run.WaitForAnyWindow(kOverlayClass);
     ASSERT_NE(overlay, nullptr) << "no overlay";
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(config); }));
     const std::vector<std::string> expected = {
@@ -97,7 +97,7 @@ TEST(WindowFlow, DisableStoresACustomPlaceAndTheTwoWindowsAlternate) {
     SayvaneRun run("[Setup]\r\nAutoStart=1\r\nPosition=00001\r\nOnTop=0\r\nTransparent=100\r\n"
                    "LastX=000000003000\r\nLastY=000000001500\r\n");
     ASSERT_TRUE(run.Start());
-    HWND overlay = run.WaitForWindow(kOverlayClass);
+    HWND overlay = run.WaitForAnyWindow(kOverlayClass);
     ASSERT_NE(overlay, nullptr);
     RECT r{};
     GetWindowRect(overlay, &r);
@@ -121,7 +121,7 @@ TEST(WindowFlow, DisableStoresACustomPlaceAndTheTwoWindowsAlternate) {
         // Save and Enable: a new overlay reads the file anew and opens at the stored place.
         PostMessageA(config, WM_COMMAND, IDC_CMD_ENABLE, 0);
         ASSERT_TRUE(WaitUntil([&] { return !IsWindow(config); }));
-        overlay = run.WaitForWindow(kOverlayClass);
+        overlay = run.WaitForAnyWindow(kOverlayClass);
         ASSERT_NE(overlay, nullptr);
         GetWindowRect(overlay, &r);
         EXPECT_EQ(r.left, 300 + round);
@@ -177,7 +177,7 @@ TEST(WindowFlow, ASaveThatCannotBeWrittenIsReportedAndTheOverlayStillOpens) {
     EXPECT_NE(message.find(run.SettingsFile()), std::string::npos) << message;
 
     PostMessageA(box, WM_COMMAND, IDOK, 0);
-    HWND overlay = run.WaitForWindow(kOverlayClass);
+    HWND overlay = run.WaitForAnyWindow(kOverlayClass);
     EXPECT_NE(overlay, nullptr) << "the overlay opens with what the file holds";
     ASSERT_TRUE(ChooseFromTrayMenu(run.ProcessId(), overlay, {VK_UP, VK_RETURN}));
     EXPECT_EQ(run.WaitForExit(), std::optional<DWORD>(0));

@@ -31,6 +31,7 @@ struct WindowQuery {
     DWORD processId;
     const char* className;
     const char* caption;
+    bool visibleOnly;
     HWND found;
 };
 
@@ -38,7 +39,7 @@ BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM param) {
     auto* query = reinterpret_cast<WindowQuery*>(param);
     DWORD owner = 0;
     GetWindowThreadProcessId(hwnd, &owner);
-    if (owner != query->processId || !IsWindowVisible(hwnd)) {
+    if (owner != query->processId || (query->visibleOnly && !IsWindowVisible(hwnd))) {
         return TRUE;
     }
     char buffer[256] = {};
@@ -58,8 +59,8 @@ BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM param) {
 
 }  // namespace
 
-HWND FindProcessWindow(DWORD processId, const char* className, const char* caption) {
-    WindowQuery query{processId, className, caption, nullptr};
+HWND FindProcessWindow(DWORD processId, const char* className, const char* caption, bool visibleOnly) {
+    WindowQuery query{processId, className, caption, visibleOnly, nullptr};
     EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&query));
     return query.found;
 }
@@ -127,6 +128,8 @@ SayvaneRun::SayvaneRun(const std::optional<std::string>& settingsText) {
     if (!CopyFileA(source.c_str(), ExePath().c_str(), FALSE)) {
         throw std::runtime_error("cannot copy " + source);
     }
+    const std::string library = FolderOfThisProgram() + "\\TSRemote.dll";
+    CopyFileA(library.c_str(), m_folder.File("TSRemote.dll").c_str(), FALSE);
     if (settingsText) {
         testing::WriteBytes(SettingsFile(), *settingsText);
     }
@@ -155,6 +158,13 @@ bool SayvaneRun::Start() {
 HWND SayvaneRun::WaitForWindow(const char* className, const char* caption, int timeoutMs) const {
     HWND found = nullptr;
     WaitUntil([&] { return (found = FindProcessWindow(ProcessId(), className, caption)) != nullptr; }, timeoutMs);
+    return found;
+}
+
+HWND SayvaneRun::WaitForAnyWindow(const char* className, int timeoutMs) const {
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindProcessWindow(ProcessId(), className, nullptr, false)) != nullptr; },
+              timeoutMs);
     return found;
 }
 

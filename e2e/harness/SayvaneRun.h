@@ -18,8 +18,10 @@ std::string FolderOfThisProgram();
 // Polls `condition` every 5 ms until it holds (true) or `timeoutMs` has passed (false).
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
 
-// The visible top-level windows of a process with the given class (and caption, when given).
-HWND FindProcessWindow(DWORD processId, const char* className, const char* caption = nullptr);
+// A top-level window of a process with the given class (and caption, when given); only a
+// visible one unless `visibleOnly` is false.
+HWND FindProcessWindow(DWORD processId, const char* className, const char* caption = nullptr,
+                       bool visibleOnly = true);
 
 // A window's text, read with WM_GETTEXT as works across processes.
 std::string WindowText(HWND hwnd);
@@ -37,7 +39,8 @@ bool ChooseFromTrayMenu(DWORD processId, HWND overlay, std::initializer_list<WPA
 
 class SayvaneRun {
 public:
-    // Prepares a fresh folder holding Sayvane.exe and, when given, this Sayvane.INI text.
+    // Prepares a fresh folder holding Sayvane.exe, the substitute TSRemote.dll beside it (as a
+    // user puts the voice client's library there) and, when given, this Sayvane.INI text.
     explicit SayvaneRun(const std::optional<std::string>& settingsText = std::nullopt);
     ~SayvaneRun();
     SayvaneRun(const SayvaneRun&) = delete;
@@ -49,6 +52,8 @@ public:
     // The first visible window of the program with this class (and caption), or nullptr
     // after the timeout.
     HWND WaitForWindow(const char* className, const char* caption = nullptr, int timeoutMs = 10000) const;
+    // The same for a window that may be hidden (the overlay hides while nobody speaks).
+    HWND WaitForAnyWindow(const char* className, int timeoutMs = 10000) const;
 
     // Waits for the process to end; its exit code, or nullopt after the timeout.
     std::optional<DWORD> WaitForExit(int timeoutMs = 10000) const;
