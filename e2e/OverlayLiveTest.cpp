@@ -105,7 +105,7 @@ TEST(OverlayLive, SpeakersJoinLinesRetentionAndDisconnect) {
 
     SayvaneRun run(kSettings);
     ASSERT_TRUE(run.Start());
-    HWND overlay = run.WaitForAnyWindow("SayvaneOverlay");
+    HWND overlay = run.WaitForOverlay();
     ASSERT_NE(overlay, nullptr);
     // The panel is made just after the window itself.
     ASSERT_TRUE(WaitUntil([&] { return FindWindowExA(overlay, nullptr, "STATIC", "frameDebug") != nullptr; }));

@@ -12,7 +12,6 @@ namespace sayvane::e2e {
 namespace {
 
 constexpr char kConfigClass[] = "#32770";
-constexpr char kOverlayClass[] = "SayvaneOverlay";
 constexpr char kAboutClass[] = "SayvaneAbout";
 
 std::vector<std::string> SettingsLines(const SayvaneRun& run) {
@@ -56,7 +55,7 @@ TEST(WindowFlow, FirstRunShowsTheSplashThenTheConfigurationWindowWithItsDefaults
 
     // Save and Enable: the 21 keys in order, then the overlay instead of this window.
     PostMessageA(config, WM_COMMAND, IDC_CMD_ENABLE, 0);
-    HWND overlay = run.WaitForAnyWindow(kOverlayClass);
+    HWND overlay = run.WaitForOverlay();
     ASSERT_NE(overlay, nullptr) << "no overlay";
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(config); }));
     const std::vector<std::string> expected = {
@@ -68,7 +67,15 @@ TEST(WindowFlow, FirstRunShowsTheSplashThenTheConfigurationWindowWithItsDefaults
         "SizeUsers=8",    "JoinForeColor=000016776960",        "LeaveForeColor=000008421631"};
     EXPECT_EQ(SettingsLines(run), expected);
 
-    // Layered at 60 %, topmost, no task-bar button, in the bottom-left corner.
+    // In the bottom-left corner once its creation sequence has run (placing it is a late step);
+    // layered at 60 %, topmost, without a task-bar button.
+    RECT work{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    RECT r{};
+    EXPECT_TRUE(WaitUntil([&] {
+        GetWindowRect(overlay, &r);
+        return r.left == 2 && std::abs(r.bottom - (work.bottom - 2)) <= 1;
+    })) << r.left << "," << r.bottom;
     const LONG exStyle = GetWindowLongA(overlay, GWL_EXSTYLE);
     EXPECT_TRUE(exStyle & WS_EX_LAYERED);
     EXPECT_TRUE(exStyle & WS_EX_TOPMOST);
@@ -78,12 +85,7 @@ TEST(WindowFlow, FirstRunShowsTheSplashThenTheConfigurationWindowWithItsDefaults
     ASSERT_TRUE(GetLayeredWindowAttributes(overlay, nullptr, &alpha, &flags));
     EXPECT_EQ(alpha, 153);
     EXPECT_EQ(flags & LWA_ALPHA, static_cast<DWORD>(LWA_ALPHA));
-    RECT work{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    RECT r{};
-    GetWindowRect(overlay, &r);
-    EXPECT_EQ(r.left, 2);
-    EXPECT_NEAR(r.bottom, work.bottom - 2, 1);
+
 
     // Exit from the tray menu (Up from nothing selected lands on the last item): the
     // program ends and the file stays as it was.
@@ -97,12 +99,17 @@ TEST(WindowFlow, DisableStoresACustomPlaceAndTheTwoWindowsAlternate) {
     SayvaneRun run("[Setup]\r\nAutoStart=1\r\nPosition=00001\r\nOnTop=0\r\nTransparent=100\r\n"
                    "LastX=000000003000\r\nLastY=000000001500\r\n");
     ASSERT_TRUE(run.Start());
-    HWND overlay = run.WaitForAnyWindow(kOverlayClass);
+    HWND overlay = run.WaitForOverlay();
     ASSERT_NE(overlay, nullptr);
-    RECT r{};
-    GetWindowRect(overlay, &r);
-    EXPECT_EQ(r.left, 200);
-    EXPECT_EQ(r.top, 100);
+    // The window exists before its creation sequence has placed it.
+    const auto placedAt = [&](int left, int top) {
+        return WaitUntil([&] {
+            RECT r{};
+            GetWindowRect(overlay, &r);
+            return r.left == left && r.top == top;
+        });
+    };
+    EXPECT_TRUE(placedAt(200, 100)) << "LastX/LastY in twips";
     EXPECT_FALSE(GetWindowLongA(overlay, GWL_EXSTYLE) & WS_EX_TOPMOST);
 
     for (int round = 0; round < 2; ++round) {
@@ -121,11 +128,9 @@ TEST(WindowFlow, DisableStoresACustomPlaceAndTheTwoWindowsAlternate) {
         // Save and Enable: a new overlay reads the file anew and opens at the stored place.
         PostMessageA(config, WM_COMMAND, IDC_CMD_ENABLE, 0);
         ASSERT_TRUE(WaitUntil([&] { return !IsWindow(config); }));
-        overlay = run.WaitForAnyWindow(kOverlayClass);
+        overlay = run.WaitForOverlay();
         ASSERT_NE(overlay, nullptr);
-        GetWindowRect(overlay, &r);
-        EXPECT_EQ(r.left, 300 + round);
-        EXPECT_EQ(r.top, 200);
+        EXPECT_TRUE(placedAt(300 + round, 200));
     }
 
     ASSERT_TRUE(ChooseFromTrayMenu(run.ProcessId(), overlay, {VK_DOWN, VK_RETURN}));
@@ -177,7 +182,7 @@ TEST(WindowFlow, ASaveThatCannotBeWrittenIsReportedAndTheOverlayStillOpens) {
     EXPECT_NE(message.find(run.SettingsFile()), std::string::npos) << message;
 
     PostMessageA(box, WM_COMMAND, IDOK, 0);
-    HWND overlay = run.WaitForAnyWindow(kOverlayClass);
+    HWND overlay = run.WaitForOverlay();
     EXPECT_NE(overlay, nullptr) << "the overlay opens with what the file holds";
     ASSERT_TRUE(ChooseFromTrayMenu(run.ProcessId(), overlay, {VK_UP, VK_RETURN}));
     EXPECT_EQ(run.WaitForExit(), std::optional<DWORD>(0));

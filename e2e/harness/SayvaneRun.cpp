@@ -168,6 +168,17 @@ HWND SayvaneRun::WaitForAnyWindow(const char* className, int timeoutMs) const {
     return found;
 }
 
+HWND SayvaneRun::WaitForOverlay(int timeoutMs) const {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            found = FindProcessWindow(ProcessId(), "SayvaneOverlay", nullptr, false);
+            return found != nullptr && (GetWindowLongA(found, GWL_EXSTYLE) & WS_EX_LAYERED) != 0;
+        },
+        timeoutMs);
+    return found != nullptr && (GetWindowLongA(found, GWL_EXSTYLE) & WS_EX_LAYERED) != 0 ? found : nullptr;
+}
+
 std::optional<DWORD> SayvaneRun::WaitForExit(int timeoutMs) const {
     if (m_process.hProcess == nullptr ||
         WaitForSingleObject(m_process.hProcess, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0) {

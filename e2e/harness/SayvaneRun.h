@@ -54,6 +54,9 @@ public:
     HWND WaitForWindow(const char* className, const char* caption = nullptr, int timeoutMs = 10000) const;
     // The same for a window that may be hidden (the overlay hides while nobody speaks).
     HWND WaitForAnyWindow(const char* className, int timeoutMs = 10000) const;
+    // The overlay window once its creation sequence has made it layered (its tray icon and
+    // menu are ready by then), visible or not; nullptr after the timeout.
+    HWND WaitForOverlay(int timeoutMs = 10000) const;
 
     // Waits for the process to end; its exit code, or nullopt after the timeout.
     std::optional<DWORD> WaitForExit(int timeoutMs = 10000) const;
