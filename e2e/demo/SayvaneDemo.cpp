@@ -4,9 +4,12 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
+#include "harness/PeerProcess.h"
 #include "harness/SayvaneRun.h"
+#include "harness/Ts2SimRun.h"
 #include "win32/resource.h"
 
 namespace {
@@ -60,15 +63,20 @@ int Fail(const char* what) {
     return 1;
 }
 
-}  // namespace
 
-int main(int argc, char** argv) {
-    const std::string out = argc > 1 ? argv[1] : ".";
+// The overlay's diagnostic panel: a list the overlay keeps, as an inspection tool reads it.
+std::size_t ListCount(HWND overlay, const char* name) {
+    HWND frame = FindWindowExA(overlay, nullptr, "STATIC", "frameDebug");
+    HWND list = FindWindowExA(frame, nullptr, "LISTBOX", name);
+    return list == nullptr ? 0 : static_cast<std::size_t>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+}
+
+// Part one: the first start, as a new user meets Sayvane.
+int FirstStart(const std::string& out) {
     SayvaneRun run;
     if (!run.Start()) {
         return Fail("Sayvane.exe did not start");
     }
-
     if (run.WaitForWindow("SayvaneAbout") == nullptr) {
         return Fail("no splash");
     }
@@ -84,11 +92,11 @@ int main(int argc, char** argv) {
     Say("first run: no settings file yet, so the configuration window opens with the defaults -> 02-configuration.png");
 
     PostMessageA(config, WM_COMMAND, IDC_CMD_ENABLE, 0);
-    HWND overlay = run.WaitForWindow("SayvaneOverlay");
+    HWND overlay = run.WaitForOverlay();
     if (overlay == nullptr) {
         return Fail("no overlay after Save and Enable");
     }
-    Say("\"Save and Enable\" wrote Sayvane.INI next to the program and opened the overlay in the bottom-left corner");
+    Say("\"Save and Enable\" wrote Sayvane.INI next to the program and opened the overlay");
 
     PostMessageA(overlay, 1400, 0, WM_RBUTTONUP);  // a right click on the tray icon
     HWND menu = nullptr;
@@ -98,13 +106,88 @@ int main(int argc, char** argv) {
     }
     SaveScreenshot(out + "\\03-tray-menu.bmp");
     Say("a right click on the tray icon opens the overlay's menu -> 03-tray-menu.png");
-
     PostMessageA(menu, WM_KEYDOWN, VK_UP, 0);
     PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
-    const auto code = run.WaitForExit();
-    if (!code) {
+    if (!run.WaitForExit()) {
         return Fail("Sayvane did not end after Exit");
     }
-    std::printf("demo: \"Exit\" from the menu ended Sayvane (exit code %lu)\n", static_cast<unsigned long>(*code));
+    Say("\"Exit\" from the menu ended Sayvane");
     return 0;
+}
+
+// Part two: a controller's evening on a busy approach frequency.
+int OnFrequency(const std::string& out) {
+    const std::string scenarioFile = sayvane::e2e::FolderOfThisProgram() + "\\scenarios\\approach.txt";
+    sayvane::e2e::Ts2SimRun voice(sayvane::testing::ReadBytes(scenarioFile));
+    if (!voice.Start()) {
+        return Fail("the simulated voice client did not start");
+    }
+    sayvane::e2e::PeerProcess radar("ivacsim.exe", {"--caption", "IvAc 1.2 - EDDF_APP [Online]"});
+    Say("the simulated TeamSpeak 2 client plays a busy Frankfurt approach frequency; the simulated IvAc radar runs");
+
+    SayvaneRun run(
+        "[Setup]\r\nAutoStart=1\r\nRefresh=0\r\nDelay=6\r\nShowChannel=1\r\nShowInOut=1\r\nTransparent=85\r\n"
+        "Position=01000\r\nIvAcSelect=1\r\nMeFromChannel=0\r\nShowMe=0\r\n");
+    if (!run.Start()) {
+        return Fail("Sayvane.exe did not start");
+    }
+    HWND overlay = run.WaitForOverlay();
+    if (overlay == nullptr) {
+        return Fail("no overlay");
+    }
+    Say("Sayvane starts straight into its overlay (Auto Enable), top right, ticking every 250 ms");
+
+    const auto reach = [&](const char* what, const std::function<bool()>& condition) {
+        if (!sayvane::e2e::WaitUntil(condition, 90000)) {
+            std::printf("demo: FAILED: %s\n", what);
+            return false;
+        }
+        return true;
+    };
+    if (!reach("no speaker shown", [&] { return IsWindowVisible(overlay) && ListCount(overlay, "lstSpeakers") >= 1; })) {
+        return 1;
+    }
+    SaveScreenshot(out + "\\04-speaker.bmp");
+    Say("a pilot speaks: his callsign shows under the channel name, in green -> 04-speaker.png");
+
+    if (!reach("no two speakers", [&] { return IsWindowVisible(overlay) && ListCount(overlay, "lstSpeakers") >= 2; })) {
+        return 1;
+    }
+    SaveScreenshot(out + "\\05-two-speakers.bmp");
+    Say("two speakers within the retention time: newest first, the window grows to fit -> 05-two-speakers.png");
+
+    if (!reach("no join or leave line", [&] { return IsWindowVisible(overlay) && ListCount(overlay, "lstInOut") >= 1; })) {
+        return 1;
+    }
+    SaveScreenshot(out + "\\06-join-leave.bmp");
+    Say("a pilot joins the frequency: an \"In:\" line in cyan (\"Out:\" lines are red) -> 06-join-leave.png");
+
+    // The voice client quits while we are in a channel.
+    sayvane::e2e::WaitUntil([&] { return ListCount(overlay, "lstInOut") == 0; }, 30000);
+    voice.Close();
+    if (!reach("no notice", [&] { return IsWindowVisible(overlay); })) {
+        return 1;
+    }
+    SaveScreenshot(out + "\\07-disconnected.bmp");
+    Say("TeamSpeak 2 closes: \"Disconnected\" shows for the retention time, then the overlay hides -> 07-disconnected.png");
+    reach("the overlay did not hide", [&] { return !IsWindowVisible(overlay); });
+
+    PostMessageA(overlay, 1400, 0, WM_RBUTTONUP);
+    HWND menu = nullptr;
+    sayvane::e2e::WaitUntil([&] { return (menu = sayvane::e2e::FindProcessWindow(run.ProcessId(), "#32768")) != nullptr; });
+    if (menu != nullptr) {
+        PostMessageA(menu, WM_KEYDOWN, VK_UP, 0);
+        PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+    }
+    return run.WaitForExit() ? 0 : Fail("Sayvane did not end");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string out = argc > 1 ? argv[1] : ".";
+    if (const int failed = FirstStart(out)) {
+        return failed;
+    }
+    return OnFrequency(out);
 }
