@@ -8,6 +8,9 @@ void VirtualClock::Sleep(int milliseconds) {
     if (milliseconds > 0) {
         m_now += milliseconds;
     }
+    if (m_onSleep) {
+        m_onSleep();
+    }
 }
 
 void VirtualClock::ProcessPendingMessages() {

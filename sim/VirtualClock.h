@@ -21,6 +21,10 @@ public:
     // Runs inside every yield: a scenario injects what a user or Windows would do then.
     void OnYield(std::function<void()> hook) { m_onYield = std::move(hook); }
 
+    // Runs at the end of every sleep, once time has moved on: another program acts meanwhile
+    // (a dialog opens while this one waits).
+    void OnSleep(std::function<void()> hook) { m_onSleep = std::move(hook); }
+
     [[nodiscard]] const std::vector<int>& Sleeps() const { return m_sleeps; }
     [[nodiscard]] int YieldCount() const { return m_yields; }
 
@@ -29,6 +33,7 @@ private:
     std::vector<int> m_sleeps;
     int m_yields = 0;
     std::function<void()> m_onYield;
+    std::function<void()> m_onSleep;
 };
 
 }  // namespace sayvane::sim
