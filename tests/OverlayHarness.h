@@ -1,6 +1,7 @@
 // The overlay on the simulated platform: a settings file in a fresh folder, a TeamSpeak
 // server behind the library, a desktop for the voice client's and the radar's windows, a
-// virtual clock, and recorders for the window, the tray, the window flow and the radar.
+// keyboard, a virtual clock, and recorders for the window, the tray, the window flow, beeps
+// and message boxes.
 #pragma once
 
 #include <memory>
@@ -9,10 +10,13 @@
 
 #include "TempFolder.h"
 #include "overlay/Overlay.h"
+#include "sim/MessageRecorder.h"
 #include "sim/PortableProfileStore.h"
 #include "sim/SimOverlayWindow.h"
 #include "sim/SimulatedDesktop.h"
+#include "sim/SimulatedKeyboard.h"
 #include "sim/SimulatedTsRemote.h"
+#include "sim/SoundRecorder.h"
 #include "sim/VirtualClock.h"
 
 namespace sayvane::testing {
@@ -27,16 +31,6 @@ private:
     sim::EventLog& m_log;
 };
 
-class RecordingRadar final : public RadarActions {
-public:
-    bool HotKeyHeld() override { return hotKey; }
-    void SendCommandLine(const std::string& line, const OverlaySettings&) override { sent.push_back(line); }
-    void CreateChannel() override { ++channelsCreated; }
-    bool hotKey = false;
-    std::vector<std::string> sent;
-    int channelsCreated = 0;
-};
-
 struct OverlayHarness {
     void WriteSettings(const std::string& lines) { WriteBytes(folder.File("Sayvane.INI"), "[Setup]\r\n" + lines); }
     [[nodiscard]] std::string SettingsBytes() const { return ReadBytes(folder.File("Sayvane.INI")); }
@@ -45,7 +39,8 @@ struct OverlayHarness {
     Overlay& Create() {
         overlay = std::make_unique<Overlay>(
             window, tray,
-            OverlayServices{store, clock, flow, link, reader, ivac, radar, folder.Path().string(), {}});
+            OverlayServices{store, clock, flow, link, reader, ivac, desktop, keyboard, sound, messages,
+                            folder.Path().string(), {}});
         overlay->Form_Load();
         return *overlay;
     }
@@ -60,7 +55,9 @@ struct OverlayHarness {
     sim::SimulatedDesktop desktop;
     TeamSpeakWindowReader reader{desktop};
     IvAcWindows ivac{desktop, clock};
-    RecordingRadar radar;
+    sim::SimulatedKeyboard keyboard;
+    sim::SoundRecorder sound;
+    sim::MessageRecorder messages;
     sim::SimOverlayWindow window{log};
     sim::SimTrayIcon tray{log};
     std::unique_ptr<Overlay> overlay;

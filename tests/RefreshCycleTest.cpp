@@ -55,6 +55,22 @@ protected:
         return names;
     }
 
+    void HoldShiftF12(bool held) {
+        m_h.keyboard.SetHeld(vk::kShift, held);
+        m_h.keyboard.SetHeld(vk::kF12, held);
+    }
+
+    // The command lines put into the radar's command box, in order.
+    [[nodiscard]] std::vector<std::string> CommandLines(const sim::IvAcScene& radar) const {
+        std::vector<std::string> lines;
+        for (const sim::DesktopMessage& m : m_desktop.Messages()) {
+            if (m.target == radar.commBoxes.front().commandLine && m.message == message::kSetText) {
+                lines.push_back(m.text);
+            }
+        }
+        return lines;
+    }
+
     [[nodiscard]] int CallsOf(const std::string& name) const {
         const auto& calls = m_api.Calls();
         return static_cast<int>(std::count(calls.begin(), calls.end(), name));
@@ -65,12 +81,12 @@ protected:
     sim::SimulatedTsRemote& m_api = m_h.api;
     sim::SimulatedDesktop& m_desktop = m_h.desktop;
     TeamSpeakWindowReader& m_reader = m_h.reader;
-    testing::RecordingRadar& m_radar = m_h.radar;
     EventLog& m_log = m_h.log;
     sim::SimOverlayWindow& m_window = m_h.window;
     sim::SimTrayIcon& m_tray = m_h.tray;
     std::unique_ptr<Overlay>& m_overlay = m_h.overlay;
     WindowHandle m_tsMain = kNoWindow;
+    WindowHandle m_nameField = kNoWindow;
 };
 
 TEST_F(RefreshCycleTest, TheFirstConnectedTickShowsAnEmptyNoticeThenFillsTheLists) {
@@ -182,6 +198,7 @@ TEST_F(RefreshCycleTest, WithAnEmptyPlayerListNoSpeakerRefreshesIt) {
 }
 
 TEST_F(RefreshCycleTest, ShiftF12SelectsTheLastPilotHeardButNeverTheUser) {
+    const sim::IvAcScene radar = AddIvAc(m_desktop, "IvAc 1.2 - EDDF_APP [Online]");
     Start("IvAcSelect=1\r\nMeFromChannel=0\r\nNickName=EDDF_APP\r\n");
     Tick(3);
     Server().StartSpeaking(11);
@@ -190,33 +207,56 @@ TEST_F(RefreshCycleTest, ShiftF12SelectsTheLastPilotHeardButNeverTheUser) {
     Server().StartSpeaking(10);  // the user, with ShowMe off
     Tick();
     EXPECT_EQ(Speakers(), std::vector<std::string>{"DLH4AB"});
-    m_radar.hotKey = true;
+    HoldShiftF12(true);
     Tick(2);
-    EXPECT_EQ(m_radar.sent, (std::vector<std::string>{".s DLH4AB", ".s DLH4AB"})) << "again on every tick held";
-    m_radar.hotKey = false;
+    EXPECT_EQ(CommandLines(radar), (std::vector<std::string>{".s DLH4AB", ".s DLH4AB"})) << "again on every tick held";
+    m_h.keyboard.SetHeld(vk::kShift, false);  // F12 alone sends nothing
     Tick();
-    EXPECT_EQ(m_radar.sent.size(), 2u);
+    EXPECT_EQ(CommandLines(radar).size(), 2u);
+    HoldShiftF12(false);
 
     m_overlay->MenuCommand(MenuItem::ShowIvac);
-    EXPECT_EQ(m_radar.sent.back(), ".s DLH4AB") << "the menu entry sends the same";
+    EXPECT_EQ(CommandLines(radar).back(), ".s DLH4AB") << "the menu entry sends the same";
     m_overlay->MenuCommand(MenuItem::IvAc);  // selection off
-    m_radar.hotKey = true;
+    HoldShiftF12(true);
     Server().StartSpeaking(11);
     Tick();
     m_overlay->MenuCommand(MenuItem::ShowIvac);
-    EXPECT_EQ(m_radar.sent.size(), 3u) << "nothing while IvAc selection is off";
+    EXPECT_EQ(CommandLines(radar).size(), 3u) << "nothing while IvAc selection is off";
 }
 
 TEST_F(RefreshCycleTest, OnlyTheUserHeardWithShowMeOnSendsAnEmptySelection) {
-    Start("IvAcSelect=1\r\nShowMe=1\r\nMeFromChannel=0\r\n");
+    const sim::IvAcScene radar = AddIvAc(m_desktop, "IvAc 1.2 - EDDF_APP [Online]");
+    Start("IvAcSelect=1\r\nShowMe=1\r\nMeFromChannel=0\r\nIvAcResetZoom=1\r\nIvAcBeepSelect=1\r\n");
     Tick(3);
     Server().StartSpeaking(10);
-    m_radar.hotKey = true;
+    HoldShiftF12(true);
     Tick();
     EXPECT_EQ(Speakers(), std::vector<std::string>{"EDDF_APP"});
-    EXPECT_EQ(m_radar.sent, std::vector<std::string>{".s "});
+    EXPECT_EQ(CommandLines(radar), (std::vector<std::string>{".s ", ".z 0"}));
+    EXPECT_EQ(m_h.sound.Beeps().size(), 1u);
+    HoldShiftF12(false);
     m_overlay->MenuCommand(MenuItem::ShowIvac);
-    EXPECT_EQ(m_radar.sent.size(), 1u) << "the menu needs a pilot";
+    EXPECT_EQ(CommandLines(radar).size(), 2u) << "the menu needs a pilot";
+}
+
+TEST_F(RefreshCycleTest, TheMenuCreatesThePositionsChannelThroughTheDialog) {
+    AddIvAc(m_desktop, "IvAc 1.2 - eddf_app [Online]");
+    // The voice client answers command 12 with its create-channel dialog.
+    m_desktop.OnMessage([this](const sim::DesktopMessage& m) {
+        if (m.target == m_tsMain && m.message == message::kCommand && m.wParam == 12) {
+            const WindowHandle dialog = m_desktop.Add(sim::Window("TfrmCreateChannel").Process(7));
+            m_desktop.Add(sim::Window("TButton").Parent(dialog).Caption("Create Channel"));
+            const WindowHandle group = m_desktop.Add(sim::Window("TGroupBox").Parent(dialog));
+            m_nameField = m_desktop.Add(sim::Window("TLabeledEdit").Parent(group).Bounds(10, 250, 100, 20).Text(""));
+        }
+    });
+    Start();
+    Tick();
+    EXPECT_TRUE(m_h.tray.Enabled(MenuItem::CreateTSChannel));
+    m_overlay->MenuCommand(MenuItem::CreateTSChannel);
+    EXPECT_EQ(m_desktop.CurrentText(m_nameField), "EDDF_APP");
+    EXPECT_TRUE(m_h.messages.Messages().empty());
 }
 
 TEST_F(RefreshCycleTest, ADisconnectInAChannelShowsDisconnectedOnce) {

@@ -26,7 +26,26 @@ std::string TrayTipText(bool enabled, const std::string& nickname) {
 }
 
 Overlay::Overlay(OverlayWindow& window, TrayIcon& tray, OverlayServices services)
-    : m_window(window), m_tray(tray), m_services(std::move(services)) {}
+    : m_window(window),
+      m_tray(tray),
+      m_services(std::move(services)),
+      m_aircraftSelection(m_services.ivac, m_services.desktop, m_services.clock, m_services.sound),
+      m_channelCreation(ChannelCreationServices{m_services.desktop, m_services.clock, m_services.keyboard,
+                                                m_services.messages, m_services.ivac, m_services.teamSpeakWindow,
+                                                *this}) {}
+
+void Overlay::RefreshLists() {
+    RefreshChannelList();
+    RefreshPlayerList();
+}
+
+std::string Overlay::OwnNickname() {
+    return m_services.link.GetUserNickname();
+}
+
+std::size_t Overlay::ChannelSnapshotSize() {
+    return m_services.link.Channels().size();
+}
 
 void Overlay::Form_Load() {
     const std::string path = SettingsPath(m_services.programFolder);
@@ -139,11 +158,12 @@ void Overlay::MenuCommand(MenuItem item) {
             break;
         case MenuItem::ShowIvac:
             if (!m_state.LastSpeaker.empty() && m_settings.IvAcSelect == 1) {
-                m_services.radar.SendCommandLine(".s " + m_state.LastSpeaker, m_settings);
+                (void)m_aircraftSelection.InviaCallsignIVAC(".s " + m_state.LastSpeaker, m_settings.IvAcResetZoom,
+                                                            m_settings.IvAcBeepSelect);
             }
             break;
         case MenuItem::CreateTSChannel:
-            m_services.radar.CreateChannel();
+            (void)m_channelCreation.CreateTSChannel();
             break;
         case MenuItem::Close:  // only closes the menu
             break;

@@ -3,11 +3,12 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <unordered_map>
 
 #include "app/Settings.h"
+#include "channel/ChannelCreation.h"
+#include "ivac/AircraftSelection.h"
 #include "ivac/IvAcWindows.h"
 #include "overlay/OverlayState.h"
 #include "platform/Clock.h"
@@ -40,21 +41,6 @@ struct StatusWord {
 };
 [[nodiscard]] StatusWord StatusWordFor(LinkStatus status);
 
-// The radar bridge and channel creation as the overlay uses them: Shift+F12 and the menu
-// hand the radar a command line; the menu entry creates the position's channel.
-class RadarActions {
-public:
-    virtual ~RadarActions() = default;
-    [[nodiscard]] virtual bool HotKeyHeld() = 0;                     // Shift and F12 both down
-    virtual void SendCommandLine(const std::string& line, const OverlaySettings& settings) = 0;
-    virtual void CreateChannel() = 0;
-
-protected:
-    RadarActions() = default;
-    RadarActions(const RadarActions&) = default;
-    RadarActions& operator=(const RadarActions&) = default;
-};
-
 // What the overlay needs besides its own window and tray icon. The link, the window reader
 // and the IvAc windows are the process's own and outlive every overlay.
 struct OverlayServices {
@@ -64,12 +50,15 @@ struct OverlayServices {
     TeamSpeakLink& link;
     TeamSpeakWindowReader& teamSpeakWindow;
     IvAcWindows& ivac;
-    RadarActions& radar;
+    Desktop& desktop;
+    Keyboard& keyboard;
+    Sound& sound;
+    UserMessages& messages;
     std::string programFolder;
     NumberFormat numberFormat;
 };
 
-class Overlay {
+class Overlay final : private ChannelCreationHost {
 public:
     Overlay(OverlayWindow& window, TrayIcon& tray, OverlayServices services);
 
@@ -105,6 +94,11 @@ public:
     [[nodiscard]] int SkippedTicks() const { return m_skippedTicks; }
 
 private:
+    // ChannelCreationHost: what channel creation asks of the overlay.
+    void RefreshLists() override;
+    [[nodiscard]] std::string OwnNickname() override;
+    [[nodiscard]] std::size_t ChannelSnapshotSize() override;
+
     void LoadSettings();
     void AutoPosition();
     void Toggle(std::int16_t& field, MenuItem item);
@@ -120,6 +114,8 @@ private:
     OverlayWindow& m_window;
     TrayIcon& m_tray;
     OverlayServices m_services;
+    AircraftSelection m_aircraftSelection;
+    ChannelCreation m_channelCreation;
 
     OverlaySettings m_settings;
     OverlayState m_state;

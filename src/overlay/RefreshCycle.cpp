@@ -171,9 +171,10 @@ void Overlay::ChooseLastSpeakerAndAnswerHotKey() {
         }
     }
     m_services.clock.ProcessPendingMessages();
-    if ((!m_state.LastSpeaker.empty() || !m_state.lstSpeakers.Empty()) && m_services.radar.HotKeyHeld() &&
-        m_settings.IvAcSelect == 1) {
-        m_services.radar.SendCommandLine(".s " + m_state.LastSpeaker, m_settings);
+    if ((!m_state.LastSpeaker.empty() || !m_state.lstSpeakers.Empty()) && IsShiftDown(m_services.keyboard) &&
+        IsF12Down(m_services.keyboard) && m_settings.IvAcSelect == 1) {
+        (void)m_aircraftSelection.InviaCallsignIVAC(".s " + m_state.LastSpeaker, m_settings.IvAcResetZoom,
+                                                    m_settings.IvAcBeepSelect);
     }
 }
 

@@ -117,7 +117,8 @@ bool OverlayWindowWin32::CreateWindows() {
     m_overlay = std::make_unique<Overlay>(
         *this, *this,
         OverlayServices{services.store, services.clock, m_flow, services.link, services.teamSpeakWindow,
-                        services.ivac, services.radar, ProgramFolder(), UserNumberFormat()});
+                        services.ivac, services.desktop, services.keyboard, services.sound, services.messages,
+                        ProgramFolder(), UserNumberFormat()});
     return true;
 }
 
