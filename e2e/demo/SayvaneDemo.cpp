@@ -10,6 +10,7 @@
 #include "harness/PeerProcess.h"
 #include "harness/SayvaneRun.h"
 #include "harness/Ts2SimRun.h"
+#include "TempFolder.h"
 #include "win32/resource.h"
 
 namespace {
@@ -122,7 +123,9 @@ int OnFrequency(const std::string& out) {
     if (!voice.Start()) {
         return Fail("the simulated voice client did not start");
     }
-    sayvane::e2e::PeerProcess radar("ivacsim.exe", {"--caption", "IvAc 1.2 - EDDF_APP [Online]"});
+    sayvane::testing::TempFolder radarFolder;
+    const std::string radarLog = radarFolder.File("ivacsim.log");
+    sayvane::e2e::PeerProcess radar("ivacsim.exe", {"--caption", "IvAc 1.2 - EDDF_APP [Online]", "--log", radarLog});
     Say("the simulated TeamSpeak 2 client plays a busy Frankfurt approach frequency; the simulated IvAc radar runs");
 
     SayvaneRun run(
@@ -156,20 +159,58 @@ int OnFrequency(const std::string& out) {
     SaveScreenshot(out + "\\05-two-speakers.bmp");
     Say("two speakers within the retention time: newest first, the window grows to fit -> 05-two-speakers.png");
 
+    // The controller holds Shift+F12: the pilot heard last is selected on the radar.
+    keybd_event(VK_SHIFT, 0, 0, 0);
+    keybd_event(VK_F12, 0, 0, 0);
+    const bool selected = sayvane::e2e::WaitUntil([&] { return !sayvane::testing::ReadBytes(radarLog).empty(); }, 5000);
+    keybd_event(VK_F12, 0, KEYEVENTF_KEYUP, 0);
+    keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
+    if (!selected) {
+        return Fail("Shift+F12 reached no radar");
+    }
+    SaveScreenshot(out + "\\06-shift-f12.bmp");
+    Say("Shift+F12: Sayvane typed \".s\" and the callsign into IvAc's command box and pressed Enter; the radar's "
+        "log lists it -> 06-shift-f12.png");
+
     if (!reach("no join or leave line", [&] { return IsWindowVisible(overlay) && ListCount(overlay, "lstInOut") >= 1; })) {
         return 1;
     }
-    SaveScreenshot(out + "\\06-join-leave.bmp");
-    Say("a pilot joins the frequency: an \"In:\" line in cyan (\"Out:\" lines are red) -> 06-join-leave.png");
+    SaveScreenshot(out + "\\07-join-leave.bmp");
+    Say("a pilot joins or leaves the frequency: an \"In:\" line in cyan, an \"Out:\" line in red -> 07-join-leave.png");
 
-    // The voice client quits while we are in a channel.
+    // Create TS Channel (the eighth item): the position's channel, through TeamSpeak's dialog.
+    PostMessageA(overlay, 1400, 0, WM_RBUTTONUP);
+    HWND channelMenu = nullptr;
+    sayvane::e2e::WaitUntil(
+        [&] { return (channelMenu = sayvane::e2e::FindProcessWindow(run.ProcessId(), "#32768")) != nullptr; });
+    if (channelMenu == nullptr) {
+        return Fail("no tray menu");
+    }
+    for (int i = 0; i < 8; ++i) {
+        PostMessageA(channelMenu, WM_KEYDOWN, VK_DOWN, 0);
+    }
+    PostMessageA(channelMenu, WM_KEYDOWN, VK_RETURN, 0);
+    if (!voice.WaitForLog("channel created: EDDF_APP", 10000)) {
+        return Fail("no channel created");
+    }
+    sayvane::e2e::WaitUntil([&] { return ListCount(overlay, "lstChans") == 5; }, 15000);
+    SaveScreenshot(out + "\\08-channel-created.bmp");
+    Say("\"Create TS Channel  (EDDF_APP)\" from the menu: TeamSpeak now has the channel EDDF_APP, and the controller "
+        "sits in it -> 08-channel-created.png");
+
+    // The voice client quits while we are in a channel (after the join lines have gone).
     sayvane::e2e::WaitUntil([&] { return ListCount(overlay, "lstInOut") == 0; }, 30000);
     voice.Close();
-    if (!reach("no notice", [&] { return IsWindowVisible(overlay); })) {
+    // The notice is one line high.
+    if (!reach("no notice", [&] {
+            RECT r{};
+            GetWindowRect(overlay, &r);
+            return IsWindowVisible(overlay) && r.bottom - r.top <= 32;
+        })) {
         return 1;
     }
-    SaveScreenshot(out + "\\07-disconnected.bmp");
-    Say("TeamSpeak 2 closes: \"Disconnected\" shows for the retention time, then the overlay hides -> 07-disconnected.png");
+    SaveScreenshot(out + "\\09-disconnected.bmp");
+    Say("TeamSpeak 2 closes: \"Disconnected\" shows for the retention time, then the overlay hides -> 09-disconnected.png");
     reach("the overlay did not hide", [&] { return !IsWindowVisible(overlay); });
 
     PostMessageA(overlay, 1400, 0, WM_RBUTTONUP);
