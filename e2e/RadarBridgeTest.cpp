@@ -3,7 +3,6 @@
 // the voice client's dialog or, when that does not answer, through its menu by keyboard.
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,18 +21,6 @@ constexpr char kScenario[] =
     "0 join EDDF_TWR channel=2\n"
     "0 join DLH4AB channel=2\n"
     "1000 speak DLH4AB\n";
-
-std::vector<std::string> Lines(const std::string& file) {
-    std::vector<std::string> lines;
-    std::istringstream in(testing::ReadBytes(file));
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        lines.push_back(line);
-    }
-    return lines;
-}
 
 class RadarBridgeTest : public ::testing::Test {
 protected:
@@ -85,12 +72,12 @@ TEST_F(RadarBridgeTest, ShiftF12SelectsTheSpeakingPilotOnTheRadar) {
     // The controller holds Shift+F12 until the radar has the command.
     keybd_event(VK_SHIFT, 0, 0, 0);
     keybd_event(VK_F12, 0, 0, 0);
-    const bool selected = WaitUntil([&] { return Lines(RadarLog()).size() >= 4; });
+    const bool selected = WaitUntil([&] { return testing::ReadLines(RadarLog()).size() >= 4; });
     keybd_event(VK_F12, 0, KEYEVENTF_KEYUP, 0);
     keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
     ASSERT_TRUE(selected) << "nothing reached the radar";
 
-    const std::vector<std::string> lines = Lines(RadarLog());
+    const std::vector<std::string> lines = testing::ReadLines(RadarLog());
     const std::vector<std::string> first(lines.begin(), lines.begin() + 4);
     EXPECT_EQ(first, (std::vector<std::string>{"settext\t1\twide\t.s DLH4AB", "enter\t1\twide\t.s DLH4AB",
                                                "settext\t1\twide\t.z 0", "enter\t1\twide\t.z 0"}));
@@ -100,35 +87,31 @@ TEST_F(RadarBridgeTest, ShiftF12SelectsTheSpeakingPilotOnTheRadar) {
     EndSayvane(overlay);
 }
 
-TEST_F(RadarBridgeTest, CreateTSChannelFillsTheVoiceClientsDialog) {
-    Ts2SimRun voice(kScenario, "--hold");
-    ASSERT_TRUE(voice.Start());
-    voice.Step();
-    StartRadar();
-    HWND overlay = StartSayvane("");
-    ASSERT_NE(overlay, nullptr);
+TEST_F(RadarBridgeTest, CreateTSChannelUsesTheDialogOrElseTypesThroughTheMenu) {
+    struct Case {
+        const char* voiceArguments;
+        const char* path;  // what the voice client logs on the way
+    };
+    const Case cases[] = {
+        {"--hold", "create-channel dialog opened"},
+        {"--hold --no-command-12", "command 12 ignored"},  // then Alt, C, C and the name typed
+    };
+    for (const Case& c : cases) {
+        Ts2SimRun voice(kScenario, c.voiceArguments);
+        ASSERT_TRUE(voice.Start());
+        voice.Step();
+        StartRadar();
+        HWND overlay = StartSayvane("");
+        ASSERT_NE(overlay, nullptr);
 
-    // "Create TS Channel  (EDDF_TWR)" is the eighth item of the menu.
-    ASSERT_TRUE(ChooseFromTrayMenu(m_run->ProcessId(), overlay,
-                                   {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}));
-    EXPECT_TRUE(voice.WaitForLog("create-channel dialog opened"));
-    EXPECT_TRUE(voice.WaitForLog("channel created: EDDF_TWR"));
-    EndSayvane(overlay);
-}
-
-TEST_F(RadarBridgeTest, CreateTSChannelTypesThroughTheMenuWhenTheDialogDoesNotAnswer) {
-    Ts2SimRun voice(kScenario, "--hold --no-command-12");
-    ASSERT_TRUE(voice.Start());
-    voice.Step();
-    StartRadar();
-    HWND overlay = StartSayvane("");
-    ASSERT_NE(overlay, nullptr);
-
-    ASSERT_TRUE(ChooseFromTrayMenu(m_run->ProcessId(), overlay,
-                                   {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}));
-    EXPECT_TRUE(voice.WaitForLog("command 12 ignored"));
-    EXPECT_TRUE(voice.WaitForLog("channel created: EDDF_TWR")) << "typed into the voice client's own dialog";
-    EndSayvane(overlay);
+        // "Create TS Channel  (EDDF_TWR)" is the eighth item of the menu.
+        ASSERT_TRUE(ChooseFromTrayMenu(m_run->ProcessId(), overlay, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN,
+                                                                     VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}));
+        EXPECT_TRUE(voice.WaitForLog(c.path)) << c.voiceArguments;
+        EXPECT_TRUE(voice.WaitForLog("channel created: EDDF_TWR")) << c.voiceArguments;
+        EndSayvane(overlay);
+        m_radar.reset();
+    }
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,14 +23,6 @@ namespace {
 using e2e::PeerProcess;
 using e2e::WaitUntil;
 
-std::vector<std::string> LogLines(const std::string& file) {
-    std::vector<std::string> lines;
-    std::istringstream in(ReadBytes(file));
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
 
 WindowHandle ToHandle(HWND hwnd) {
     return static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(hwnd));
@@ -48,8 +39,8 @@ protected:
 
     // Waits until ivacsim has logged `count` lines, then gives them all.
     std::vector<std::string> WaitForLines(std::size_t count) {
-        WaitUntil([&] { return LogLines(LogFile()).size() >= count; });
-        return LogLines(LogFile());
+        WaitUntil([&] { return ReadLines(LogFile()).size() >= count; });
+        return ReadLines(LogFile());
     }
 
     // The left edges of ivacsim's "COMMBox" dialogs, top of the Z order first (box n sits at
@@ -118,7 +109,7 @@ TEST_F(Win32AircraftSelectionTest, WithoutCommandBoxNothingIsSent) {
     EXPECT_EQ(selection.InviaCallsignIVAC(".s AFR123", 1, 1), SelectionResult::NoCommandBox);
     EXPECT_EQ(ivac.hWndIvAc(), ToHandle(m_ivac->WaitForWindow("IvAcSimRadar")));
     EXPECT_TRUE(sound.Beeps().empty());
-    EXPECT_TRUE(LogLines(LogFile()).empty());
+    EXPECT_TRUE(ReadLines(LogFile()).empty());
 }
 
 }  // namespace

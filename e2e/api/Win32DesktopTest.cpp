@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -102,17 +101,9 @@ namespace {
 using e2e::PeerProcess;
 using e2e::WaitUntil;
 
-std::vector<std::string> LogLines(const std::string& file) {
-    std::vector<std::string> lines;
-    std::istringstream in(ReadBytes(file));
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
 
 bool LogHas(const std::string& file, const std::string& line) {
-    const std::vector<std::string> lines = LogLines(file);
+    const std::vector<std::string> lines = ReadLines(file);
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
@@ -212,7 +203,7 @@ TEST_F(IvAcSimTest, TextAndEnterReachTheWideCommandLine) {
 
     const std::vector<std::string> expected{"settext\t1\twide\t.s AFR123", "enter\t1\twide\t.s AFR123",
                                             "settext\t1\twide\t.z 0", "enter\t1\twide\t.z 0"};
-    EXPECT_EQ(LogLines(LogFile()), expected);
+    EXPECT_EQ(ReadLines(LogFile()), expected);
 }
 
 TEST_F(IvAcSimTest, WithoutCommandBoxThereIsNoDialog) {

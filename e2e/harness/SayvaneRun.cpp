@@ -179,14 +179,17 @@ HWND SayvaneRun::WaitForOverlay(int timeoutMs) const {
     return found != nullptr && (GetWindowLongA(found, GWL_EXSTYLE) & WS_EX_LAYERED) != 0 ? found : nullptr;
 }
 
-std::optional<DWORD> SayvaneRun::WaitForExit(int timeoutMs) const {
-    if (m_process.hProcess == nullptr ||
-        WaitForSingleObject(m_process.hProcess, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0) {
+std::optional<DWORD> WaitForProcessExit(HANDLE process, int timeoutMs) {
+    if (process == nullptr || WaitForSingleObject(process, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0) {
         return std::nullopt;
     }
     DWORD code = 0;
-    GetExitCodeProcess(m_process.hProcess, &code);
+    GetExitCodeProcess(process, &code);
     return code;
+}
+
+std::optional<DWORD> SayvaneRun::WaitForExit(int timeoutMs) const {
+    return WaitForProcessExit(m_process.hProcess, timeoutMs);
 }
 
 }  // namespace sayvane::e2e

@@ -18,6 +18,9 @@ std::string FolderOfThisProgram();
 // Polls `condition` every 5 ms until it holds (true) or `timeoutMs` has passed (false).
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
 
+// Waits for a process to end; its exit code, or nullopt after the timeout (or without a process).
+std::optional<DWORD> WaitForProcessExit(HANDLE process, int timeoutMs);
+
 // A top-level window of a process with the given class (and caption, when given); only a
 // visible one unless `visibleOnly` is false.
 HWND FindProcessWindow(DWORD processId, const char* className, const char* caption = nullptr,

@@ -72,13 +72,7 @@ std::optional<DWORD> Ts2SimRun::Close(int timeoutMs) {
 }
 
 std::optional<DWORD> Ts2SimRun::WaitForExit(int timeoutMs) const {
-    if (m_process.hProcess == nullptr ||
-        WaitForSingleObject(m_process.hProcess, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0) {
-        return std::nullopt;
-    }
-    DWORD code = 0;
-    GetExitCodeProcess(m_process.hProcess, &code);
-    return code;
+    return WaitForProcessExit(m_process.hProcess, timeoutMs);
 }
 
 }  // namespace sayvane::e2e
