@@ -10,7 +10,7 @@ prefix_template=${SAYVANE_WINE_TEMPLATE:-$here/build/wine-template}
 packages=(
     cmake g++ make ninja-build googletest libgtest-dev libgmock-dev libbenchmark-dev
     g++-mingw-w64-i686 binutils-mingw-w64-i686
-    wine wine32:i386 wine64 fonts-wine xvfb xdotool imagemagick x11-utils
+    wine wine32:i386 wine64 fonts-wine xvfb xdotool imagemagick x11-utils nsis zip
 )
 
 need=()
