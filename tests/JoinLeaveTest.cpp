@@ -69,6 +69,18 @@ TEST_F(JoinLeaveTest, NamesMatchWithoutCaseButLinesDoNot) {
     EXPECT_EQ(Tick({"Bob", "bob", "BOB"}), (Lines{"In:bob", "In:BOB"}));
 }
 
+TEST_F(JoinLeaveTest, ARenewedLineMovesBehindTheLinesThatSortEqualToIt) {
+    Tick({"x"});
+    m_state.lstInOut.Clear();
+    EXPECT_EQ(Tick({"x", "bob", "BOB"}), (Lines{"In:bob", "In:BOB"}));
+    // Two more of that name join: In:Bob is new and goes behind its equals; In:bob is renewed,
+    // so it leaves its place and goes behind them all.
+    EXPECT_EQ(Tick({"x", "bob", "BOB", "Bob", "bob"}), (Lines{"In:BOB", "In:Bob", "In:bob"}));
+    EXPECT_EQ(m_state.lstInOut[0].value, 2);
+    EXPECT_EQ(m_state.lstInOut[1].value, 3);
+    EXPECT_EQ(m_state.lstInOut[2].value, 3);
+}
+
 TEST_F(JoinLeaveTest, TwoPlayersOfOneNameCountAsTwo) {
     Tick({"Bob", "Bob", "Anna"});
     m_state.lstInOut.Clear();

@@ -2,6 +2,7 @@
 #include "overlay/ItemList.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "text/TextRoutines.h"
 
@@ -24,6 +25,26 @@ void ItemList::Add(std::string text, std::int32_t value) {
     m_items.insert(at, ListItem{std::move(text), value});
 }
 
+void ItemList::AddAll(std::vector<ListItem> items) {
+    if (items.empty()) {
+        return;
+    }
+    ++m_revision;
+    if (m_order == Order::Insertion) {
+        m_items.insert(m_items.end(), std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()));
+        return;
+    }
+    const auto byText = [](const ListItem& a, const ListItem& b) { return SortsBefore(a.text, b.text); };
+    std::stable_sort(items.begin(), items.end(), byText);
+    std::vector<ListItem> merged;
+    merged.reserve(m_items.size() + items.size());
+    // std::merge takes from the first range on ties: items already listed stay before new equals.
+    std::merge(std::make_move_iterator(m_items.begin()), std::make_move_iterator(m_items.end()),
+               std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()),
+               std::back_inserter(merged), byText);
+    m_items = std::move(merged);
+}
+
 void ItemList::Insert(std::size_t position, std::string text, std::int32_t value) {
     ++m_revision;
     m_items.insert(m_items.begin() + static_cast<std::ptrdiff_t>(std::min(position, m_items.size())),
@@ -34,6 +55,14 @@ void ItemList::RemoveAt(std::size_t position) {
     if (position < m_items.size()) {
         ++m_revision;
         m_items.erase(m_items.begin() + static_cast<std::ptrdiff_t>(position));
+    }
+}
+
+void ItemList::RemoveIf(const std::function<bool(const ListItem&)>& picked) {
+    const auto end = std::remove_if(m_items.begin(), m_items.end(), picked);
+    if (end != m_items.end()) {
+        ++m_revision;
+        m_items.erase(end, m_items.end());
     }
 }
 

@@ -26,9 +26,15 @@ public:
 
     // Appends, or in a sorted list inserts after the items that sort before or equal to it.
     void Add(std::string text, std::int32_t value = 0);
+    // Adds every item as Add would, one after the other, but in one pass: a sorted list
+    // sorts the new items (keeping their order among equals) and merges them in after the
+    // equal items it already holds.
+    void AddAll(std::vector<ListItem> items);
     // Inserts at a position (a plain list only).
     void Insert(std::size_t position, std::string text, std::int32_t value = 0);
     void RemoveAt(std::size_t position);
+    // Removes every item the predicate picks, in one pass; the others keep their order.
+    void RemoveIf(const std::function<bool(const ListItem&)>& picked);
     void Clear();
 
     [[nodiscard]] bool Empty() const { return m_items.empty(); }

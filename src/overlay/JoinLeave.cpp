@@ -2,7 +2,9 @@
 #include "overlay/JoinLeave.h"
 
 #include <algorithm>
+#include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "text/TextRoutines.h"
@@ -12,22 +14,48 @@ namespace sayvane {
 namespace {
 
 // Renews or adds one line per comma-separated name of `names` (which starts with ",", so
-// its first piece is empty and adds nothing).
-void AddLines(ItemList& lstInOut, std::string names, const std::string& prefix, std::int32_t tick) {
+// its first piece is empty and adds nothing). A renewed line leaves its place and is added
+// again with this tick's stamp; a name met twice ends where its last piece puts it. All lines
+// are taken out and put in at once, so a thousand joins cost a sort, not a thousand inserts.
+void AddLines(ItemList& lstInOut, const std::string& names, const std::string& prefix, std::int32_t tick) {
     if (names == ",") {
         return;
     }
-    while (!names.empty()) {
-        const std::string piece = Prendi(names, ",");
-        const std::string line = prefix + piece;
-        const std::size_t found = lstInOut.FindText(line);
-        if (found < lstInOut.Count()) {
-            lstInOut.RemoveAt(found);
-            lstInOut.Add(line, tick);
-        } else if (!piece.empty()) {
-            lstInOut.Add(line, tick);
+    std::vector<std::string> lines;                        // in the order of their last piece
+    std::unordered_map<std::string, std::size_t> lineAt;  // line -> its place in `lines`
+    std::unordered_set<std::string> renewed;               // lines already listed
+    // The pieces Prendi would take one by one, read with a cursor instead of shortening the
+    // text each time (which copies the rest of a long list once per name).
+    std::string_view rest = names;
+    while (!rest.empty()) {
+        const std::size_t comma = rest.find(',');
+        const std::string_view piece = rest.substr(0, comma);
+        rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+        std::string line = prefix + std::string(piece);
+        const bool listed = renewed.count(line) != 0 || lstInOut.FindText(line) < lstInOut.Count();
+        if (!listed && piece.empty()) {
+            continue;
+        }
+        if (listed) {
+            renewed.insert(line);
+        }
+        if (const auto it = lineAt.find(line); it != lineAt.end()) {
+            lines[it->second].clear();  // an earlier piece of the same name: its place moves here
+        }
+        lineAt[line] = lines.size();
+        lines.push_back(std::move(line));
+    }
+    if (!renewed.empty()) {
+        lstInOut.RemoveIf([&](const ListItem& item) { return renewed.count(item.text) != 0; });
+    }
+    std::vector<ListItem> added;
+    added.reserve(lineAt.size());
+    for (std::string& line : lines) {
+        if (!line.empty()) {
+            added.push_back(ListItem{std::move(line), tick});
         }
     }
+    lstInOut.AddAll(std::move(added));
 }
 
 }  // namespace
@@ -40,10 +68,15 @@ void TrackJoinLeave(OverlayState& state, const OverlaySettings& settings, Clock&
         state.lstInOut.Clear();
     }
 
+    // The sorted working copy is filled in one go: adding a thousand names one by one
+    // would shift the list a thousand times on every tick.
     state.lstOldPlayer.Clear();
+    std::vector<ListItem> previous;
+    previous.reserve(state.lstChkPlayer.Count());
     for (const ListItem& item : state.lstChkPlayer.Items()) {
-        state.lstOldPlayer.Add(item.text);
+        previous.push_back(ListItem{item.text, 0});
     }
+    state.lstOldPlayer.AddAll(std::move(previous));
 
     // Each current name takes the first old name equal to it without regard to case. The
     // old list is sorted that way, so equal names sit together: a cursor per name replaces
@@ -71,30 +104,29 @@ void TrackJoinLeave(OverlayState& state, const OverlaySettings& settings, Clock&
         }
     }
     // The working copy keeps the names nobody took.
-    std::vector<std::string> remaining;
+    std::vector<ListItem> remaining;
     for (std::size_t i = 0; i < old.size(); ++i) {
         if (!taken[i]) {
-            remaining.push_back(old[i].text);
+            remaining.push_back(ListItem{old[i].text, 0});
         }
     }
     state.lstOldPlayer.Clear();
-    for (std::string& name : remaining) {
-        state.lstOldPlayer.Add(std::move(name));
-    }
+    state.lstOldPlayer.AddAll(std::move(remaining));
 
     AddLines(state.lstInOut, joined, "In:", state.TickNumber);
     AddLines(state.lstInOut, left, "Out:", state.TickNumber);
 
-    for (std::size_t i = state.lstInOut.Count(); i-- > 0;) {
-        if (Expired(state.lstInOut[i].value, state.TickNumber, settings.RetentionTime, settings.RefreshInterval)) {
-            state.lstInOut.RemoveAt(i);
-        }
-    }
+    state.lstInOut.RemoveIf([&](const ListItem& item) {
+        return Expired(item.value, state.TickNumber, settings.RetentionTime, settings.RefreshInterval);
+    });
 
     state.lstChkPlayer.Clear();
+    std::vector<ListItem> base;
+    base.reserve(state.lstUsers.Count());
     for (const ListItem& user : state.lstUsers.Items()) {
-        state.lstChkPlayer.Add(user.text);
+        base.push_back(ListItem{user.text, 0});
     }
+    state.lstChkPlayer.AddAll(std::move(base));
 
     if (channelChanged) {
         state.lstInOut.Clear();

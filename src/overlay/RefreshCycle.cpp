@@ -135,22 +135,18 @@ void Overlay::UpdateSpeakers() {
             appended.push_back(heard[i]);
         }
     }
-    m_state.lstSpeakers.Clear();
-    for (ListItem& item : kept) {
-        m_state.lstSpeakers.Add(std::move(item.text), item.value);
-    }
     for (auto it = appended.rbegin(); it != appended.rend(); ++it) {
-        m_state.lstSpeakers.Add(*it, m_state.TickNumber);
+        kept.push_back(ListItem{*it, m_state.TickNumber});
     }
+    m_state.lstSpeakers.Clear();
+    m_state.lstSpeakers.AddAll(std::move(kept));
 }
 
 void Overlay::ExpireSpeakers() {
-    for (std::size_t i = m_state.lstSpeakers.Count(); i-- > 0;) {
-        if (Expired(m_state.lstSpeakers[i].value, m_state.TickNumber, m_settings.RetentionTime,
-                    m_settings.RefreshInterval)) {
-            m_state.lstSpeakers.RemoveAt(i);
-        }
-    }
+    // One pass: removing a thousand expired speakers one at a time would shift the list each time.
+    m_state.lstSpeakers.RemoveIf([&](const ListItem& item) {
+        return Expired(item.value, m_state.TickNumber, m_settings.RetentionTime, m_settings.RefreshInterval);
+    });
 }
 
 void Overlay::LostLink() {

@@ -1,0 +1,48 @@
+// The overlay's item lists: the one-pass operations give the lists the one-by-one operations
+// would give.
+#include <gtest/gtest.h>
+
+#include "overlay/ItemList.h"
+
+namespace sayvane {
+namespace {
+
+// Names that sort equal without regard to case, mixed with others, in no order.
+const std::vector<ListItem> kMixed = {{"bob", 1}, {"Carl", 2}, {"anna", 3}, {"BOB", 4}, {"Anna", 5},
+                                      {"dora", 6}, {"Bob", 7}, {"", 8},    {"carl", 9}};
+
+TEST(ItemList, AddAllGivesTheListOfSuccessiveAdds) {
+    for (const auto order : {ItemList::Order::Insertion, ItemList::Order::SortedNoCase}) {
+        SCOPED_TRACE(order == ItemList::Order::Insertion ? "insertion order" : "sorted");
+        ItemList oneByOne(order);
+        ItemList inOnePass(order);
+        // Both start with items that sort equal to some of the new ones.
+        for (const ListItem& item : {ListItem{"BOB", 10}, ListItem{"anna", 11}, ListItem{"Zed", 12}}) {
+            oneByOne.Add(item.text, item.value);
+            inOnePass.Add(item.text, item.value);
+        }
+        for (const ListItem& item : kMixed) {
+            oneByOne.Add(item.text, item.value);
+        }
+        const std::uint64_t before = inOnePass.Revision();
+        inOnePass.AddAll(kMixed);
+        EXPECT_EQ(inOnePass.Items(), oneByOne.Items());
+        EXPECT_NE(inOnePass.Revision(), before);
+    }
+}
+
+TEST(ItemList, RemoveIfKeepsTheOrderOfTheRestAndCountsAsAChangeOnlyWhenItRemoves) {
+    ItemList list(ItemList::Order::SortedNoCase);
+    list.AddAll(kMixed);
+    const std::uint64_t before = list.Revision();
+    list.RemoveIf([](const ListItem& item) { return item.value > 100; });
+    EXPECT_EQ(list.Revision(), before) << "nothing removed";
+
+    list.RemoveIf([](const ListItem& item) { return item.value % 2 == 0; });
+    const std::vector<ListItem> expected = {{"anna", 3}, {"Anna", 5}, {"bob", 1}, {"Bob", 7}, {"carl", 9}};
+    EXPECT_EQ(list.Items(), expected);
+    EXPECT_NE(list.Revision(), before);
+}
+
+}  // namespace
+}  // namespace sayvane
