@@ -127,8 +127,12 @@ private:
     // lstUsers by player ID (first item of each ID), rebuilt when the list changes.
     std::unordered_map<std::int32_t, std::size_t> m_userById;
     std::uint64_t m_userIndexRevision = ~0ULL;
-    // The revision of each list the diagnostic panel shows last.
-    std::unordered_map<const ItemList*, std::uint64_t> m_mirrored;
+    // What the diagnostic panel shows of each list, and the list's revision then.
+    struct Mirror {
+        std::uint64_t revision = 0;
+        std::vector<ListItem> items;
+    };
+    std::unordered_map<const ItemList*, Mirror> m_mirrored;
 
     bool m_trayEnabled = false;
     bool m_trayShown = false;

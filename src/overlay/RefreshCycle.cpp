@@ -201,11 +201,19 @@ void Overlay::MirrorChangedLists() {
         {"lstChkPlayer", &m_state.lstChkPlayer}, {"lstOldPlayer", &m_state.lstOldPlayer},
         {"lstUsers", &m_state.lstUsers},       {"lstChans", &m_state.lstChans}};
     for (const auto& [name, list] : lists) {
-        auto [it, added] = m_mirrored.try_emplace(list, list->Revision());
-        if (added || it->second != list->Revision()) {
-            m_window.MirrorList(name, Pairs(*list));
-            it->second = list->Revision();
+        auto [it, added] = m_mirrored.try_emplace(list);
+        Mirror& mirror = it->second;
+        if (!added && mirror.revision == list->Revision()) {
+            continue;
         }
+        mirror.revision = list->Revision();
+        // Several lists are refilled on every tick with what they held before: the panel is
+        // only told when the content itself changed.
+        if (!added && mirror.items == list->Items()) {
+            continue;
+        }
+        mirror.items = list->Items();
+        m_window.MirrorList(name, Pairs(*list));
     }
 }
 
