@@ -11,7 +11,9 @@
 #include "TempFolder.h"
 #include "app/Settings.h"
 #include "app/SettingsFile.h"
+#include "overlay/Placement.h"
 #include "sim/PortableProfileStore.h"
+#include "sim/SimOverlayWindow.h"
 #include "sim/SimulatedDesktop.h"
 #include "teamspeak/TeamSpeakWindow.h"
 
@@ -86,6 +88,17 @@ TEST_F(BadSettingsTest, AStoredPlaceThatDoesNotConvertKeepsTheCurrentOne) {
     for (const auto& [lines, expected] : cases) {
         GivenFile(lines);
         EXPECT_EQ(LoadLastPlace(m_store, m_file, defaults, current), expected) << lines;
+    }
+}
+
+TEST_F(BadSettingsTest, APositionWithNoFlagLeavesTheWindowWhereItIs) {
+    for (const char* position : {"", "0", "xxxxx", "-----", "00000"}) {
+        GivenFile(std::string("Position=") + position + "\r\n");
+        const OverlaySettings s = Load();
+        const TwipsRect window{1234, 5678, 3000, 600};
+        EXPECT_EQ(AutoPositionPlace(s.Position, sim::SimOverlayWindow::DefaultScreen(), window),
+                  (WindowPlace{1234, 5678}))
+            << position;
     }
 }
 
