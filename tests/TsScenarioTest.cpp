@@ -292,5 +292,19 @@ TEST(TsScenario, TheDemoScenarioIsLivelyAndComesRoundToItsStart) {
     EXPECT_EQ(run.server.speakers, speakersAtStart);
 }
 
+TEST(TsScenario, TheIdleScenarioFillsTheServerAndNobodyEverSpeaks) {
+    std::ifstream in(SAYVANE_SOURCE_DIR "/peers/ts2sim/scenarios/idle.txt", std::ios::binary);
+    ASSERT_TRUE(in) << "idle.txt not found";
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    Played run(text);
+    for (int second = 0; second < 600; ++second) {
+        run.player.Advance(1000);
+        ASSERT_TRUE(run.server.speakers.empty()) << "at " << second << " s";
+    }
+    EXPECT_GE(run.server.players.size(), 5u);
+    EXPECT_TRUE(run.server.connected);
+    EXPECT_FALSE(run.player.QuitRequested());
+}
+
 }  // namespace
 }  // namespace sayvane::sim

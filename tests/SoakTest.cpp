@@ -1,0 +1,369 @@
+// Hours of a busy TeamSpeak server on the virtual clock, driven by a seeded generator: players
+// join, leave and speak in bursts, the client loses its server, quits and comes back, the user
+// changes channel and flips the menu's toggles. After every tick the overlay's lists must stay
+// within what the server holds, and after every quiet spell the overlay must be empty and hidden.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <ostream>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "OverlayHarness.h"
+#include "sim/IvAcScene.h"
+
+namespace sayvane {
+namespace {
+
+constexpr const char* kOwnName = "EDDF_APP";
+constexpr std::int32_t kOwnId = 1;
+constexpr int kChannelCount = 6;
+
+// Every name a player may join under: a fixed pool, so join/leave lines are bounded by it.
+// Two names differ only in case, as two pilots of one airline now and then do.
+const std::vector<std::string> kNamePool = {
+    "DLH4AB",  "BAW12",   "AFR7731", "KLM1853", "EZY45KP", "DLH9KT", "SWR100",  "AUA62",  "RYR2TX", "IBE3170",
+    "THY1SP",  "SAS903",  "UAE45",   "QTR7",    "EWG8MN",  "CFG1JK", "TAP552",  "LOT3",   "FIN8",   "dlh4ab",
+    "EDDF_TWR", "EDDM_APP", "N123AB", "D-EFGH",  "OE-LDA",  "HB-JZA", "G-BOAC",  "F-HBXA", "I-DEMO", "CS-TNP",
+};
+
+// A soak run: the settings, how long, and the seed that makes it repeatable.
+struct SoakCase {
+    const char* name;
+    int refreshPosition;  // Refresh key
+    int delayPosition;    // Delay key
+    double hours;
+    std::uint32_t seed;
+};
+
+void PrintTo(const SoakCase& c, std::ostream* os) { *os << c.name << " (seed " << c.seed << ")"; }
+
+class SoakRun {
+public:
+    explicit SoakRun(const SoakCase& c) : m_case(c), m_random(c.seed) {
+        sim::TsServer& server = m_h.api.Server();
+        server.serverName = "IVAO DE Voice";
+        server.ownNickname = kOwnName;
+        for (int id = 1; id <= kChannelCount; ++id) {
+            server.channels.push_back({id, -1, id, id == 1 ? 33 : 1, 10, "Channel " + std::to_string(id)});
+        }
+        server.players.push_back({kOwnId, 2, 1, 8, 1, kOwnName});
+        ShowTeamSpeakWindow();
+        sim::AddIvAc(m_h.desktop, "IvAc 1.2 - EDDF_APP [Online]");
+        m_h.WriteSettings("Refresh=" + std::to_string(c.refreshPosition) + "\r\nDelay=" +
+                          std::to_string(c.delayPosition) + "\r\nIvAcSelect=1\r\nShowChannel=1\r\n");
+        m_h.Create();
+        m_interval = m_h.overlay->Settings().RefreshInterval;
+        m_retention = m_h.overlay->Settings().RetentionTime;
+        // Longest a change may stay unseen (up to the next periodic refresh), plus the
+        // retention of the lines it causes, plus a little slack for the tick it lands on.
+        m_quietTicks = static_cast<int>(8000 / m_interval) + 1 + m_retention / m_interval + 1 + 3;
+        // Menu commands also arrive while a tick lets messages run.
+        m_h.clock.OnYield([this] {
+            if (Chance(0.002)) {
+                ToggleSomething();
+            }
+        });
+    }
+
+    void Run() {
+        const auto ticks = static_cast<std::int64_t>(m_case.hours * 3600 * 1000 / m_interval);
+        std::int64_t phaseEnd = 0;
+        bool quiet = true;
+        for (std::int64_t tick = 0; tick < ticks; ++tick) {
+            if (tick >= phaseEnd) {
+                quiet = !quiet;
+                // Busy spells of 1 to 15 minutes, quiet ones of 20 to 90 seconds.
+                const int seconds = quiet ? Between(20, 90) : Between(60, 900);
+                phaseEnd = tick + seconds * 1000 / m_interval;
+                if (quiet) {
+                    EndEverything();
+                }
+            }
+            if (!quiet) {
+                Stir();
+            } else if (Chance(0.01)) {
+                ToggleSomething();
+            }
+            FollowBursts();
+            Tick();
+            CheckBounds();
+            if (HasFailure()) {
+                return;
+            }
+            if (quiet) {
+                CheckQuiet();
+                if (HasFailure()) {
+                    return;
+                }
+            }
+        }
+    }
+
+    int QuietChecks() const { return m_quietChecks; }
+    int SpeakersSeen() const { return m_maxSpeakersListed; }
+    int InOutSeen() const { return m_maxInOutListed; }
+    int Disconnects() const { return m_disconnects; }
+    int Quits() const { return m_quits; }
+    int ChannelSwitches() const { return m_channelSwitches; }
+    int Toggles() const { return m_toggles; }
+    int SelectionsSent() const { return m_selectionsSent; }
+    std::int64_t TicksRun() const { return m_ticks; }
+
+private:
+    bool Chance(double p) { return static_cast<double>(m_random()) / 4294967296.0 < p; }
+    int Between(int low, int high) {
+        return low + static_cast<int>(m_random() % static_cast<std::uint32_t>(high - low + 1));
+    }
+    sim::TsServer& Server() { return m_h.api.Server(); }
+
+    void Activity() { m_lastActivity = m_ticks; }
+
+    void ShowTeamSpeakWindow() {
+        m_tsMain = m_h.desktop.Add(sim::Window("TMainForm").Caption("TeamSpeak 2").Process(7));
+        m_h.desktop.Add(sim::Window("TRichEditWithLinks").Parent(m_tsMain).Text("Player:\r\nEDDF_APP\r\n"));
+    }
+
+    // One tick's worth of random events on a busy frequency.
+    void Stir() {
+        sim::TsServer& server = Server();
+        if (m_linkDownFor > 0) {
+            if (--m_linkDownFor == 0) {
+                server.connected = true;
+                if (!server.clientRunning) {
+                    server.clientRunning = true;
+                    ShowTeamSpeakWindow();
+                }
+                Activity();
+            }
+            return;
+        }
+        if (Chance(0.02) && server.players.size() < kNamePool.size()) {
+            const std::string& name = kNamePool[m_random() % kNamePool.size()];
+            if (server.FindPlayerByName(name) == nullptr) {
+                server.UpsertPlayer({server.NextPlayerId(), Between(1, kChannelCount), 0, 8, 0, name});
+                Activity();
+            }
+        }
+        if (Chance(0.015) && server.players.size() > 1) {
+            const sim::TsPlayer& leaving = server.players[1 + m_random() % (server.players.size() - 1)];
+            m_bursts.erase(leaving.id);
+            (void)server.RemovePlayer(leaving.id);
+            Activity();
+        }
+        if (Chance(0.08) && !server.players.empty()) {
+            const sim::TsPlayer& speaker = server.players[m_random() % server.players.size()];
+            if (m_bursts.count(speaker.id) == 0) {
+                m_bursts[speaker.id] = Between(1, 40);  // a quarter second to ten seconds at 250 ms
+                server.StartSpeaking(speaker.id);
+                Activity();
+            }
+        }
+        if (Chance(0.003)) {
+            Server().FindPlayer(kOwnId)->channelId = Between(1, kChannelCount);
+            ++m_channelSwitches;
+            Activity();
+        }
+        if (Chance(0.0015)) {
+            server.connected = false;
+            m_linkDownFor = Between(1, 60);
+            ++m_disconnects;
+            Activity();
+        } else if (Chance(0.0008)) {
+            server.clientRunning = false;
+            m_h.desktop.Destroy(m_tsMain);
+            m_linkDownFor = Between(1, 120);
+            ++m_quits;
+            Activity();
+        } else if (Chance(0.001)) {
+            // The library fails one call for a few ticks.
+            const auto call = static_cast<sim::TsCall>(m_random() % 3);
+            server.forcedResult[static_cast<std::size_t>(call)] = -5;
+            m_failureFor = Between(1, 10);
+            Activity();
+        }
+        if (m_failureFor > 0 && --m_failureFor == 0) {
+            server.forcedResult = {};
+            Activity();
+        }
+        if (Chance(0.01)) {
+            ToggleSomething();
+        }
+        const bool hold = Chance(0.01);
+        m_h.keyboard.SetHeld(vk::kShift, hold);
+        m_h.keyboard.SetHeld(vk::kF12, hold);
+    }
+
+    // Speakers stop when their burst is over.
+    void FollowBursts() {
+        for (auto it = m_bursts.begin(); it != m_bursts.end();) {
+            if (--it->second <= 0) {
+                Server().StopSpeaking(it->first);
+                Activity();
+                it = m_bursts.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+
+    // The start of a quiet spell: everybody stops, the link comes back, nothing fails.
+    void EndEverything() {
+        sim::TsServer& server = Server();
+        for (const auto& [id, left] : m_bursts) {
+            server.StopSpeaking(id);
+        }
+        m_bursts.clear();
+        server.speakers.clear();
+        server.forcedResult = {};
+        m_failureFor = 0;
+        server.connected = true;
+        if (!server.clientRunning) {
+            server.clientRunning = true;
+            ShowTeamSpeakWindow();
+        }
+        m_linkDownFor = 0;
+        m_h.keyboard.SetHeld(vk::kShift, false);
+        m_h.keyboard.SetHeld(vk::kF12, false);
+        Activity();
+    }
+
+    void ToggleSomething() {
+        static constexpr MenuItem kToggles[] = {MenuItem::WinOnTop, MenuItem::ShowMe, MenuItem::ShowChannel,
+                                                MenuItem::IvAc, MenuItem::InOut};
+        m_h.overlay->MenuCommand(kToggles[m_random() % 5]);
+        ++m_toggles;
+    }
+
+    void Tick() {
+        m_h.clock.Advance(m_interval);
+        m_h.overlay->tmrRefresh_Timer();
+        ++m_ticks;
+        const sim::TsServer& server = Server();
+        m_linkUp = server.clientRunning && server.connected && server.forcedResult[0] == 0;
+        if (!m_linkUp) {
+            m_linkUpSince = m_ticks + 1;
+        }
+        m_playerHistory.push_back(server.players.size());
+        if (m_playerHistory.size() > static_cast<std::size_t>(m_quietTicks)) {
+            m_playerHistory.pop_front();
+        }
+        for (const sim::DesktopMessage& m : m_h.desktop.Messages()) {
+            if (m.message == message::kSetText && m.text.rfind(".s ", 0) == 0) {
+                ++m_selectionsSent;
+            }
+        }
+        // The recorders would otherwise keep every call of the whole run.
+        m_h.log.clear();
+        m_h.api.ClearCalls();
+        m_h.desktop.ClearMessages();
+    }
+
+    void CheckBounds() {
+        const OverlayState& s = m_h.overlay->State();
+        // Lists refill at least once per periodic refresh; speakers stay at most the retention
+        // time: both are bounded by the most players the server held over that span.
+        const std::size_t players = *std::max_element(m_playerHistory.begin(), m_playerHistory.end());
+        ASSERT_LE(s.lstUsers.Count(), players) << "tick " << m_ticks;
+        // The join/leave lists keep the last connected tick's players through a lost link.
+        ASSERT_LE(s.lstChkPlayer.Count(), kNamePool.size() + 1) << "tick " << m_ticks;
+        ASSERT_LE(s.lstOldPlayer.Count(), kNamePool.size() + 1) << "tick " << m_ticks;
+        ASSERT_LE(s.lstChans.Count(), Server().channels.size()) << "tick " << m_ticks;
+        ASSERT_LE(s.lstSpeakers.Count(), players) << "tick " << m_ticks;
+        ASSERT_LE(s.lstInOut.Count(), 2 * kNamePool.size() + 2) << "tick " << m_ticks;
+
+        std::set<std::string> names;
+        for (const ListItem& item : s.lstSpeakers.Items()) {
+            ASSERT_TRUE(names.insert(item.text).second) << "listed twice: " << item.text << ", tick " << m_ticks;
+            ASSERT_LE(item.value, s.TickNumber) << "stamped in the future, tick " << m_ticks;
+        }
+        for (const ListItem& item : s.lstInOut.Items()) {
+            ASSERT_TRUE(item.text.rfind("In:", 0) == 0 || item.text.rfind("Out:", 0) == 0) << item.text;
+        }
+        ASSERT_GE(s.TickNumber, 0);
+        ASSERT_LE(s.TickNumber, m_ticks);
+        if (!m_linkUp) {
+            ASSERT_TRUE(s.lstSpeakers.Empty()) << "speakers are dropped with the link, tick " << m_ticks;
+        }
+        if (s.lstInOut.Empty() && s.lstSpeakers.Empty()) {
+            ASSERT_FALSE(m_h.window.IsVisible()) << "nothing listed but shown, tick " << m_ticks;
+        }
+        m_maxSpeakersListed = std::max(m_maxSpeakersListed, static_cast<int>(s.lstSpeakers.Count()));
+        m_maxInOutListed = std::max(m_maxInOutListed, static_cast<int>(s.lstInOut.Count()));
+    }
+
+    // Once the link has been up and nothing has happened for longer than a refresh period and
+    // the retention time, nothing is listed and nothing shows.
+    void CheckQuiet() {
+        if (!m_linkUp || m_ticks - m_lastActivity < m_quietTicks || m_ticks - m_linkUpSince < m_quietTicks) {
+            return;
+        }
+        const OverlayState& s = m_h.overlay->State();
+        ASSERT_TRUE(s.lstSpeakers.Empty()) << "tick " << m_ticks;
+        ASSERT_TRUE(s.lstInOut.Empty()) << "tick " << m_ticks << ", first line " << s.lstInOut[0].text;
+        ASSERT_FALSE(m_h.window.IsVisible()) << "tick " << m_ticks;
+        ASSERT_EQ(m_h.window.StatusText(), "Connected");
+        ++m_quietChecks;
+    }
+
+    static bool HasFailure() { return ::testing::Test::HasFatalFailure(); }
+
+    SoakCase m_case;
+    std::mt19937 m_random;  // its sequence is fixed by the standard: the same run everywhere
+    testing::OverlayHarness m_h;
+    WindowHandle m_tsMain = kNoWindow;
+    int m_interval = 0;
+    int m_retention = 0;
+    int m_quietTicks = 0;
+
+    std::map<std::int32_t, int> m_bursts;  // player id -> ticks left to speak
+    int m_linkDownFor = 0;
+    int m_failureFor = 0;
+    bool m_linkUp = true;
+    std::int64_t m_ticks = 0;
+    std::int64_t m_lastActivity = 0;
+    std::int64_t m_linkUpSince = 0;
+    std::deque<std::size_t> m_playerHistory;
+
+    int m_quietChecks = 0;
+    int m_maxSpeakersListed = 0;
+    int m_maxInOutListed = 0;
+    int m_disconnects = 0;
+    int m_quits = 0;
+    int m_channelSwitches = 0;
+    int m_toggles = 0;
+    int m_selectionsSent = 0;
+};
+
+class SoakTest : public ::testing::TestWithParam<SoakCase> {};
+
+TEST_P(SoakTest, ListsStayBoundedAndEmptyAfterEveryQuietSpell) {
+    SoakRun run(GetParam());
+    run.Run();
+    if (HasFatalFailure()) {
+        return;
+    }
+    // The run really went through the stories it is meant to cover.
+    EXPECT_GT(run.QuietChecks(), 100);
+    EXPECT_GE(run.SpeakersSeen(), 3);
+    EXPECT_GE(run.InOutSeen(), 3);
+    EXPECT_GT(run.Disconnects(), 3);
+    EXPECT_GT(run.Quits(), 1);
+    EXPECT_GT(run.ChannelSwitches(), 10);
+    EXPECT_GT(run.Toggles(), 100);
+    EXPECT_GT(run.SelectionsSent(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Soak, SoakTest,
+                         ::testing::Values(SoakCase{"FourHoursAtQuarterSeconds", 0, 2, 4.0, 20261206},
+                                           SoakCase{"EightHoursShortestRetention", 0, 0, 8.0, 1},
+                                           SoakCase{"TwoHoursSlowLongRetention", 15, 19, 2.0, 7}),
+                         [](const ::testing::TestParamInfo<SoakCase>& param) { return param.param.name; });
+
+}  // namespace
+}  // namespace sayvane
