@@ -11,6 +11,7 @@ packages=(
     cmake g++ make ninja-build googletest libgtest-dev libgmock-dev libbenchmark-dev
     g++-mingw-w64-i686 binutils-mingw-w64-i686
     wine wine32:i386 wine64 fonts-wine xvfb xdotool imagemagick x11-utils nsis zip
+    clang libclang-rt-14-dev
 )
 
 need=()

@@ -1,6 +1,7 @@
 // The player name read from TeamSpeak 2's main window, on the simulated desktop.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "sim/SimulatedDesktop.h"
@@ -136,6 +137,31 @@ TEST(ReadWindowText, ReadsTheWholeTextOrNothing) {
     EXPECT_EQ(ReadWindowText(desktop, kNoWindow), "");
     desktop.Destroy(edit);
     EXPECT_EQ(ReadWindowText(desktop, edit), "");
+}
+
+// A window answers WM_GETTEXTLENGTH itself: one that claims 2^31 - 1 characters (or more)
+// once made the buffer size overflow. It is now read through the largest buffer asked for.
+class ClaimingDesktop final : public sim::SimulatedDesktop {
+public:
+    long claimed = 0;
+    long TextLength(WindowHandle window) override {
+        static_cast<void>(SimulatedDesktop::TextLength(window));
+        return claimed;
+    }
+};
+
+TEST(ReadWindowText, AWildLengthAnswerAsksForABoundedBuffer) {
+    ClaimingDesktop desktop;
+    const WindowHandle pane = desktop.Add(Window("TRichEditWithLinks").Text("Player:\r\nABC"));
+    for (const long claimed : {2147483647L, 2147483646L, kMaxWindowText + 1}) {
+        desktop.claimed = claimed;
+        desktop.ClearMessages();
+        EXPECT_EQ(ReadWindowText(desktop, pane), "Player:\r\nABC") << claimed;
+        ASSERT_EQ(desktop.Messages().size(), 2U);
+        EXPECT_EQ(desktop.Messages()[1].wParam, static_cast<std::uintptr_t>(kMaxWindowText + 1)) << claimed;
+    }
+    desktop.claimed = 5;
+    EXPECT_EQ(ReadWindowText(desktop, pane), "Playe") << "a short answer still cuts the text";
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The player name read straight from the TeamSpeak 2 client's main window.
 #include "teamspeak/TeamSpeakWindow.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "text/TextRoutines.h"
@@ -22,7 +23,11 @@ std::string ReadWindowText(Desktop& desktop, WindowHandle hWnd) {
         return {};
     }
     // Room for the text and its terminating NUL; only what the window reports as copied is kept.
-    return desktop.Text(hWnd, static_cast<int>(length) + 1);
+    // The length is the other program's answer: one that claims more than kMaxWindowText is
+    // read through that many characters, so a wild answer can neither overflow the buffer size
+    // nor ask for a buffer the process cannot allocate.
+    const long characters = std::min<long>(length, kMaxWindowText);
+    return desktop.Text(hWnd, static_cast<int>(characters) + 1);
 }
 
 void TeamSpeakWindowReader::ReadTeamSpeakWindow() {

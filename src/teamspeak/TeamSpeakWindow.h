@@ -14,6 +14,10 @@ namespace sayvane {
 // when the window reports no text.
 std::string ReadWindowText(Desktop& desktop, WindowHandle hWnd);
 
+// The most characters ReadWindowText asks a window for: far beyond any real pane or edit box,
+// and a buffer a 32-bit process can always allocate.
+inline constexpr long kMaxWindowText = 16L * 1024 * 1024;
+
 // Keeps `TSWindowNickname`, one per process: the overlay and the channel creation hold a
 // reference to the same reader. The name keeps its last value until a later scan finds a
 // pane with "Player:" again; TeamSpeak 2 closing does not clear it.

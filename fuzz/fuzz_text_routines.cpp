@@ -1,0 +1,94 @@
+// The text routines every reader of outside text goes through: Prendi splitting, and
+// ReplaceText with any start, count and compare mode.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "FuzzSupport.h"
+#include "text/TextRoutines.h"
+
+using namespace sayvane;
+
+namespace {
+
+void CheckPrendi(const std::string& text, const std::string& delimiter) {
+    std::string rest = text;
+    const std::string head = Prendi(rest, delimiter);
+    if (!delimiter.empty() && text.find(delimiter) != std::string::npos) {
+        // Split at the first delimiter: nothing is lost and the head holds none.
+        FUZZ_CHECK(head + delimiter + rest == text);
+        FUZZ_CHECK(head.find(delimiter) == std::string::npos);
+    } else {
+        FUZZ_CHECK(head == text && rest.empty());
+    }
+}
+
+// A byte found in neither text, to stand in for every replaced occurrence.
+std::optional<char> FreshByte(const std::string& a, const std::string& b) {
+    for (int c = 1; c < 256; ++c) {
+        const char ch = static_cast<char>(c);
+        if (a.find(ch) == std::string::npos && b.find(ch) == std::string::npos) {
+            return ch;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider in(data, size);
+    const std::string find = in.ConsumeRandomLengthString(16);
+    const std::string replacement = in.ConsumeRandomLengthString(16);
+    const long start = in.ConsumeBool() ? 1 : in.ConsumeIntegral<std::int32_t>();
+    const long count = in.ConsumeBool() ? -1 : in.ConsumeIntegral<std::int32_t>();
+    const bool caseless = in.ConsumeBool();
+    const std::string text = in.ConsumeRandomLengthString(1024);
+
+    CheckPrendi(text, find);
+    CheckPrendi(text, ",");
+
+    const CompareMode mode = caseless ? CompareMode::CaseInsensitive : CompareMode::CaseSensitive;
+    const std::string result = ReplaceText(text, find, replacement, start, count, mode);
+    const std::size_t from = start > 1 ? static_cast<std::size_t>(start - 1) : 0;
+    if (find.empty() || find == replacement || from > text.size()) {
+        FUZZ_CHECK(result == text);
+        return 0;
+    }
+    // Nothing before the start position changes.
+    FUZZ_CHECK(result.compare(0, from, text, 0, from) == 0);
+
+    // Without regard to case, the routine does on the text what the case-sensitive one does
+    // on the upper-case text.
+    if (caseless) {
+        FUZZ_CHECK(AnsiToUpper(result) ==
+                   ReplaceText(AnsiToUpper(text), AnsiToUpper(find), AnsiToUpper(replacement), start, count,
+                               CompareMode::CaseSensitive));
+        return 0;
+    }
+
+    // Replacing by a marker found nowhere else: every occurrence from the start on is gone (all
+    // of them, or as many as the count allows, the first always), and putting `find` back for
+    // each marker gives the text again.
+    const auto fresh = FreshByte(text, find);
+    if (!fresh) {
+        return 0;
+    }
+    const std::string marker(static_cast<std::size_t>(in.ConsumeIntegralInRange(1, 3)), *fresh);
+    const std::string all = ReplaceText(text, find, marker, start, -1, CompareMode::CaseSensitive);
+    FUZZ_CHECK(all.find(find, from) == std::string::npos);
+    FUZZ_CHECK(ReplaceText(all, marker, find) == text);
+    const std::size_t occurrences = fuzz::CountOccurrences(std::string_view(text).substr(from), find);
+    FUZZ_CHECK(fuzz::CountOccurrences(all, marker) == occurrences);
+
+    const std::string limited = ReplaceText(text, find, marker, start, count, CompareMode::CaseSensitive);
+    const std::size_t allowed =
+        count == -1 ? occurrences : std::min<std::size_t>(occurrences, static_cast<std::size_t>(std::max(count, 1L)));
+    FUZZ_CHECK(fuzz::CountOccurrences(limited, marker) == allowed);
+    FUZZ_CHECK(ReplaceText(limited, marker, find) == text);
+    return 0;
+}

@@ -1,0 +1,150 @@
+// The version resource as the about window reads it: every answer of the version API (module
+// handle and path, block size and bytes, each queried value) comes from the input.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "FuzzSupport.h"
+#include "about/VersionInfo.h"
+#include "platform/VersionApi.h"
+
+using namespace sayvane;
+
+namespace {
+
+constexpr char kTranslation[] = "\\VarFileInfo\\Translation";
+constexpr char kStringPrefix[] = "\\StringFileInfo\\";
+
+class FuzzedVersionApi final : public VersionApi {
+public:
+    explicit FuzzedVersionApi(FuzzedDataProvider& in) : m_in(in) {}
+
+    std::uintptr_t ModuleHandle(const std::string&) override {
+        return m_in.ConsumeBool() ? 0 : m_in.ConsumeIntegral<std::uintptr_t>();
+    }
+    std::string ModuleFileName(std::uintptr_t) override { return m_in.ConsumeRandomLengthString(300); }
+    std::uint32_t VersionInfoSize(const std::string& file) override {
+        FUZZ_CHECK(!file.empty());
+        return m_in.ConsumeBool() ? 0 : m_in.ConsumeIntegralInRange<std::uint32_t>(1, 4096);
+    }
+    std::optional<std::vector<std::uint8_t>> VersionInfo(const std::string&, std::uint32_t size) override {
+        if (m_in.ConsumeBool()) {
+            return std::nullopt;
+        }
+        auto block = m_in.ConsumeBytes<std::uint8_t>(m_in.ConsumeIntegralInRange<std::uint32_t>(1, size));
+        block.resize(std::max<std::size_t>(block.size(), 1), 0);
+        return block;
+    }
+    std::optional<std::vector<std::uint8_t>> QueryValue(const std::vector<std::uint8_t>& block,
+                                                        const std::string& subBlock) override {
+        FUZZ_CHECK(!block.empty());
+        std::optional<std::vector<std::uint8_t>> answer;
+        if (!m_in.ConsumeBool()) {
+            answer = m_in.ConsumeBytes<std::uint8_t>(m_in.ConsumeIntegralInRange<std::size_t>(0, 80));
+        }
+        if (subBlock == kTranslation) {
+            translation = answer;
+        } else if (subBlock == "\\") {
+            fixed = answer;
+        } else {
+            FUZZ_CHECK(subBlock.rfind(kStringPrefix, 0) == 0);
+            stringQueries.push_back(subBlock);
+        }
+        return answer;
+    }
+
+    // The answers of the last load, and the string values asked for since.
+    std::optional<std::vector<std::uint8_t>> translation;
+    std::optional<std::vector<std::uint8_t>> fixed;
+    std::vector<std::string> stringQueries;
+
+private:
+    FuzzedDataProvider& m_in;
+};
+
+bool IsKnownError(std::int32_t number) {
+    if (number == 0) {
+        return true;
+    }
+    const auto value = static_cast<std::uint32_t>(number);
+    return value >= static_cast<std::uint32_t>(VersionError::ModuleHandle) &&
+           value <= static_cast<std::uint32_t>(VersionError::FixedInfo);
+}
+
+void CheckText(const std::string& text) {
+    FUZZ_CHECK(text.find('\0') == std::string::npos);
+}
+
+void CheckInfo(VersionInfo& info, FuzzedVersionApi& api) {
+    FUZZ_CHECK(IsKnownError(info.Error().number));
+    FUZZ_CHECK(info.Error().Failed() == !info.Error().description.empty());
+
+    const std::string& key = info.TranslationKeyText();
+    if (!key.empty()) {
+        FUZZ_CHECK(key.size() == 8);
+        FUZZ_CHECK(key.find_first_not_of("0123456789ABCDEF") == std::string::npos);
+        // Language and code page are the key's two halves.
+        const auto whole = static_cast<std::uint32_t>(std::strtoul(key.c_str(), nullptr, 16));
+        FUZZ_CHECK(info.Language() == whole >> 16 && info.CodePage() == (whole & 0xFFFF));
+        if (api.translation && api.translation->size() >= 4) {
+            const auto& t = *api.translation;
+            const std::uint32_t language = t[0] | (t[1] << 8);
+            const std::uint32_t codePage = t[2] | (t[3] << 8);
+            if (language != 0 || codePage != 0) {
+                FUZZ_CHECK(info.Language() == language && info.CodePage() == codePage);
+            } else {
+                FUZZ_CHECK(key == "040904E4");
+            }
+        }
+    }
+    if (api.fixed && api.fixed->size() >= sizeof(FixedFileInfo)) {
+        FUZZ_CHECK(std::memcmp(&info.Fixed(), api.fixed->data(), sizeof(FixedFileInfo)) == 0);
+    }
+
+    // Every string comes without NUL, asked for under the translation key found.
+    api.stringQueries.clear();
+    for (const std::string& text :
+         {info.CompanyName(), info.FileDescription(), info.FileVersion(), info.InternalName(), info.LegalCopyright(),
+          info.OriginalFileName(), info.ProductName(), info.ProductVersion(), info.LegalTrademarks(),
+          info.LegalTrademarks1(), info.LegalTrademarks2(), info.Comments(), info.PrivateBuild(), info.SpecialBuild(),
+          info.FileFlags(), info.FileOS(), info.FileType(), info.FileSubType()}) {
+        CheckText(text);
+    }
+    for (const std::string& query : api.stringQueries) {
+        FUZZ_CHECK(query.compare(std::strlen(kStringPrefix), key.size() + 1, key + "\\") == 0);
+    }
+    if (info.Error().Failed()) {
+        FUZZ_CHECK(!VersionErrorMessage(info.Error()).empty());
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider in(data, size);
+    FuzzedVersionApi api(in);
+
+    VersionInfo info(api);
+    for (int load = 0; load < 3 && in.remaining_bytes() > 0; ++load) {
+        api.translation.reset();
+        api.fixed.reset();
+        if (in.ConsumeBool()) {
+            info.SetFileName(in.ConsumeRandomLengthString(300));
+        } else {
+            info.SetModuleName(in.ConsumeRandomLengthString(300));
+        }
+        CheckInfo(info, api);
+    }
+
+    ErrorRecord error;
+    const std::string version = GetVersionText(api, in.ConsumeRandomLengthString(300), in.ConsumeBool(), &error);
+    CheckText(version);
+    FUZZ_CHECK(IsKnownError(error.number));
+    return 0;
+}
