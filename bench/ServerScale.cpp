@@ -60,8 +60,7 @@ ServerScale::ServerScale(ServerSize size) : m_size(size), m_folder(FreshFolder()
     for (int s = 0; s < size.speakers && s * stride < size.players; ++s) {
         server.StartSpeaking(1 + s * stride);
     }
-    const WindowHandle main =
-        m_rig.desktop.Add(sim::Window("TMainForm").Caption("TeamSpeak 2").Process(7));
+    const WindowHandle main = m_rig.desktop.Add(sim::Window("TMainForm").Caption("TeamSpeak 2").Process(7));
     m_rig.desktop.Add(sim::Window("TRichEditWithLinks").Parent(main).Text("Player:\r\nEDDF_APP\r\n"));
 
     m_rig.Create(m_folder.string());

@@ -54,9 +54,8 @@ TEST(Installer, InstallsPerUserStartsAndUninstallsKeepingTheSettings) {
     ASSERT_TRUE(CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, folder.string().c_str(),
                                &startup, &process));
     HWND config = nullptr;
-    EXPECT_TRUE(WaitUntil([&] {
-        return (config = FindProcessWindow(process.dwProcessId, "#32770", "Sayvane")) != nullptr;
-    }));
+    EXPECT_TRUE(
+        WaitUntil([&] { return (config = FindProcessWindow(process.dwProcessId, "#32770", "Sayvane")) != nullptr; }));
     PostMessageA(config, WM_CLOSE, 0, 0);
     EXPECT_EQ(WaitForProcessExit(process.hProcess, 10000), std::optional<DWORD>(0));
     CloseHandle(process.hThread);

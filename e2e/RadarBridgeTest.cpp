@@ -105,8 +105,9 @@ TEST_F(RadarBridgeTest, CreateTSChannelUsesTheDialogOrElseTypesThroughTheMenu) {
         ASSERT_NE(overlay, nullptr);
 
         // "Create TS Channel  (EDDF_TWR)" is the eighth item of the menu.
-        ASSERT_TRUE(ChooseFromTrayMenu(m_run->ProcessId(), overlay, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN,
-                                                                     VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}));
+        ASSERT_TRUE(
+            ChooseFromTrayMenu(m_run->ProcessId(), overlay,
+                               {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}));
         EXPECT_TRUE(voice.WaitForLog(c.path)) << c.voiceArguments;
         EXPECT_TRUE(voice.WaitForLog("channel created: EDDF_TWR")) << c.voiceArguments;
         EndSayvane(overlay);

@@ -29,8 +29,9 @@ TEST(WindowFlow, FirstRunShowsTheSplashThenTheConfigurationWindowWithItsDefaults
     HWND splash = run.WaitForWindow(kAboutClass);
     ASSERT_NE(splash, nullptr) << "no splash";
     // The splash is asleep for its half second: read the label without a message.
-    EXPECT_NE(FindChildWithCaption(splash, "Sayvane: a TeamSpeak2 add-on to display Channel Speakers\r\n\n"
-                                        "Use SHIFT+F12 to Display Aircraft in IvAc Radar Window\r\n\nLoading ..."),
+    EXPECT_NE(FindChildWithCaption(splash,
+                                   "Sayvane: a TeamSpeak2 add-on to display Channel Speakers\r\n\n"
+                                   "Use SHIFT+F12 to Display Aircraft in IvAc Radar Window\r\n\nLoading ..."),
               nullptr);
 
     HWND config = run.WaitForWindow(kConfigClass, "Sayvane");
@@ -58,13 +59,28 @@ TEST(WindowFlow, FirstRunShowsTheSplashThenTheConfigurationWindowWithItsDefaults
     HWND overlay = run.WaitForOverlay();
     ASSERT_NE(overlay, nullptr) << "no overlay";
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(config); }));
-    const std::vector<std::string> expected = {
-        "[Setup]",        "OnTop=1",          "MeFromChannel=1",  "ShowChannel=0",
-        "ShowMe=0",       "AutoStart=0",      "IvAcSelect=0",     "IvAcResetZoom=0",
-        "IvAcBeepSelect=0", "ShowInOut=1",    "Delay=6",          "Refresh=2",
-        "Size=8",         "NickName=",        "Position=00010",   "Transparent=60",
-        "BackColor=000000000000",   "ForeColor=000000065280",    "ChannelForeColor=000000033023",
-        "SizeUsers=8",    "JoinForeColor=000016776960",        "LeaveForeColor=000008421631"};
+    const std::vector<std::string> expected = {"[Setup]",
+                                               "OnTop=1",
+                                               "MeFromChannel=1",
+                                               "ShowChannel=0",
+                                               "ShowMe=0",
+                                               "AutoStart=0",
+                                               "IvAcSelect=0",
+                                               "IvAcResetZoom=0",
+                                               "IvAcBeepSelect=0",
+                                               "ShowInOut=1",
+                                               "Delay=6",
+                                               "Refresh=2",
+                                               "Size=8",
+                                               "NickName=",
+                                               "Position=00010",
+                                               "Transparent=60",
+                                               "BackColor=000000000000",
+                                               "ForeColor=000000065280",
+                                               "ChannelForeColor=000000033023",
+                                               "SizeUsers=8",
+                                               "JoinForeColor=000016776960",
+                                               "LeaveForeColor=000008421631"};
     EXPECT_EQ(SettingsLines(run), expected);
 
     // In the bottom-left corner once its creation sequence has run (placing it is a late step);
@@ -75,7 +91,8 @@ TEST(WindowFlow, FirstRunShowsTheSplashThenTheConfigurationWindowWithItsDefaults
     EXPECT_TRUE(WaitUntil([&] {
         GetWindowRect(overlay, &r);
         return r.left == 2 && std::abs(r.bottom - (work.bottom - 2)) <= 1;
-    })) << r.left << "," << r.bottom;
+    })) << r.left
+        << "," << r.bottom;
     const LONG exStyle = GetWindowLongA(overlay, GWL_EXSTYLE);
     EXPECT_TRUE(exStyle & WS_EX_LAYERED);
     EXPECT_TRUE(exStyle & WS_EX_TOPMOST);
@@ -86,7 +103,6 @@ TEST(WindowFlow, FirstRunShowsTheSplashThenTheConfigurationWindowWithItsDefaults
     EXPECT_EQ(alpha, 153);
     EXPECT_EQ(flags & LWA_ALPHA, static_cast<DWORD>(LWA_ALPHA));
 
-
     // Exit from the tray menu (Up from nothing selected lands on the last item): the
     // program ends and the file stays as it was.
     const std::string before = testing::ReadBytes(run.SettingsFile());
@@ -96,8 +112,9 @@ TEST(WindowFlow, FirstRunShowsTheSplashThenTheConfigurationWindowWithItsDefaults
 }
 
 TEST(WindowFlow, DisableStoresACustomPlaceAndTheTwoWindowsAlternate) {
-    SayvaneRun run("[Setup]\r\nAutoStart=1\r\nPosition=00001\r\nOnTop=0\r\nTransparent=100\r\n"
-                   "LastX=000000003000\r\nLastY=000000001500\r\n");
+    SayvaneRun run(
+        "[Setup]\r\nAutoStart=1\r\nPosition=00001\r\nOnTop=0\r\nTransparent=100\r\n"
+        "LastX=000000003000\r\nLastY=000000001500\r\n");
     ASSERT_TRUE(run.Start());
     HWND overlay = run.WaitForOverlay();
     ASSERT_NE(overlay, nullptr);
@@ -198,8 +215,8 @@ TEST(WindowFlow, TheProgramCarriesItsFileVersion) {
     ASSERT_TRUE(GetFileVersionInfoA(exe.c_str(), 0, size, block.data()));
     char* text = nullptr;
     UINT length = 0;
-    ASSERT_TRUE(VerQueryValueA(block.data(), "\\StringFileInfo\\040904E4\\FileVersion",
-                               reinterpret_cast<void**>(&text), &length));
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\StringFileInfo\\040904E4\\FileVersion", reinterpret_cast<void**>(&text),
+                               &length));
     EXPECT_STREQ(text, "1.00.0009");
 }
 

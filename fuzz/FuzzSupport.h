@@ -14,12 +14,12 @@
 
 // An invariant that does not hold is a finding: say which and abort, so libFuzzer keeps the
 // input as a crash file.
-#define FUZZ_CHECK(condition)                                                                          \
-    do {                                                                                               \
-        if (!(condition)) {                                                                            \
+#define FUZZ_CHECK(condition)                                                                        \
+    do {                                                                                             \
+        if (!(condition)) {                                                                          \
             std::fprintf(stderr, "invariant failed at %s:%d: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                                              \
-        }                                                                                              \
+            std::abort();                                                                            \
+        }                                                                                            \
     } while (false)
 
 namespace sayvane::fuzz {

@@ -30,9 +30,9 @@ void CheckCallsign(const std::string& caption) {
     if (dash == std::string::npos || dash > bracket) {
         FUZZ_CHECK(callsign.empty());
     } else {
-        FUZZ_CHECK(AnsiToUpper(caption.substr(dash + 1, bracket == std::string::npos ? std::string::npos
-                                                                                       : bracket - dash - 1))
-                       .find(callsign) != std::string::npos);
+        FUZZ_CHECK(
+            AnsiToUpper(caption.substr(dash + 1, bracket == std::string::npos ? std::string::npos : bracket - dash - 1))
+                .find(callsign) != std::string::npos);
     }
 }
 

@@ -65,9 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Without regard to case, the routine does on the text what the case-sensitive one does
     // on the upper-case text.
     if (caseless) {
-        FUZZ_CHECK(AnsiToUpper(result) ==
-                   ReplaceText(AnsiToUpper(text), AnsiToUpper(find), AnsiToUpper(replacement), start, count,
-                               CompareMode::CaseSensitive));
+        FUZZ_CHECK(AnsiToUpper(result) == ReplaceText(AnsiToUpper(text), AnsiToUpper(find), AnsiToUpper(replacement),
+                                                      start, count, CompareMode::CaseSensitive));
         return 0;
     }
 

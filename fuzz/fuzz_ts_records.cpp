@@ -131,7 +131,7 @@ void CheckSpeakers(TeamSpeakLink& link, FuzzedLibrary& library, int reportsBefor
     const std::int32_t result = library.LastResult();
     if (result != 0) {
         FUZZ_CHECK(library.ErrorReports() == reportsBefore + 1);
-        FUZZ_CHECK(status == (result == kTsNotRunning    ? LinkStatus::NotRunning
+        FUZZ_CHECK(status == (result == kTsNotRunning     ? LinkStatus::NotRunning
                               : result == kTsNotConnected ? LinkStatus::Running
                                                           : LinkStatus::Unknown));
         return;

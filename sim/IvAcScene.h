@@ -21,7 +21,6 @@ struct IvAcScene {
 };
 
 // Adds IvAc with `commBoxes` command boxes (0 for none), all of process `processId`.
-IvAcScene AddIvAc(SimulatedDesktop& desktop, const std::string& caption, int commBoxes = 1,
-                  ProcessId processId = 300);
+IvAcScene AddIvAc(SimulatedDesktop& desktop, const std::string& caption, int commBoxes = 1, ProcessId processId = 300);
 
 }  // namespace sayvane::sim

@@ -38,9 +38,10 @@ struct OverlayRig {
     // A new overlay window on these services, through its creation sequence. Its settings
     // file is the one in `programFolder`.
     Overlay& Create(const std::string& programFolder) {
-        overlay = std::make_unique<Overlay>(window, tray,
-                                            OverlayServices{store, clock, flow, link, reader, ivac, desktop, keyboard,
-                                                            sound, messages, programFolder, {}});
+        overlay = std::make_unique<Overlay>(
+            window, tray,
+            OverlayServices{
+                store, clock, flow, link, reader, ivac, desktop, keyboard, sound, messages, programFolder, {}});
         overlay->Form_Load();
         return *overlay;
     }

@@ -26,8 +26,8 @@ std::string CutToBuffer(const std::string& text, int bufferSize) {
 }  // namespace
 
 std::ostream& operator<<(std::ostream& out, const DesktopMessage& m) {
-    out << (m.delivery == Delivery::Sent ? "sent" : "posted") << " 0x" << std::hex << m.message << " to 0x"
-        << m.target << std::dec << " wParam " << m.wParam << " lParam " << m.lParam;
+    out << (m.delivery == Delivery::Sent ? "sent" : "posted") << " 0x" << std::hex << m.message << " to 0x" << m.target
+        << std::dec << " wParam " << m.wParam << " lParam " << m.lParam;
     if (!m.text.empty()) {
         out << " text " << std::quoted(m.text);
     }
@@ -245,8 +245,8 @@ std::string SimulatedDesktop::Text(WindowHandle window, int bufferSize) {
         return {};
     }
     std::string text = CutToBuffer(CurrentText(window), bufferSize);
-    Log(DesktopMessage{Delivery::Sent, window, message::kGetText,
-                       static_cast<std::uintptr_t>(std::max(bufferSize, 0)), 0, text});
+    Log(DesktopMessage{Delivery::Sent, window, message::kGetText, static_cast<std::uintptr_t>(std::max(bufferSize, 0)),
+                       0, text});
     return text;
 }
 

@@ -79,24 +79,15 @@ std::optional<TsCall> ParseCall(std::string_view text) {
 }
 
 const std::map<std::string, TsEventKind, std::less<>> kCommands = {
-    {"server", TsEventKind::Server},
-    {"nickname", TsEventKind::Nickname},
-    {"channel", TsEventKind::Channel},
-    {"delete-channel", TsEventKind::DeleteChannel},
-    {"join", TsEventKind::Join},
-    {"leave", TsEventKind::Leave},
-    {"move", TsEventKind::Move},
-    {"flags", TsEventKind::Flags},
-    {"speak", TsEventKind::Speak},
-    {"stop", TsEventKind::Stop},
-    {"silence", TsEventKind::Silence},
-    {"disconnect", TsEventKind::Disconnect},
-    {"connect", TsEventKind::Connect},
-    {"fail", TsEventKind::Fail},
-    {"count", TsEventKind::Count},
-    {"hold", TsEventKind::Hold},
-    {"loop", TsEventKind::Loop},
-    {"quit", TsEventKind::Quit},
+    {"server", TsEventKind::Server},   {"nickname", TsEventKind::Nickname},
+    {"channel", TsEventKind::Channel}, {"delete-channel", TsEventKind::DeleteChannel},
+    {"join", TsEventKind::Join},       {"leave", TsEventKind::Leave},
+    {"move", TsEventKind::Move},       {"flags", TsEventKind::Flags},
+    {"speak", TsEventKind::Speak},     {"stop", TsEventKind::Stop},
+    {"silence", TsEventKind::Silence}, {"disconnect", TsEventKind::Disconnect},
+    {"connect", TsEventKind::Connect}, {"fail", TsEventKind::Fail},
+    {"count", TsEventKind::Count},     {"hold", TsEventKind::Hold},
+    {"loop", TsEventKind::Loop},       {"quit", TsEventKind::Quit},
 };
 
 // The arguments of one command: positional ones in order, "key=value" options by key.
@@ -116,8 +107,8 @@ public:
 
     [[nodiscard]] bool Expect(std::size_t positional, std::initializer_list<std::string_view> allowedOptions) {
         if (m_positional.size() != positional) {
-            m_problem = "expects " + std::to_string(positional) + " argument(s), has " +
-                        std::to_string(m_positional.size());
+            m_problem =
+                "expects " + std::to_string(positional) + " argument(s), has " + std::to_string(m_positional.size());
             return false;
         }
         for (const auto& [key, value] : m_options) {
@@ -193,8 +184,7 @@ bool ParseArguments(TsEvent& event, Arguments& args, std::string& problem) {
             event.channel.third = third.value_or(0);
             return true;
         }
-        case TsEventKind::DeleteChannel:
-            return args.Expect(1, {}) && args.Number(0, event.channel.id);
+        case TsEventKind::DeleteChannel: return args.Expect(1, {}) && args.Number(0, event.channel.id);
         case TsEventKind::Join:
             if (!args.Expect(1, {"id", "channel", "cpriv", "spriv", "flags"})) {
                 return false;
@@ -254,8 +244,7 @@ bool ParseArguments(TsEvent& event, Arguments& args, std::string& problem) {
         case TsEventKind::Disconnect:
         case TsEventKind::Connect:
         case TsEventKind::Hold:
-        case TsEventKind::Quit:
-            return args.Expect(0, {});
+        case TsEventKind::Quit: return args.Expect(0, {});
     }
     return false;
 }
@@ -416,20 +405,13 @@ bool TsScenarioPlayer::Apply(const TsEvent& event) {
                 return true;
             }
             break;
-        default:
-            break;
+        default: break;
     }
     Log(event.text);
     switch (event.kind) {
-        case TsEventKind::Server:
-            server.serverName = event.name;
-            break;
-        case TsEventKind::Nickname:
-            server.ownNickname = event.name;
-            break;
-        case TsEventKind::Channel:
-            server.UpsertChannel(event.channel);
-            break;
+        case TsEventKind::Server: server.serverName = event.name; break;
+        case TsEventKind::Nickname: server.ownNickname = event.name; break;
+        case TsEventKind::Channel: server.UpsertChannel(event.channel); break;
         case TsEventKind::DeleteChannel:
             if (!server.RemoveChannel(event.channel.id)) {
                 Log(event.text + ": no channel " + std::to_string(event.channel.id));
@@ -440,8 +422,8 @@ bool TsScenarioPlayer::Apply(const TsEvent& event) {
             TsPlayer joined = existing != nullptr ? *existing : TsPlayer{};
             joined.name = event.name;
             joined.id = event.id.value_or(existing != nullptr ? existing->id : server.NextPlayerId());
-            joined.channelId = event.channelId.value_or(existing != nullptr ? existing->channelId
-                                                                             : server.DefaultChannelId());
+            joined.channelId =
+                event.channelId.value_or(existing != nullptr ? existing->channelId : server.DefaultChannelId());
             joined.channelPrivileges = event.channelPrivileges.value_or(joined.channelPrivileges);
             joined.serverPrivileges = event.serverPrivileges.value_or(joined.serverPrivileges);
             joined.flags = event.flags.value_or(joined.flags);
@@ -452,44 +434,19 @@ bool TsScenarioPlayer::Apply(const TsEvent& event) {
             }
             break;
         }
-        case TsEventKind::Leave:
-            server.RemovePlayer(player->id);
-            break;
-        case TsEventKind::Move:
-            player->channelId = event.number;
-            break;
-        case TsEventKind::Flags:
-            player->flags = event.number;
-            break;
-        case TsEventKind::Speak:
-            server.StartSpeaking(player->id);
-            break;
-        case TsEventKind::Stop:
-            server.StopSpeaking(player->id);
-            break;
-        case TsEventKind::Silence:
-            server.speakers.clear();
-            break;
-        case TsEventKind::Disconnect:
-            server.connected = false;
-            break;
-        case TsEventKind::Connect:
-            server.connected = true;
-            break;
-        case TsEventKind::Fail:
-            server.forcedResult[static_cast<std::size_t>(event.call)] = event.number;
-            break;
-        case TsEventKind::Count:
-            server.reportedCount[static_cast<std::size_t>(event.call)] = event.count;
-            break;
-        case TsEventKind::Hold:
-            m_held = true;
-            return false;
-        case TsEventKind::Quit:
-            m_quit = true;
-            return false;
-        case TsEventKind::Loop:
-            break;
+        case TsEventKind::Leave: server.RemovePlayer(player->id); break;
+        case TsEventKind::Move: player->channelId = event.number; break;
+        case TsEventKind::Flags: player->flags = event.number; break;
+        case TsEventKind::Speak: server.StartSpeaking(player->id); break;
+        case TsEventKind::Stop: server.StopSpeaking(player->id); break;
+        case TsEventKind::Silence: server.speakers.clear(); break;
+        case TsEventKind::Disconnect: server.connected = false; break;
+        case TsEventKind::Connect: server.connected = true; break;
+        case TsEventKind::Fail: server.forcedResult[static_cast<std::size_t>(event.call)] = event.number; break;
+        case TsEventKind::Count: server.reportedCount[static_cast<std::size_t>(event.call)] = event.count; break;
+        case TsEventKind::Hold: m_held = true; return false;
+        case TsEventKind::Quit: m_quit = true; return false;
+        case TsEventKind::Loop: break;
     }
     return true;
 }

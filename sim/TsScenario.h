@@ -72,8 +72,8 @@ struct TsEvent {
     // join: the options given; others keep the player's current values or the defaults.
     std::optional<std::int32_t> id, channelId, channelPrivileges, serverPrivileges, flags;
     TsCall call = TsCall::Speakers;
-    std::int32_t number = 0;                   // move: channel; flags: value; fail: code; loop: time
-    std::optional<std::int32_t> count;         // count: the count to report, none for "off"
+    std::int32_t number = 0;            // move: channel; flags: value; fail: code; loop: time
+    std::optional<std::int32_t> count;  // count: the count to report, none for "off"
 };
 
 struct TsScenario {

@@ -82,8 +82,7 @@ TsPlayer* TsServer::FindPlayer(std::int32_t id) {
 }
 
 TsPlayer* TsServer::FindPlayerByName(const std::string& name) {
-    const auto it =
-        std::find_if(players.begin(), players.end(), [&](const TsPlayer& p) { return p.name == name; });
+    const auto it = std::find_if(players.begin(), players.end(), [&](const TsPlayer& p) { return p.name == name; });
     return it == players.end() ? nullptr : &*it;
 }
 

@@ -45,7 +45,7 @@ struct TsServer {
     std::string serverName;
     std::string ownNickname;
     std::vector<TsChannel> channels;
-    std::vector<TsPlayer> players;    // in join order
+    std::vector<TsPlayer> players;       // in join order
     std::vector<std::int32_t> speakers;  // player IDs, in the order they began to speak
     // A non-zero value makes that call fail with it (after the not-running test).
     std::array<std::int32_t, kTsCallCount> forcedResult{};

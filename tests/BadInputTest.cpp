@@ -83,7 +83,10 @@ TEST_F(BadSettingsTest, AStoredPlaceThatDoesNotConvertKeepsTheCurrentOne) {
         {"LastX=99999999999\r\nLastY=-99999999999\r\n", current},
         {"LastX=\r\nLastY=\r\n", current},
         {"LastX=12abc\r\nLastY=0x10\r\n", current},
-        {"LastX=" "000000001500" "\r\n", WindowPlace{1500, 5000}},
+        {"LastX="
+         "000000001500"
+         "\r\n",
+         WindowPlace{1500, 5000}},
     };
     for (const auto& [lines, expected] : cases) {
         GivenFile(lines);

@@ -97,19 +97,36 @@ TEST_F(ConfigFormTest, SavingWritesTheTwentyOneKeysInOrder) {
     GivenSettings("SizeUsers=200\r\nShowChannel=2\r\nIvAcSelect=1\r\nPosition=11111\r\n");
     ConfigForm form = Open();
     EXPECT_TRUE(form.Controls().chkZoomEnabled);
-    EXPECT_EQ(form.Controls().optPosition, (PositionFlags{false, false, false, false, true})) << "the last one set wins";
+    EXPECT_EQ(form.Controls().optPosition, (PositionFlags{false, false, false, false, true}))
+        << "the last one set wins";
     form.Controls().txtMe = "EDDF_TWR";
     form.Controls().Colour(ConfigColour::Back) = 255;
     std::filesystem::remove(m_folder.File("Sayvane.INI"));  // saving writes a new file
     ASSERT_TRUE(form.SaveConfig());
 
     const std::vector<std::string> expected = {
-        "[Setup]",         "OnTop=1",     "MeFromChannel=1",           "ShowChannel=2",
-        "ShowMe=0",        "AutoStart=0", "IvAcSelect=1",              "IvAcResetZoom=0",
-        "IvAcBeepSelect=0", "ShowInOut=1", "Delay=6",                   "Refresh=2",
-        "Size=8",          "NickName=EDDF_TWR", "Position=00001",       "Transparent=60",
-        "BackColor=000000000255",      "ForeColor=000000065280",        "ChannelForeColor=000000033023",
-        "SizeUsers=-1",    "JoinForeColor=000016776960",              "LeaveForeColor=000008421631",
+        "[Setup]",
+        "OnTop=1",
+        "MeFromChannel=1",
+        "ShowChannel=2",
+        "ShowMe=0",
+        "AutoStart=0",
+        "IvAcSelect=1",
+        "IvAcResetZoom=0",
+        "IvAcBeepSelect=0",
+        "ShowInOut=1",
+        "Delay=6",
+        "Refresh=2",
+        "Size=8",
+        "NickName=EDDF_TWR",
+        "Position=00001",
+        "Transparent=60",
+        "BackColor=000000000255",
+        "ForeColor=000000065280",
+        "ChannelForeColor=000000033023",
+        "SizeUsers=-1",
+        "JoinForeColor=000016776960",
+        "LeaveForeColor=000008421631",
     };
     EXPECT_EQ(testing::ReadLines(m_folder.File("Sayvane.INI")), expected);
 }

@@ -55,9 +55,8 @@ std::unique_ptr<DesktopScene> MakeSimulatedScene() {
 
 std::vector<WindowHandle> KeepOnly(const std::vector<WindowHandle>& windows, const std::vector<WindowHandle>& mine) {
     std::vector<WindowHandle> kept;
-    std::copy_if(windows.begin(), windows.end(), std::back_inserter(kept), [&](WindowHandle w) {
-        return std::find(mine.begin(), mine.end(), w) != mine.end();
-    });
+    std::copy_if(windows.begin(), windows.end(), std::back_inserter(kept),
+                 [&](WindowHandle w) { return std::find(mine.begin(), mine.end(), w) != mine.end(); });
     return kept;
 }
 

@@ -67,7 +67,7 @@ TEST_F(DrawingTest, SpeakersNewestFirstUnderTheChannelAndOverTheirLines) {
     InOut({"In:AFR7731", "Out:EZY45KP", "In:SWR100"});
     Draw();
     const std::vector<sim::DrawnLine> expected = {
-        {"Approach", kChannel, 16, 0},   {"BAW12", kFore, 16, 195},     {"DLH4AB", kFore, 16, 390},
+        {"Approach", kChannel, 16, 0},    {"BAW12", kFore, 16, 195},     {"DLH4AB", kFore, 16, 390},
         {"Out:EZY45KP", kLeave, 12, 585}, {"In:SWR100", kJoin, 12, 750}, {"In:AFR7731", kJoin, 12, 915},
     };
     EXPECT_EQ(m_window.Lines(), expected);

@@ -8,8 +8,8 @@ namespace sayvane {
 namespace {
 
 // Names that sort equal without regard to case, mixed with others, in no order.
-const std::vector<ListItem> kMixed = {{"bob", 1}, {"Carl", 2}, {"anna", 3}, {"BOB", 4}, {"Anna", 5},
-                                      {"dora", 6}, {"Bob", 7}, {"", 8},    {"carl", 9}};
+const std::vector<ListItem> kMixed = {{"bob", 1},  {"Carl", 2}, {"anna", 3}, {"BOB", 4}, {"Anna", 5},
+                                      {"dora", 6}, {"Bob", 7},  {"", 8},     {"carl", 9}};
 
 TEST(ItemList, AddAllGivesTheListOfSuccessiveAdds) {
     for (const auto order : {ItemList::Order::Insertion, ItemList::Order::SortedNoCase}) {

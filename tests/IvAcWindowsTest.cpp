@@ -50,14 +50,8 @@ TEST_F(IvAcWindowsTest, TheSearchTakesTheFirstCaptionBeginningWithIvAc1InZOrder)
         bool accepted;
     };
     const Case cases[] = {
-        {"IvAc 1.2 - EDDF_TWR [Online]", true},
-        {"IvAc 10", true},
-        {"IvAc 1", true},
-        {"ivac 1.2 - EDDF_TWR", false},
-        {"IvAc 2.0 - EDDF_TWR", false},
-        {"IvAc", false},
-        {" IvAc 1.2", false},
-        {"", false},
+        {"IvAc 1.2 - EDDF_TWR [Online]", true}, {"IvAc 10", true}, {"IvAc 1", true},     {"ivac 1.2 - EDDF_TWR", false},
+        {"IvAc 2.0 - EDDF_TWR", false},         {"IvAc", false},   {" IvAc 1.2", false}, {"", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.caption);

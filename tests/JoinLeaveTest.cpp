@@ -44,7 +44,7 @@ protected:
 };
 
 TEST_F(JoinLeaveTest, AJoinAndALaterLeaveEachMakeOneLine) {
-    Tick({"Anna", "Bob"});  // the first tick in a channel: everybody is new...
+    Tick({"Anna", "Bob"});     // the first tick in a channel: everybody is new...
     m_state.lstInOut.Clear();  // ...as after the channel change that brought us here
     EXPECT_EQ(Tick({"Anna", "Bob", "Carl"}), Lines{"In:Carl"});
     EXPECT_EQ(m_state.lstInOut[0].value, m_state.TickNumber);

@@ -96,8 +96,8 @@ TEST_P(ProfileStoreContract, WritingAKeyChangesOnlyThatKey) {
     // A new section goes to the end of the file.
     ASSERT_TRUE(store->WriteString("Third", "E", "5", file));
 
-    const std::vector<std::string> expected = {"[First]", "A=1",      "mixedCase=new", "C=spaced", "D=4",
-                                               "[Second]", "B=2",     "[Third]",       "E=5"};
+    const std::vector<std::string> expected = {"[First]",  "A=1", "mixedCase=new", "C=spaced", "D=4",
+                                               "[Second]", "B=2", "[Third]",       "E=5"};
     std::vector<std::string> lines = ReadLines(file);
     for (std::string& line : lines) {  // how blanks around "=" are rewritten is not the point here
         line.erase(std::remove(line.begin(), line.end(), ' '), line.end());

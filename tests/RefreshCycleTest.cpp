@@ -303,7 +303,7 @@ TEST_F(RefreshCycleTest, JoinAndLeaveLinesAppearInTheirColours) {
     Tick(3);
     Server().players.push_back({13, 2, 0, 8, 0, "AFR7731"});
     Server().players.erase(Server().players.begin() + 2);  // BAW12 leaves
-    Tick(17);  // up to the next periodic refresh
+    Tick(17);                                              // up to the next periodic refresh
     EXPECT_EQ(m_window.LineTexts(), (std::vector<std::string>{"Out:BAW12", "In:AFR7731"}));
     EXPECT_EQ(m_window.Lines()[0].colour, 8421631);
     EXPECT_EQ(m_window.Lines()[1].colour, 16776960);

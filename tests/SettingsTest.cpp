@@ -83,9 +83,8 @@ TEST_F(SettingsFileTest, ListPositionsBecomeQuantities) {
         int interval, retention, points, userPoints;
     };
     const Case cases[] = {
-        {"0", "0", "0", "0", 250, 500, 8, 8},
-        {"45", "19", "92", "92", 2500, 5250, 100, 100},
-        {"-1", "-1", "-1", "-1", 200, 250, 7, 7},  // what the configuration window saves for "no selection"
+        {"0", "0", "0", "0", 250, 500, 8, 8},      {"45", "19", "92", "92", 2500, 5250, 100, 100},
+        {"-1", "-1", "-1", "-1", 200, 250, 7, 7},   // what the configuration window saves for "no selection"
         {"2", "6", "8", "2.5", 350, 2000, 16, 10},  // 10.5 rounds to even
         {"2", "6", "8", "3.5", 350, 2000, 16, 12},
     };
@@ -113,7 +112,7 @@ TEST_F(SettingsFileTest, AKeyThatDoesNotConvertKeepsThePreviousValueAndLoadingGo
     previous.ForeColor = 5;
     const OverlaySettings s = Load(previous);
     EXPECT_EQ(s.OnTop, 7);
-    EXPECT_EQ(s.ShowChannel, 3);  // present but empty: no fallback to the default
+    EXPECT_EQ(s.ShowChannel, 3);       // present but empty: no fallback to the default
     EXPECT_EQ(s.SpeakerFontSize, 11);  // the number itself is out of range
     EXPECT_EQ(s.RetentionTime, 1234);  // 500 + 250 * 999 is out of range
     EXPECT_EQ(s.UserFontSize, 9);      // 8 + 32760 is out of range
@@ -181,10 +180,9 @@ TEST_F(SettingsFileTest, LongValuesAreCutAndTrailingSpacesDropped) {
 }
 
 TEST_F(SettingsFileTest, AutoStartOpensTheOverlayOnlyForOne) {
-    const std::pair<const char*, bool> cases[] = {{"AutoStart=1", true},  {"AutoStart= 1 ", true},
-                                                  {"AutoStart=0", false}, {"AutoStart=2", false},
-                                                  {"AutoStart=-1", false}, {"AutoStart=yes", false},
-                                                  {"AutoStart=", false}};
+    const std::pair<const char*, bool> cases[] = {
+        {"AutoStart=1", true},   {"AutoStart= 1 ", true},  {"AutoStart=0", false}, {"AutoStart=2", false},
+        {"AutoStart=-1", false}, {"AutoStart=yes", false}, {"AutoStart=", false}};
     for (const auto& [line, opensOverlay] : cases) {
         GivenFile({line});
         EXPECT_EQ(ReadAutoStart(m_store, m_file), opensOverlay) << line;
@@ -220,7 +218,8 @@ TEST(SettingsWrite, NumbersAreWrittenAsDecimalText) {
     sim::PortableProfileStore store;
     const std::string file = SettingsPath(folder.Path().string());
     ASSERT_TRUE(WriteIni(store, file, kSettingsSection, "Delay", -1));
-    ASSERT_TRUE(WriteIni(store, file, kSettingsSection, "Position", FormatPositionString({true, false, false, false, false})));
+    ASSERT_TRUE(
+        WriteIni(store, file, kSettingsSection, "Position", FormatPositionString({true, false, false, false, false})));
     EXPECT_EQ(ReadLines(folder.File("Sayvane.INI")),
               (std::vector<std::string>{"[Setup]", "Delay=-1", "Position=10000"}));
 }

@@ -27,9 +27,9 @@ constexpr int kChannelCount = 6;
 // Every name a player may join under: a fixed pool, so join/leave lines are bounded by it.
 // Two names differ only in case, as two pilots of one airline now and then do.
 const std::vector<std::string> kNamePool = {
-    "DLH4AB",  "BAW12",   "AFR7731", "KLM1853", "EZY45KP", "DLH9KT", "SWR100",  "AUA62",  "RYR2TX", "IBE3170",
-    "THY1SP",  "SAS903",  "UAE45",   "QTR7",    "EWG8MN",  "CFG1JK", "TAP552",  "LOT3",   "FIN8",   "dlh4ab",
-    "EDDF_TWR", "EDDM_APP", "N123AB", "D-EFGH",  "OE-LDA",  "HB-JZA", "G-BOAC",  "F-HBXA", "I-DEMO", "CS-TNP",
+    "DLH4AB",   "BAW12",    "AFR7731", "KLM1853", "EZY45KP", "DLH9KT", "SWR100", "AUA62",  "RYR2TX", "IBE3170",
+    "THY1SP",   "SAS903",   "UAE45",   "QTR7",    "EWG8MN",  "CFG1JK", "TAP552", "LOT3",   "FIN8",   "dlh4ab",
+    "EDDF_TWR", "EDDM_APP", "N123AB",  "D-EFGH",  "OE-LDA",  "HB-JZA", "G-BOAC", "F-HBXA", "I-DEMO", "CS-TNP",
 };
 
 // A soak run: the settings, how long, and the seed that makes it repeatable.
@@ -41,7 +41,9 @@ struct SoakCase {
     std::uint32_t seed;
 };
 
-void PrintTo(const SoakCase& c, std::ostream* os) { *os << c.name << " (seed " << c.seed << ")"; }
+void PrintTo(const SoakCase& c, std::ostream* os) {
+    *os << c.name << " (seed " << c.seed << ")";
+}
 
 class SoakRun {
 public:
@@ -55,8 +57,8 @@ public:
         server.players.push_back({kOwnId, 2, 1, 8, 1, kOwnName});
         ShowTeamSpeakWindow();
         sim::AddIvAc(m_h.desktop, "IvAc 1.2 - EDDF_APP [Online]");
-        m_h.WriteSettings("Refresh=" + std::to_string(c.refreshPosition) + "\r\nDelay=" +
-                          std::to_string(c.delayPosition) + "\r\nIvAcSelect=1\r\nShowChannel=1\r\n");
+        m_h.WriteSettings("Refresh=" + std::to_string(c.refreshPosition) +
+                          "\r\nDelay=" + std::to_string(c.delayPosition) + "\r\nIvAcSelect=1\r\nShowChannel=1\r\n");
         m_h.Create();
         m_interval = m_h.overlay->Settings().RefreshInterval;
         m_retention = m_h.overlay->Settings().RetentionTime;

@@ -54,12 +54,12 @@ TEST(TeamSpeakLink, DecodesTheServerIntoSnapshots) {
 
     ASSERT_TRUE(link.GetPlayers());
     // The own player first, then the library's order.
-    EXPECT_EQ(link.Players(), (PlayerSnapshot{
-                                  {3, 2, "EDDF_APP", "Admin", "SuperServerAdmin,CanRegister,Unregistered",
-                                   "ChannelCommander,Away"},
-                                  {12, 2, "DLH4AB", "none", "Registered", "none"},
-                                  {14, 1, "BAW12", "none", "Unregistered", "Away"},
-                              }));
+    EXPECT_EQ(link.Players(),
+              (PlayerSnapshot{
+                  {3, 2, "EDDF_APP", "Admin", "SuperServerAdmin,CanRegister,Unregistered", "ChannelCommander,Away"},
+                  {12, 2, "DLH4AB", "none", "Registered", "none"},
+                  {14, 1, "BAW12", "none", "Unregistered", "Away"},
+              }));
     EXPECT_EQ(link.GetUserNickname(), "EDDF_APP");
     EXPECT_EQ(Count(api.Calls(), "tsrGetLastError"), 0u) << "no call failed";
 }
@@ -78,11 +78,8 @@ TEST(TeamSpeakLink, MapsLibraryResultsToStatuses) {
         LinkStatus status;
     };
     const Case cases[] = {
-        {-1000, LinkStatus::NotRunning},
-        {-1, LinkStatus::Running},
-        {0, LinkStatus::Connected},
-        {-5, LinkStatus::Unknown},
-        {7, LinkStatus::Unknown},
+        {-1000, LinkStatus::NotRunning}, {-1, LinkStatus::Running}, {0, LinkStatus::Connected},
+        {-5, LinkStatus::Unknown},       {7, LinkStatus::Unknown},
     };
     for (const Case& c : cases) {
         SimulatedTsRemote api(ApproachServer());

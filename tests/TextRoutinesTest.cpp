@@ -34,13 +34,13 @@ TEST(ReplaceText, TableOfArguments) {
         {"a-b-c-d", "-", "+", 1, 2, cs, "a+b+c-d"},
         {"a-b-c", "-", "+", 1, 0, cs, "a+b-c"},  // the first occurrence is always replaced
         {"a-b-c", "-", "+", 1, 1, cs, "a+b-c"},
-        {"a-b-c", "-", "+", 3, -1, cs, "a-b+c"},     // start is 1-based and keeps the text before it
-        {"a-b-c", "-", "+", 2, -1, cs, "a+b+c"},     // an occurrence at the start position counts
-        {"a-b-c", "-", "+", 0, -1, cs, "a+b+c"},     // below 1 counts as 1
-        {"a-b-c", "-", "+", 99, -1, cs, "a-b-c"},    // beyond the end finds nothing
+        {"a-b-c", "-", "+", 3, -1, cs, "a-b+c"},   // start is 1-based and keeps the text before it
+        {"a-b-c", "-", "+", 2, -1, cs, "a+b+c"},   // an occurrence at the start position counts
+        {"a-b-c", "-", "+", 0, -1, cs, "a+b+c"},   // below 1 counts as 1
+        {"a-b-c", "-", "+", 99, -1, cs, "a-b-c"},  // beyond the end finds nothing
         {"Player:x player:y", "player:", "", 1, -1, cs, "Player:x y"},
         {"Player:x player:y", "player:", "", 1, -1, ci, "x y"},
-        {"aAa", "a", "A", 1, -1, ci, "AAA"},  // terminates although "A" matches "a" without case
+        {"aAa", "a", "A", 1, -1, ci, "AAA"},           // terminates although "A" matches "a" without case
         {"\xE9t\xC9", "\xC9", "e", 1, -1, ci, "ete"},  // é and É are one letter without case
         {"Player:\r\nEDDF_TWR", "Player:\r\n", "", 1, -1, cs, "EDDF_TWR"},
     };

@@ -71,7 +71,7 @@ TEST(ChannelFlagText, EachBitInOrderWithoutTheLastComma) {
         {32, "Default"},
         {9, "Registered,Password"},
         {63, "Registered,Unregistered,Moderated,Password,Hierarchical,Default"},
-        {64, ""},     // bits above the listed ones add nothing
+        {64, ""},  // bits above the listed ones add nothing
         {64 | 4, "Moderated"},
         {-1, "Registered,Unregistered,Moderated,Password,Hierarchical,Default"},
     };
@@ -82,12 +82,14 @@ TEST(ChannelFlagText, EachBitInOrderWithoutTheLastComma) {
 
 TEST(CodecText, NamesCodecsZeroToTwelveAndNumbersTheRest) {
     const TextCase cases[] = {
-        {0, "CELP 5.1 Kbit"},         {1, "CELP 6.3 Kbit"},   {2, "GSM 14.8 Kbit"},
-        {3, "GSM 16.4 Kbit"},         {4, "CELP Windows 5.2 Kbit"}, {5, "Speex 3.4 Kbit"},
-        {6, "Speex 5.2 Kbit"},        {7, "Speex 7.2 Kbit"},  {8, "Speex 9.3 Kbit"},
-        {9, "Speex 12.3 Kbit"},       {10, "Speex 16.3 Kbit"}, {11, "Speex 19.5 Kbit"},
-        {12, "Speex 25.9 Kbit"},      {13, "Unknown codec 13"}, {-1, "Unknown codec -1"},
-        {2147483647, "Unknown codec 2147483647"},
+        {0, "CELP 5.1 Kbit"},         {1, "CELP 6.3 Kbit"},
+        {2, "GSM 14.8 Kbit"},         {3, "GSM 16.4 Kbit"},
+        {4, "CELP Windows 5.2 Kbit"}, {5, "Speex 3.4 Kbit"},
+        {6, "Speex 5.2 Kbit"},        {7, "Speex 7.2 Kbit"},
+        {8, "Speex 9.3 Kbit"},        {9, "Speex 12.3 Kbit"},
+        {10, "Speex 16.3 Kbit"},      {11, "Speex 19.5 Kbit"},
+        {12, "Speex 25.9 Kbit"},      {13, "Unknown codec 13"},
+        {-1, "Unknown codec -1"},     {2147483647, "Unknown codec 2147483647"},
     };
     for (const TextCase& c : cases) {
         EXPECT_EQ(CodecText(c.value), c.expected) << "codec " << c.value;

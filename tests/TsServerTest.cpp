@@ -126,8 +126,7 @@ TEST(TsClientView, ShowsServerPlayerAndChannelOnlyWhileConnected) {
     TsServer server = TwoChannelServer();
     EXPECT_EQ(ClientInfoPaneText(server), "Server:\r\nTest Server\r\nPlayer:\r\nEDDF_TWR\r\nChannel:\r\nLobby");
     server.StartSpeaking(7);
-    EXPECT_EQ(ClientTreeLines(server),
-              (std::vector<std::string>{"Lobby", "    EDDF_TWR", "EDDF_APP", "    DLH4AB *"}));
+    EXPECT_EQ(ClientTreeLines(server), (std::vector<std::string>{"Lobby", "    EDDF_TWR", "EDDF_APP", "    DLH4AB *"}));
     server.connected = false;
     EXPECT_EQ(ClientInfoPaneText(server).find("Player:"), std::string::npos);
 }

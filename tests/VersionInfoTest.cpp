@@ -61,9 +61,9 @@ TEST(VersionTables, FlagsOsTypeAndSubtypeReadAsText) {
     EXPECT_EQ(FileOSText(0x10001), "Win16 API on DOS");
     EXPECT_EQ(FileOSText(0x50002), "PM16 API");
     EXPECT_EQ(FileOSText(0x30007), "Unknown API on OS2/32");
-    const std::pair<std::uint32_t, const char*> types[] = {{0, "Unknown"}, {1, "Application"}, {2, "DLL"},
-                                                           {3, "Driver"},  {4, "Font"},        {5, "VXD"},
-                                                           {6, ""},        {7, "Static-link library"}, {8, ""}};
+    const std::pair<std::uint32_t, const char*> types[] = {
+        {0, "Unknown"}, {1, "Application"},         {2, "DLL"}, {3, "Driver"}, {4, "Font"}, {5, "VXD"},
+        {6, ""},        {7, "Static-link library"}, {8, ""}};
     for (const auto& [type, text] : types) {
         EXPECT_EQ(FileTypeText(type), text) << type;
     }

@@ -27,7 +27,9 @@ const std::string kRoundTripScenario =
     "0 server \"Test Server\"\n"
     "0 nickname EDDF_APP\n"
     "0 channel 1 Lobby flags=33 codec=5 second=-1\n"
-    "0 channel 7 \"" + kLongChannel + "\" flags=9 codec=12 second=-1 third=3\n"
+    "0 channel 7 \"" +
+    kLongChannel +
+    "\" flags=9 codec=12 second=-1 third=3\n"
     "0 channel 9 \"Caf\xE9 Bar\" flags=64 codec=13 second=2147483647 third=-2147483648\n"
     "0 join DLH4AB id=12 channel=7 spriv=8\n"
     "0 join EDDF_APP id=3 channel=7 cpriv=1 spriv=13 flags=9\n"
@@ -165,8 +167,8 @@ TEST(TsRemoteLink, NeverLoadsTheLibraryFromTheCurrentFolder) {
 
 TEST(TsRemoteLink, StillFindsTheLibraryThroughPath) {
     testing::TempFolder folder;
-    ASSERT_TRUE(CopyFileA((FolderOfThisProgram() + "\\TSRemote.dll").c_str(),
-                          folder.File("RemoteOnPath.dll").c_str(), FALSE));
+    ASSERT_TRUE(
+        CopyFileA((FolderOfThisProgram() + "\\TSRemote.dll").c_str(), folder.File("RemoteOnPath.dll").c_str(), FALSE));
     char previous[32767] = {};
     GetEnvironmentVariableA("PATH", previous, sizeof previous);
     SetEnvironmentVariableA("PATH", (folder.Path().string() + ";" + previous).c_str());

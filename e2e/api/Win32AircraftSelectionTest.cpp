@@ -23,7 +23,6 @@ namespace {
 using e2e::PeerProcess;
 using e2e::WaitUntil;
 
-
 WindowHandle ToHandle(HWND hwnd) {
     return static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(hwnd));
 }

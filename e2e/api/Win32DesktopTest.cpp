@@ -54,9 +54,10 @@ public:
         if (child) {
             ScreenToClient(ToHwnd(newWindow.parent), &origin);
         }
-        HWND hwnd = CreateWindowExA(0, newWindow.className.c_str(), newWindow.caption.c_str(), style, origin.x, origin.y,
-                                    newWindow.rect.Width(), newWindow.rect.Height(), ToHwnd(child ? newWindow.parent : newWindow.owner),
-                                    nullptr, GetModuleHandleA(nullptr), nullptr);
+        HWND hwnd = CreateWindowExA(0, newWindow.className.c_str(), newWindow.caption.c_str(), style, origin.x,
+                                    origin.y, newWindow.rect.Width(), newWindow.rect.Height(),
+                                    ToHwnd(child ? newWindow.parent : newWindow.owner), nullptr,
+                                    GetModuleHandleA(nullptr), nullptr);
         EXPECT_NE(hwnd, nullptr) << newWindow.className;
         if (!child) {
             m_topLevel.push_back(hwnd);
@@ -100,7 +101,6 @@ namespace {
 
 using e2e::PeerProcess;
 using e2e::WaitUntil;
-
 
 bool LogHas(const std::string& file, const std::string& line) {
     const std::vector<std::string> lines = ReadLines(file);
@@ -193,8 +193,7 @@ TEST_F(IvAcSimTest, TextAndEnterReachTheWideCommandLine) {
     desktop.SendSetText(wide, ".s AFR123");
     EXPECT_EQ(ReadWindowText(desktop, wide), ".s AFR123");
     EXPECT_TRUE(desktop.Post(wide, message::kKeyDown, kVirtualKeyReturn, 1));
-    EXPECT_TRUE(WaitUntil([&] { return LogHas(LogFile(), "enter\t1\twide\t.s AFR123"); }))
-        << ReadBytes(LogFile());
+    EXPECT_TRUE(WaitUntil([&] { return LogHas(LogFile(), "enter\t1\twide\t.s AFR123"); })) << ReadBytes(LogFile());
     EXPECT_TRUE(WaitUntil([&] { return desktop.TextLength(wide) == 0; })) << "the command line empties after Enter";
 
     desktop.SendSetText(wide, ".z 0");
@@ -221,14 +220,14 @@ TEST_F(IvAcSimTest, ActivatingTheProcessGivesItTheForeground) {
 }
 
 TEST(Win32TeamSpeakWindow, TheReaderFindsThePlayerInAnotherProcesssPane) {
-    PeerProcess teamSpeak("desktop_fixture.exe",
-                          {"--top", "TMainForm", "TeamSpeak 2",                                  //
-                           "--child", "TPanel", "",                                              //
-                           "--nested", "TRichEditWithLinks", "Player:\\r\\nFIRST\\r\\n",         //
-                           "--child", "TRichEditWithLinks", "Channel:\\r\\nLobby",               //
-                           "--child", "TPanel", "",                                              //
-                           "--nested", "TRichEditWithLinks",
-                           "Server:\\r\\nTower\\r\\nPlayer:\\r\\nEDDF_TWR\\r\\nChannel:\\r\\nLobby"});
+    PeerProcess teamSpeak(
+        "desktop_fixture.exe",
+        {"--top", "TMainForm", "TeamSpeak 2",                           //
+         "--child", "TPanel", "",                                       //
+         "--nested", "TRichEditWithLinks", "Player:\\r\\nFIRST\\r\\n",  //
+         "--child", "TRichEditWithLinks", "Channel:\\r\\nLobby",        //
+         "--child", "TPanel", "",                                       //
+         "--nested", "TRichEditWithLinks", "Server:\\r\\nTower\\r\\nPlayer:\\r\\nEDDF_TWR\\r\\nChannel:\\r\\nLobby"});
     const HWND main = teamSpeak.WaitForWindow("TMainForm", "TeamSpeak 2");
     ASSERT_NE(main, nullptr);
 

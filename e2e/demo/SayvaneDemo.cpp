@@ -64,7 +64,6 @@ int Fail(const char* what) {
     return 1;
 }
 
-
 // The overlay's diagnostic panel: a list the overlay keeps, as an inspection tool reads it.
 std::size_t ListCount(HWND overlay, const char* name) {
     HWND frame = FindWindowExA(overlay, nullptr, "STATIC", "frameDebug");
@@ -88,7 +87,8 @@ int FirstStart(const std::string& out) {
     if (config == nullptr) {
         return Fail("no configuration window");
     }
-    sayvane::e2e::WaitUntil([&] { return sayvane::e2e::FindProcessWindow(run.ProcessId(), "SayvaneAbout") == nullptr; });
+    sayvane::e2e::WaitUntil(
+        [&] { return sayvane::e2e::FindProcessWindow(run.ProcessId(), "SayvaneAbout") == nullptr; });
     SaveScreenshot(out + "\\02-configuration.bmp");
     Say("first run: no settings file yet, so the configuration window opens with the defaults -> 02-configuration.png");
 
@@ -101,7 +101,8 @@ int FirstStart(const std::string& out) {
 
     PostMessageA(overlay, 1400, 0, WM_RBUTTONUP);  // a right click on the tray icon
     HWND menu = nullptr;
-    sayvane::e2e::WaitUntil([&] { return (menu = sayvane::e2e::FindProcessWindow(run.ProcessId(), "#32768")) != nullptr; });
+    sayvane::e2e::WaitUntil(
+        [&] { return (menu = sayvane::e2e::FindProcessWindow(run.ProcessId(), "#32768")) != nullptr; });
     if (menu == nullptr) {
         return Fail("no tray menu");
     }
@@ -147,7 +148,8 @@ int OnFrequency(const std::string& out) {
         }
         return true;
     };
-    if (!reach("no speaker shown", [&] { return IsWindowVisible(overlay) && ListCount(overlay, "lstSpeakers") >= 1; })) {
+    if (!reach("no speaker shown",
+               [&] { return IsWindowVisible(overlay) && ListCount(overlay, "lstSpeakers") >= 1; })) {
         return 1;
     }
     SaveScreenshot(out + "\\04-speaker.bmp");
@@ -172,7 +174,8 @@ int OnFrequency(const std::string& out) {
     Say("Shift+F12: Sayvane typed \".s\" and the callsign into IvAc's command box and pressed Enter; the radar's "
         "log lists it -> 06-shift-f12.png");
 
-    if (!reach("no join or leave line", [&] { return IsWindowVisible(overlay) && ListCount(overlay, "lstInOut") >= 1; })) {
+    if (!reach("no join or leave line",
+               [&] { return IsWindowVisible(overlay) && ListCount(overlay, "lstInOut") >= 1; })) {
         return 1;
     }
     SaveScreenshot(out + "\\07-join-leave.bmp");
@@ -210,12 +213,14 @@ int OnFrequency(const std::string& out) {
         return 1;
     }
     SaveScreenshot(out + "\\09-disconnected.bmp");
-    Say("TeamSpeak 2 closes: \"Disconnected\" shows for the retention time, then the overlay hides -> 09-disconnected.png");
+    Say("TeamSpeak 2 closes: \"Disconnected\" shows for the retention time, then the overlay hides -> "
+        "09-disconnected.png");
     reach("the overlay did not hide", [&] { return !IsWindowVisible(overlay); });
 
     PostMessageA(overlay, 1400, 0, WM_RBUTTONUP);
     HWND menu = nullptr;
-    sayvane::e2e::WaitUntil([&] { return (menu = sayvane::e2e::FindProcessWindow(run.ProcessId(), "#32768")) != nullptr; });
+    sayvane::e2e::WaitUntil(
+        [&] { return (menu = sayvane::e2e::FindProcessWindow(run.ProcessId(), "#32768")) != nullptr; });
     if (menu != nullptr) {
         PostMessageA(menu, WM_KEYDOWN, VK_UP, 0);
         PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);

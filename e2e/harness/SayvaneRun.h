@@ -23,8 +23,7 @@ std::optional<DWORD> WaitForProcessExit(HANDLE process, int timeoutMs);
 
 // A top-level window of a process with the given class (and caption, when given); only a
 // visible one unless `visibleOnly` is false.
-HWND FindProcessWindow(DWORD processId, const char* className, const char* caption = nullptr,
-                       bool visibleOnly = true);
+HWND FindProcessWindow(DWORD processId, const char* className, const char* caption = nullptr, bool visibleOnly = true);
 
 // A window's text, read with WM_GETTEXT as works across processes.
 std::string WindowText(HWND hwnd);

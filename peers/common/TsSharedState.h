@@ -134,8 +134,8 @@ inline sim::TsServer ReadServer(const TsSharedState& in) {
     }
     for (std::int32_t i = 0; i < clamp(in.playerCount); ++i) {
         const TsSharedPlayer& s = in.players[i];
-        server.players.push_back(sim::TsPlayer{s.id, s.channelId, s.channelPrivileges, s.serverPrivileges, s.flags,
-                                               GetSharedName(s.name)});
+        server.players.push_back(
+            sim::TsPlayer{s.id, s.channelId, s.channelPrivileges, s.serverPrivileges, s.flags, GetSharedName(s.name)});
     }
     server.speakers.assign(in.speakers, in.speakers + clamp(in.speakerCount));
     return server;

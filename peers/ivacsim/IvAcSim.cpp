@@ -93,8 +93,7 @@ void Record(const char* event, HWND edit, const std::string& text) {
     HWND box = GetParent(edit);
     const auto boxNumber = static_cast<int>(GetWindowLongPtrA(box, DWLP_USER));
     const char* which = GetDlgCtrlID(edit) == kWideEditId ? "wide" : "narrow";
-    const std::string line =
-        std::string(event) + "\t" + std::to_string(boxNumber) + "\t" + which + "\t" + Escape(text);
+    const std::string line = std::string(event) + "\t" + std::to_string(boxNumber) + "\t" + which + "\t" + Escape(text);
     if (g_radarList != nullptr) {
         SendMessageA(g_radarList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
     }
@@ -125,9 +124,7 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
                 return CallWindowProcA(g_editProc, hwnd, message, wParam, lParam) | DLGC_WANTALLKEYS;
             }
             break;
-        case WM_SETTEXT:
-            Record("settext", hwnd, lParam != 0 ? reinterpret_cast<const char*>(lParam) : "");
-            break;
+        case WM_SETTEXT: Record("settext", hwnd, lParam != 0 ? reinterpret_cast<const char*>(lParam) : ""); break;
         case WM_KEYDOWN:
             if (wParam == VK_RETURN) {
                 Record("enter", hwnd, EditText(hwnd));
@@ -142,18 +139,16 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
                 return 0;  // no beep for the Enter already handled
             }
             break;
-        default:
-            break;
+        default: break;
     }
     return CallWindowProcA(g_editProc, hwnd, message, wParam, lParam);
 }
 
 HWND MakeEdit(HWND box, int id, int x, int width) {
-    HWND edit = CreateWindowExA(WS_EX_CLIENTEDGE, "Edit", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, x,
-                                8, width, 24, box, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                GetModuleHandleA(nullptr), nullptr);
-    g_editProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditProc)));
+    HWND edit =
+        CreateWindowExA(WS_EX_CLIENTEDGE, "Edit", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, x, 8, width,
+                        24, box, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+    g_editProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditProc)));
     return edit;
 }
 
@@ -174,10 +169,8 @@ INT_PTR CALLBACK CommBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lPara
         case WM_COMMAND:
             // Enter and Escape must not close the command box.
             return LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL ? TRUE : FALSE;
-        case WM_CLOSE:
-            return TRUE;  // IvAc's command box stays
-        default:
-            return FALSE;
+        case WM_CLOSE: return TRUE;  // IvAc's command box stays
+        default: return FALSE;
     }
 }
 
@@ -191,8 +184,8 @@ HWND MakeCommBox(HWND owner, int boxNumber) {
     header->cx = 200;
     header->cy = 40;
     WORD* p = tmpl.data() + sizeof(DLGTEMPLATE) / sizeof(WORD);
-    *p++ = 0;  // no menu
-    *p++ = 0;  // the standard dialog class
+    *p++ = 0;                                // no menu
+    *p++ = 0;                                // the standard dialog class
     for (const char* c = "COMMBox";; ++c) {  // the title, UTF-16
         *p++ = static_cast<WORD>(*c);
         if (*c == '\0') {
@@ -208,15 +201,12 @@ LRESULT CALLBACK RadarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
             g_radarList = CreateWindowExA(0, "ListBox", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT,
                                           0, 0, 100, 100, hwnd, nullptr, GetModuleHandleA(nullptr), nullptr);
             return 0;
-        case WM_SIZE:
-            MoveWindow(g_radarList, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
-            return 0;
+        case WM_SIZE: MoveWindow(g_radarList, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE); return 0;
         case WM_DESTROY:
             g_radarList = nullptr;
             PostQuitMessage(0);
             return 0;
-        default:
-            return DefWindowProcA(hwnd, message, wParam, lParam);
+        default: return DefWindowProcA(hwnd, message, wParam, lParam);
     }
 }
 

@@ -32,8 +32,7 @@ LRESULT CALLBACK PaneProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
                 InvalidateRect(hwnd, nullptr, TRUE);
             }
             return TRUE;
-        case WM_GETTEXTLENGTH:
-            return PaneText(hwnd) != nullptr ? static_cast<LRESULT>(PaneText(hwnd)->size()) : 0;
+        case WM_GETTEXTLENGTH: return PaneText(hwnd) != nullptr ? static_cast<LRESULT>(PaneText(hwnd)->size()) : 0;
         case WM_GETTEXT: {
             const std::string* text = PaneText(hwnd);
             auto* buffer = reinterpret_cast<char*>(lParam);
@@ -60,8 +59,7 @@ LRESULT CALLBACK PaneProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
             EndPaint(hwnd, &paint);
             return 0;
         }
-        default:
-            return DefWindowProcA(hwnd, message, wParam, lParam);
+        default: return DefWindowProcA(hwnd, message, wParam, lParam);
     }
 }
 
@@ -86,8 +84,7 @@ LRESULT CALLBACK GroupBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
         }
         case WM_COMMAND:  // the edits' notifications belong to the form
             return SendMessageA(GetParent(hwnd), message, wParam, lParam);
-        default:
-            return DefWindowProcA(hwnd, message, wParam, lParam);
+        default: return DefWindowProcA(hwnd, message, wParam, lParam);
     }
 }
 

@@ -219,8 +219,8 @@ bool Ts2Sim::CreateMainWindow() {
     if (m_main == nullptr) {
         return false;
     }
-    m_tree = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", nullptr, WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOSEL, 0,
-                             0, 10, 10, m_main, nullptr, m_instance, nullptr);
+    m_tree = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", nullptr, WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOSEL, 0, 0,
+                             10, 10, m_main, nullptr, m_instance, nullptr);
     // The "Player:" pane sits inside a panel, as in the real client: readers must walk all
     // descendants, not only the direct children.
     m_panel = CreateWindowExA(0, kPanelClass, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, m_main, nullptr, m_instance,
@@ -293,8 +293,8 @@ void Ts2Sim::OpenCreateChannelDialog() {
     RECT owner;
     GetWindowRect(m_main, &owner);
     m_dialog = CreateWindowExA(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kCreateChannelClass, "Create Channel",
-                               WS_CHILD | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, owner.left + 120,
-                               owner.top + 100, 380, 230, m_main, nullptr, m_instance, nullptr);
+                               WS_CHILD | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, owner.left + 120, owner.top + 100,
+                               380, 230, m_main, nullptr, m_instance, nullptr);
     if (m_dialog == nullptr) {
         Log("create-channel dialog could not be made");
         return;
@@ -329,9 +329,9 @@ void Ts2Sim::OpenCreateChannelDialog() {
     HWND create = CreateWindowExA(0, kButtonClass, "Create Channel",
                                   WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 130, 150, 120, 28, m_dialog,
                                   reinterpret_cast<HMENU>(static_cast<UINT_PTR>(IDOK)), m_instance, nullptr);
-    HWND cancel = CreateWindowExA(0, kButtonClass, "Cancel", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 260, 150, 100, 28,
-                                  m_dialog, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(IDCANCEL)), m_instance,
-                                  nullptr);
+    HWND cancel =
+        CreateWindowExA(0, kButtonClass, "Cancel", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 260, 150, 100, 28, m_dialog,
+                        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(IDCANCEL)), m_instance, nullptr);
     SendMessageA(create, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SendMessageA(cancel, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SetParent(m_dialog, nullptr);
@@ -371,15 +371,12 @@ LRESULT Ts2Sim::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
                 DestroyWindow(hwnd);
             }
             return 0;
-        case WM_CLOSE:
-            DestroyWindow(hwnd);
-            return 0;
+        case WM_CLOSE: DestroyWindow(hwnd); return 0;
         case WM_DESTROY:
             m_dialog = nullptr;
             m_nameEdit = nullptr;
             return 0;
-        default:
-            return DefWindowProcA(hwnd, message, wParam, lParam);
+        default: return DefWindowProcA(hwnd, message, wParam, lParam);
     }
 }
 
@@ -404,9 +401,7 @@ LRESULT Ts2Sim::MainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
                         OpenCreateChannelDialog();
                     }
                     return 0;
-                case kCmdCreateChannelMenuOnly:
-                    OpenCreateChannelDialog();
-                    return 0;
+                case kCmdCreateChannelMenuOnly: OpenCreateChannelDialog(); return 0;
                 case kCmdDisconnect:
                     m_server.connected = false;
                     Log("disconnect (menu)");
@@ -417,22 +412,15 @@ LRESULT Ts2Sim::MainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
                     Log("connect (menu)");
                     Changed();
                     return 0;
-                case kCmdExit:
-                    DestroyWindow(hwnd);
-                    return 0;
-                case kCmdHold:
-                    m_player->Hold();
-                    return 0;
-                case kCmdResume:
-                    m_player->Resume();
-                    return 0;
+                case kCmdExit: DestroyWindow(hwnd); return 0;
+                case kCmdHold: m_player->Hold(); return 0;
+                case kCmdResume: m_player->Resume(); return 0;
                 case kCmdStep:
                     if (m_player->Step() > 0) {
                         Changed();
                     }
                     return 0;
-                default:
-                    return 0;
+                default: return 0;
             }
         case sayvane::peers::kTs2SimStep: {
             const int applied = m_player->Step();
@@ -444,18 +432,13 @@ LRESULT Ts2Sim::MainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
             }
             return applied;
         }
-        case sayvane::peers::kTs2SimHold:
-            m_player->Hold();
-            return 1;
+        case sayvane::peers::kTs2SimHold: m_player->Hold(); return 1;
         case sayvane::peers::kTs2SimResume:
             m_player->Resume();
             m_lastTick = GetTickCount64();
             return 1;
-        case sayvane::peers::kTs2SimNow:
-            return static_cast<LRESULT>(m_player->Now());
-        case WM_CLOSE:
-            DestroyWindow(hwnd);
-            return 0;
+        case sayvane::peers::kTs2SimNow: return static_cast<LRESULT>(m_player->Now());
+        case WM_CLOSE: DestroyWindow(hwnd); return 0;
         case WM_DESTROY:
             KillTimer(hwnd, kTickTimer);
             // From now on the library answers "not running", even before the block is gone.
@@ -464,8 +447,7 @@ LRESULT Ts2Sim::MainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
             Log("client exits");
             PostQuitMessage(0);
             return 0;
-        default:
-            return DefWindowProcA(hwnd, message, wParam, lParam);
+        default: return DefWindowProcA(hwnd, message, wParam, lParam);
     }
 }
 

@@ -36,11 +36,8 @@ std::int32_t Serve(Call call) noexcept {
             case SharedReadResult::NoClient:
                 LastError() = "TeamSpeak 2 is not running";
                 return sayvane::sim::kResultNotRunning;
-            case SharedReadResult::Busy:
-                LastError() = "TeamSpeak 2 does not answer";
-                return kResultBusy;
-            case SharedReadResult::Read:
-                break;
+            case SharedReadResult::Busy: LastError() = "TeamSpeak 2 does not answer"; return kResultBusy;
+            case SharedReadResult::Read: break;
         }
         const TsServer server = sayvane::peers::ReadServer(*shared);
         std::string error;

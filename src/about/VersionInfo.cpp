@@ -47,7 +47,10 @@ std::uint32_t HexDigits(const std::string& key, std::size_t from) {
     std::uint32_t value = 0;
     for (std::size_t i = from; i < from + 4; ++i) {
         const char c = key[i];
-        const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+        const int digit = c >= '0' && c <= '9'   ? c - '0'
+                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                                 : -1;
         if (digit < 0) {
             return 0;
         }
@@ -103,8 +106,9 @@ std::string FileTypeText(std::uint32_t fileType) {
 }
 
 std::string FileSubTypeText(std::uint32_t fileType, std::uint32_t fileSubtype) {
-    static constexpr const char* kDrivers[] = {"Printer", "Keyboard", "Language", "Display", "Mouse", "Network",
-                                               "System", "Installable", "Sound", "Communications", "Input Method"};
+    static constexpr const char* kDrivers[] = {"Printer", "Keyboard",       "Language",    "Display",
+                                               "Mouse",   "Network",        "System",      "Installable",
+                                               "Sound",   "Communications", "Input Method"};
     static constexpr const char* kFonts[] = {"Raster", "Vector", "TrueType"};
     if (fileType == 3 && fileSubtype >= 1 && fileSubtype <= 11) {
         return kDrivers[fileSubtype - 1];

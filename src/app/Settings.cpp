@@ -42,9 +42,7 @@ public:
     OverlayKeyReader(ProfileStore& store, const std::string& file, NumberFormat format)
         : m_store(store), m_file(file), m_format(format) {}
 
-    std::string Text(std::string_view key) {
-        return ReadIni(m_store, m_file, key, FindSettingKey(key).overlayDefault);
-    }
+    std::string Text(std::string_view key) { return ReadIni(m_store, m_file, key, FindSettingKey(key).overlayDefault); }
 
     void Int16(std::string_view key, std::int16_t& field) {
         if (const auto value = TextToInt16(Text(key), m_format)) {

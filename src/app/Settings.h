@@ -72,12 +72,12 @@ struct OverlaySettings {
     std::int16_t IvAcBeepSelect = 0;
     std::int16_t ShowInOut = 0;
     std::string NickName;
-    std::int16_t Transparent = 0;       // opacity in percent, 0..100
-    std::int16_t RefreshInterval = 0;   // milliseconds between ticks
-    std::int16_t RetentionTime = 0;     // milliseconds a speaker stays listed
-    std::int16_t SpeakerFontSize = 0;   // points
-    std::int16_t UserFontSize = 0;      // points, for the join/leave lines
-    std::int32_t BackColor = 0;         // Windows colour values: red in the low byte
+    std::int16_t Transparent = 0;      // opacity in percent, 0..100
+    std::int16_t RefreshInterval = 0;  // milliseconds between ticks
+    std::int16_t RetentionTime = 0;    // milliseconds a speaker stays listed
+    std::int16_t SpeakerFontSize = 0;  // points
+    std::int16_t UserFontSize = 0;     // points, for the join/leave lines
+    std::int32_t BackColor = 0;        // Windows colour values: red in the low byte
     std::int32_t ForeColor = 0;
     std::int32_t ChannelForeColor = 0;
     std::int32_t JoinForeColor = 0;
@@ -88,9 +88,15 @@ struct OverlaySettings {
 };
 
 // Derived values, from the list positions the file stores.
-[[nodiscard]] constexpr int RefreshIntervalFor(int listPosition) { return 250 + 50 * listPosition; }
-[[nodiscard]] constexpr int RetentionTimeFor(int listPosition) { return 500 + 250 * listPosition; }
-[[nodiscard]] constexpr int FontSizeFor(int listPosition) { return 8 + listPosition; }
+[[nodiscard]] constexpr int RefreshIntervalFor(int listPosition) {
+    return 250 + 50 * listPosition;
+}
+[[nodiscard]] constexpr int RetentionTimeFor(int listPosition) {
+    return 500 + 250 * listPosition;
+}
+[[nodiscard]] constexpr int FontSizeFor(int listPosition) {
+    return 8 + listPosition;
+}
 
 // The overlay's default Refresh position ("6" in the table above: 550 ms).
 inline constexpr int kOverlayDefaultRefreshPosition = 6;

@@ -17,9 +17,9 @@ public:
     virtual ~Splash() = default;
     [[nodiscard]] virtual std::string InfoText() const = 0;
     virtual void SetInfoText(const std::string& text) = 0;
-    virtual void Show() = 0;     // without blocking
+    virtual void Show() = 0;  // without blocking
     virtual void Repaint() = 0;
-    virtual void Close() = 0;    // harmless when the user already clicked it away
+    virtual void Close() = 0;  // harmless when the user already clicked it away
 
 protected:
     Splash() = default;

@@ -14,8 +14,8 @@ constexpr int kFontSizeEntries = 93;  // 8 .. 100
 
 // The check boxes' keys, in ConfigCheck order (the order they are written).
 constexpr std::array<std::string_view, kConfigCheckCount> kCheckKeys = {
-    "OnTop", "MeFromChannel", "ShowChannel", "ShowMe", "AutoStart", "IvAcSelect", "IvAcResetZoom", "IvAcBeepSelect",
-    "ShowInOut"};
+    "OnTop",      "MeFromChannel", "ShowChannel",    "ShowMe",   "AutoStart",
+    "IvAcSelect", "IvAcResetZoom", "IvAcBeepSelect", "ShowInOut"};
 
 }  // namespace
 

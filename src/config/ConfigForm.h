@@ -42,11 +42,10 @@ inline constexpr std::size_t kConfigColourCount = 5;
 // Everything the configuration window's controls hold. The defaults are the controls' state
 // before the file is read: a value the file has wrong leaves them so.
 struct ConfigControls {
-    std::array<CheckState, kConfigCheckCount> checks{CheckState::Checked,   CheckState::Checked,
-                                                     CheckState::Unchecked, CheckState::Unchecked,
-                                                     CheckState::Unchecked, CheckState::Unchecked,
-                                                     CheckState::Unchecked, CheckState::Unchecked,
-                                                     CheckState::Checked};
+    std::array<CheckState, kConfigCheckCount> checks{
+        CheckState::Checked,   CheckState::Checked,   CheckState::Unchecked,
+        CheckState::Unchecked, CheckState::Unchecked, CheckState::Unchecked,
+        CheckState::Unchecked, CheckState::Unchecked, CheckState::Checked};
     int cboRefresh = -1;  // selected positions; -1 = nothing selected
     int cboDelay = -1;
     int cboSize = -1;

@@ -9,8 +9,8 @@ namespace sayvane {
 
 namespace {
 
-constexpr std::int32_t kWidthMargin = 180;   // twips added to the widest text
-constexpr std::int32_t kHeightMargin = 30;   // twips added to the lines
+constexpr std::int32_t kWidthMargin = 180;  // twips added to the widest text
+constexpr std::int32_t kHeightMargin = 30;  // twips added to the lines
 
 bool On(std::int16_t flag) {
     return flag == 1;

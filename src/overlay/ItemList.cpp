@@ -20,8 +20,9 @@ void ItemList::Add(std::string text, std::int32_t value) {
         m_items.push_back(ListItem{std::move(text), value});
         return;
     }
-    const auto at = std::upper_bound(m_items.begin(), m_items.end(), text,
-                                     [](const std::string& t, const ListItem& item) { return SortsBefore(t, item.text); });
+    const auto at =
+        std::upper_bound(m_items.begin(), m_items.end(), text,
+                         [](const std::string& t, const ListItem& item) { return SortsBefore(t, item.text); });
     m_items.insert(at, ListItem{std::move(text), value});
 }
 
@@ -40,8 +41,8 @@ void ItemList::AddAll(std::vector<ListItem> items) {
     merged.reserve(m_items.size() + items.size());
     // std::merge takes from the first range on ties: items already listed stay before new equals.
     std::merge(std::make_move_iterator(m_items.begin()), std::make_move_iterator(m_items.end()),
-               std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()),
-               std::back_inserter(merged), byText);
+               std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()), std::back_inserter(merged),
+               byText);
     m_items = std::move(merged);
 }
 
@@ -76,8 +77,9 @@ void ItemList::Clear() {
 std::size_t ItemList::FindText(const std::string& text) const {
     if (m_order == Order::SortedNoCase) {
         // Only items that sort equal to the text can match it exactly.
-        auto it = std::lower_bound(m_items.begin(), m_items.end(), text,
-                                   [](const ListItem& item, const std::string& t) { return SortsBefore(item.text, t); });
+        auto it =
+            std::lower_bound(m_items.begin(), m_items.end(), text,
+                             [](const ListItem& item, const std::string& t) { return SortsBefore(item.text, t); });
         for (; it != m_items.end() && !SortsBefore(text, it->text); ++it) {
             if (it->text == text) {
                 return static_cast<std::size_t>(it - m_items.begin());
@@ -85,7 +87,8 @@ std::size_t ItemList::FindText(const std::string& text) const {
         }
         return m_items.size();
     }
-    const auto it = std::find_if(m_items.begin(), m_items.end(), [&](const ListItem& item) { return item.text == text; });
+    const auto it =
+        std::find_if(m_items.begin(), m_items.end(), [&](const ListItem& item) { return item.text == text; });
     return static_cast<std::size_t>(it - m_items.begin());
 }
 

@@ -21,9 +21,9 @@ void AddLines(ItemList& lstInOut, const std::string& names, const std::string& p
     if (names == ",") {
         return;
     }
-    std::vector<std::string> lines;                        // in the order of their last piece
+    std::vector<std::string> lines;                       // in the order of their last piece
     std::unordered_map<std::string, std::size_t> lineAt;  // line -> its place in `lines`
-    std::unordered_set<std::string> renewed;               // lines already listed
+    std::unordered_set<std::string> renewed;              // lines already listed
     // The pieces Prendi would take one by one, read with a cursor instead of shortening the
     // text each time (which copies the rest of a long list once per name).
     std::string_view rest = names;

@@ -58,11 +58,10 @@ void Overlay::Form_Load() {
 
     if (m_settings.Has(ScreenPosition::Custom)) {
         const TwipsRect now = m_window.Geometry();
-        const WindowPlace centre{
-            CentredCoordinate(m_screen.widthPixels * m_screen.twipsPerPixelX, now.width),
-            CentredCoordinate(m_screen.heightPixels * m_screen.twipsPerPixelY, now.height)};
-        WindowPlace place = LoadLastPlace(m_services.store, path, centre, WindowPlace{now.left, now.top},
-                                          m_services.numberFormat);
+        const WindowPlace centre{CentredCoordinate(m_screen.widthPixels * m_screen.twipsPerPixelX, now.width),
+                                 CentredCoordinate(m_screen.heightPixels * m_screen.twipsPerPixelY, now.height)};
+        WindowPlace place =
+            LoadLastPlace(m_services.store, path, centre, WindowPlace{now.left, now.top}, m_services.numberFormat);
         // A place stored for a monitor that is gone (or edited by hand) would leave the
         // overlay where nobody sees it, and no way to drag it back.
         if (!m_window.IsOnAMonitor(TwipsRect{place.left, place.top, now.width, now.height})) {
@@ -162,9 +161,7 @@ void Overlay::MenuCommand(MenuItem item) {
                                                             m_settings.IvAcBeepSelect);
             }
             break;
-        case MenuItem::CreateTSChannel:
-            (void)m_channelCreation.CreateTSChannel();
-            break;
+        case MenuItem::CreateTSChannel: (void)m_channelCreation.CreateTSChannel(); break;
         case MenuItem::Close:  // only closes the menu
             break;
     }

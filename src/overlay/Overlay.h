@@ -32,7 +32,9 @@ inline constexpr std::uint32_t kTrayCallbackMessage = 1400;
 [[nodiscard]] std::string TrayTipText(bool enabled, const std::string& nickname);
 
 // A menu toggle's new value: 0 becomes 1, anything else 0.
-[[nodiscard]] constexpr std::int16_t ToggledFlag(std::int16_t value) { return value == 0 ? 1 : 0; }
+[[nodiscard]] constexpr std::int16_t ToggledFlag(std::int16_t value) {
+    return value == 0 ? 1 : 0;
+}
 
 // The status word of a link status, and its colour.
 struct StatusWord {

@@ -10,12 +10,12 @@
 namespace sayvane {
 
 struct OverlayState {
-    ItemList lstSpeakers;                                     // (name, stamp), least recent first
-    ItemList lstInOut{ItemList::Order::SortedNoCase};         // ("In:"/"Out:" + name, stamp)
-    ItemList lstChkPlayer;                                    // player names of the last connected tick
-    ItemList lstOldPlayer{ItemList::Order::SortedNoCase};     // working copy within one tick
-    ItemList lstUsers;                                        // (player name, player id)
-    ItemList lstChans;                                        // (channel name, channel id)
+    ItemList lstSpeakers;                                  // (name, stamp), least recent first
+    ItemList lstInOut{ItemList::Order::SortedNoCase};      // ("In:"/"Out:" + name, stamp)
+    ItemList lstChkPlayer;                                 // player names of the last connected tick
+    ItemList lstOldPlayer{ItemList::Order::SortedNoCase};  // working copy within one tick
+    ItemList lstUsers;                                     // (player name, player id)
+    ItemList lstChans;                                     // (channel name, channel id)
 
     std::int32_t TickNumber = 0;
     std::int32_t RefreshCounter = 0;

@@ -197,9 +197,9 @@ void Overlay::EndOfTick(LinkStatus status) {
 
 void Overlay::MirrorChangedLists() {
     const std::pair<const char*, const ItemList*> lists[] = {
-        {"lstSpeakers", &m_state.lstSpeakers}, {"lstInOut", &m_state.lstInOut},
+        {"lstSpeakers", &m_state.lstSpeakers},   {"lstInOut", &m_state.lstInOut},
         {"lstChkPlayer", &m_state.lstChkPlayer}, {"lstOldPlayer", &m_state.lstOldPlayer},
-        {"lstUsers", &m_state.lstUsers},       {"lstChans", &m_state.lstChans}};
+        {"lstUsers", &m_state.lstUsers},         {"lstChans", &m_state.lstChans}};
     for (const auto& [name, list] : lists) {
         auto [it, added] = m_mirrored.try_emplace(list);
         Mirror& mirror = it->second;

@@ -31,10 +31,10 @@ struct PixelRect {
 
 // The screen as the overlay's placement needs it.
 struct ScreenMetrics {
-    PixelRect workArea;               // the primary monitor's work area
-    std::int32_t widthPixels = 0;     // the whole primary screen
+    PixelRect workArea;            // the primary monitor's work area
+    std::int32_t widthPixels = 0;  // the whole primary screen
     std::int32_t heightPixels = 0;
-    double twipsPerPixelX = 15;       // 15 at 96 dots per inch
+    double twipsPerPixelX = 15;  // 15 at 96 dots per inch
     double twipsPerPixelY = 15;
 };
 
@@ -81,7 +81,8 @@ public:
     // The hidden diagnostic panel: the link's status word, and copies of the overlay's lists
     // (each shown as "text" with its value as item data) for window-inspection tools.
     virtual void SetStatusLabel(std::string_view text, std::int32_t colour) = 0;
-    virtual void MirrorList(std::string_view listName, const std::vector<std::pair<std::string, std::int32_t>>& items) = 0;
+    virtual void MirrorList(std::string_view listName,
+                            const std::vector<std::pair<std::string, std::int32_t>>& items) = 0;
 
     virtual void StartTimer(int intervalMilliseconds) = 0;
     virtual void StopTimer() = 0;

@@ -22,12 +22,12 @@ public:
     [[nodiscard]] virtual std::uint32_t VersionInfoSize(const std::string& file) = 0;
     // GetFileVersionInfoA into a block of `size` bytes; nullopt when the call fails.
     [[nodiscard]] virtual std::optional<std::vector<std::uint8_t>> VersionInfo(const std::string& file,
-                                                                             std::uint32_t size) = 0;
+                                                                               std::uint32_t size) = 0;
     // VerQueryValueA: the bytes of a value of the block ("\\", "\\VarFileInfo\\Translation",
     // "\\StringFileInfo\\040904E4\\FileVersion" ...); nullopt when the block has none. A string
     // value comes with its terminating NUL.
     [[nodiscard]] virtual std::optional<std::vector<std::uint8_t>> QueryValue(const std::vector<std::uint8_t>& block,
-                                                                            const std::string& subBlock) = 0;
+                                                                              const std::string& subBlock) = 0;
 
 protected:
     VersionApi() = default;

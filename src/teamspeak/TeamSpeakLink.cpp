@@ -27,12 +27,9 @@ LinkStatus TeamSpeakLink::GetSpeakers() {
     if (result != 0) {
         ReportTSError();
         switch (result) {
-            case kTsNotRunning:
-                return LinkStatus::NotRunning;
-            case kTsNotConnected:
-                return LinkStatus::Running;
-            default:
-                return LinkStatus::Unknown;
+            case kTsNotRunning: return LinkStatus::NotRunning;
+            case kTsNotConnected: return LinkStatus::Running;
+            default: return LinkStatus::Unknown;
         }
     }
     // No speaker keeps all 1024 zero IDs rather than an empty list: the refresh cycle

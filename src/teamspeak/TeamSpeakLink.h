@@ -24,10 +24,10 @@ template <typename T>
 
 // What GetSpeakers learnt about the link, with the values the rest of the program stores.
 enum class LinkStatus : std::int32_t {
-    Unknown = -1,     // any other failure
-    NotRunning = 0,   // no voice client runs (or the library is absent)
-    Running = 1,      // the client runs but is not connected to a server
-    Connected = 2,    // connected: the speaker snapshot was taken
+    Unknown = -1,    // any other failure
+    NotRunning = 0,  // no voice client runs (or the library is absent)
+    Running = 1,     // the client runs but is not connected to a server
+    Connected = 2,   // connected: the speaker snapshot was taken
 };
 
 // Library results with a meaning of their own.

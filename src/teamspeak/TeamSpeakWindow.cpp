@@ -51,8 +51,8 @@ bool TeamSpeakWindowReader::TSChildWindowProc(WindowHandle hWnd, std::intptr_t /
     }
     // The label stands on a line of its own with the name on the next: dropping every
     // "Player:" + CR LF leaves the name at the front, up to the next line break.
-    std::string name = ReplaceText(text.substr(label), std::string(kPlayerLabel) + std::string(kLineBreak), "", 1,
-                                   -1, CompareMode::CaseSensitive);
+    std::string name = ReplaceText(text.substr(label), std::string(kPlayerLabel) + std::string(kLineBreak), "", 1, -1,
+                                   CompareMode::CaseSensitive);
     if (const std::size_t lineEnd = name.find(kLineBreak); lineEnd != std::string::npos) {
         name.erase(lineEnd);
     }

@@ -26,19 +26,18 @@ std::string DropLastCharacter(std::string text) {
     return text;
 }
 
-constexpr std::array<std::string_view, 6> kChannelFlagTexts = {
-    "Registered,", "Unregistered,", "Moderated,", "Password,", "Hierarchical,", "Default,"};
+constexpr std::array<std::string_view, 6> kChannelFlagTexts = {"Registered,", "Unregistered,", "Moderated,",
+                                                               "Password,",   "Hierarchical,", "Default,"};
 
 constexpr std::array<std::string_view, 13> kCodecTexts = {
-    "CELP 5.1 Kbit",  "CELP 6.3 Kbit",  "GSM 14.8 Kbit",  "GSM 16.4 Kbit",  "CELP Windows 5.2 Kbit",
-    "Speex 3.4 Kbit", "Speex 5.2 Kbit", "Speex 7.2 Kbit", "Speex 9.3 Kbit", "Speex 12.3 Kbit",
+    "CELP 5.1 Kbit",   "CELP 6.3 Kbit",   "GSM 14.8 Kbit",  "GSM 16.4 Kbit",  "CELP Windows 5.2 Kbit",
+    "Speex 3.4 Kbit",  "Speex 5.2 Kbit",  "Speex 7.2 Kbit", "Speex 9.3 Kbit", "Speex 12.3 Kbit",
     "Speex 16.3 Kbit", "Speex 19.5 Kbit", "Speex 25.9 Kbit"};
 
-constexpr std::array<std::string_view, 5> kChannelPrivilegeTexts = {"Admin,", "Operator,", "Auto-Operator,",
-                                                                    "Voice,", "Auto-Voice,"};
+constexpr std::array<std::string_view, 5> kChannelPrivilegeTexts = {"Admin,", "Operator,", "Auto-Operator,", "Voice,",
+                                                                    "Auto-Voice,"};
 
-constexpr std::array<std::string_view, 3> kServerPrivilegeTexts = {"SuperServerAdmin,", "ServerAdmin,",
-                                                                   "CanRegister,"};
+constexpr std::array<std::string_view, 3> kServerPrivilegeTexts = {"SuperServerAdmin,", "ServerAdmin,", "CanRegister,"};
 constexpr std::uint32_t kServerRegisteredBit = 8;
 
 constexpr std::array<std::string_view, 7> kPlayerFlagTexts = {

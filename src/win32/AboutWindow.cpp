@@ -51,8 +51,8 @@ AboutWindow::AboutWindow(HINSTANCE instance, HWND owner) : m_instance(instance),
     }
     const int left = centreOn.left + (centreOn.right - centreOn.left - width) / 2;
     const int top = centreOn.top + (centreOn.bottom - centreOn.top - height) / 2;
-    m_hwnd = CreateWindowExA(0, kAboutClass, "Sayvane", style, left, top, width, height, owner, nullptr, instance,
-                             this);
+    m_hwnd =
+        CreateWindowExA(0, kAboutClass, "Sayvane", style, left, top, width, height, owner, nullptr, instance, this);
     if (m_hwnd != nullptr) {
         Form_Load();
     }
@@ -94,8 +94,8 @@ void AboutWindow::Form_Load() {
 
     // Image1: the picture, scaled to its control.
     HWND image1 = CreateWindowExA(0, "STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_NOTIFY, 0, 0,
-                                  TwipsToPixels(1485, m_twipsPerPixelX), TwipsToPixels(1305, m_twipsPerPixelY),
-                                  m_hwnd, reinterpret_cast<HMENU>(kImage1), m_instance, nullptr);
+                                  TwipsToPixels(1485, m_twipsPerPixelX), TwipsToPixels(1305, m_twipsPerPixelY), m_hwnd,
+                                  reinterpret_cast<HMENU>(kImage1), m_instance, nullptr);
     m_picture.Reset(MakeAboutPicture(TwipsToPixels(1485, m_twipsPerPixelX), TwipsToPixels(1305, m_twipsPerPixelY)));
     SendMessageA(image1, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m_picture.Get()));
     AddTip(image1, kCloseHint.data());
@@ -221,11 +221,8 @@ LRESULT AboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                     case kAuthor:
                         ShellExecuteA(m_hwnd, "open", kAuthorPage.data(), "", ProgramFolder().c_str(), SW_SHOWNORMAL);
                         return 0;
-                    case kImage2:
-                        return 0;
-                    default:
-                        Close();
-                        return 0;
+                    case kImage2: return 0;
+                    default: Close(); return 0;
                 }
             }
             return 0;
@@ -239,15 +236,16 @@ LRESULT AboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             const auto dc = reinterpret_cast<HDC>(wParam);
             const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
             SetBkMode(dc, TRANSPARENT);
-            SetTextColor(dc, id == kTitleShade ? kShadeGrey : id == kAuthor ? kLinkBlue : GetSysColor(COLOR_WINDOWTEXT));
+            SetTextColor(dc, id == kTitleShade ? kShadeGrey
+                             : id == kAuthor   ? kLinkBlue
+                                               : GetSysColor(COLOR_WINDOWTEXT));
             return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
         }
         case WM_DESTROY:
             SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, 0);
             m_hwnd = nullptr;
             return 0;
-        default:
-            return DefWindowProcA(m_hwnd, message, wParam, lParam);
+        default: return DefWindowProcA(m_hwnd, message, wParam, lParam);
     }
 }
 

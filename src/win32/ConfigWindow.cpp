@@ -17,9 +17,9 @@ namespace sayvane::win32 {
 namespace {
 
 // The check boxes in ConfigCheck order.
-constexpr std::array<int, kConfigCheckCount> kCheckIds = {IDC_CHK_ONTOP,       IDC_CHK_MECHANNEL, IDC_CHK_SHOWCHANNEL,
-                                                          IDC_CHK_SHOWME,      IDC_CHK_AUTOSTART, IDC_CHK_IVAC,
-                                                          IDC_CHK_ZOOM,        IDC_CHK_BEEP,      IDC_CHK_SHOWINOUT};
+constexpr std::array<int, kConfigCheckCount> kCheckIds = {IDC_CHK_ONTOP,  IDC_CHK_MECHANNEL, IDC_CHK_SHOWCHANNEL,
+                                                          IDC_CHK_SHOWME, IDC_CHK_AUTOSTART, IDC_CHK_IVAC,
+                                                          IDC_CHK_ZOOM,   IDC_CHK_BEEP,      IDC_CHK_SHOWINOUT};
 constexpr std::array<int, kConfigColourCount> kSwatchIds = {IDC_PIC_BACK, IDC_PIC_FORE, IDC_PIC_CHANNEL, IDC_PIC_JOIN,
                                                             IDC_PIC_LEAVE};
 constexpr std::array<int, kConfigColourCount> kChangeIds = {IDC_CMD_BACKCOLOR, IDC_CMD_FORECOLOR, IDC_CMD_CHANNEL,
@@ -108,9 +108,7 @@ INT_PTR CALLBACK ConfigWindow::DialogProc(HWND hwnd, UINT message, WPARAM wParam
 
 INT_PTR ConfigWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_INITDIALOG:
-            Form_Load();
-            return TRUE;
+        case WM_INITDIALOG: Form_Load(); return TRUE;
         case WM_COMMAND: {
             const int id = LOWORD(wParam);
             if (id == IDC_CMD_ENABLE) {
@@ -133,9 +131,7 @@ INT_PTR ConfigWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             }
             return TRUE;
         }
-        case WM_HSCROLL:
-            OnHScroll(wParam);
-            return TRUE;
+        case WM_HSCROLL: OnHScroll(wParam); return TRUE;
         case WM_CTLCOLORSTATIC: {
             const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
             for (std::size_t i = 0; i < kConfigColourCount; ++i) {
@@ -145,16 +141,13 @@ INT_PTR ConfigWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             }
             return FALSE;
         }
-        case WM_CLOSE:
-            DestroyWindow(m_hwnd);
-            return TRUE;
+        case WM_CLOSE: DestroyWindow(m_hwnd); return TRUE;
         case WM_NCDESTROY:
             SetWindowLongPtrA(m_hwnd, DWLP_USER, 0);
             m_hwnd = nullptr;
             m_flow.WindowClosed(this);
             return TRUE;
-        default:
-            return FALSE;
+        default: return FALSE;
     }
 }
 
@@ -178,9 +171,9 @@ void ConfigWindow::Form_Load() {
 }
 
 void ConfigWindow::AddTooltips() {
-    m_tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd, nullptr, m_flow.Instance(),
-                                nullptr);
+    m_tooltip =
+        CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd, nullptr, m_flow.Instance(), nullptr);
     SendMessageA(m_tooltip, TTM_SETMAXTIPWIDTH, 0, 300);
     for (const Tip& tip : kTips) {
         TOOLINFOA info{};

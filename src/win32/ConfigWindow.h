@@ -33,8 +33,8 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Form_Load();
-    void ShowControls();     // ConfigForm -> controls
-    void ReadControls();     // controls -> ConfigForm
+    void ShowControls();  // ConfigForm -> controls
+    void ReadControls();  // controls -> ConfigForm
     void AddTooltips();
     void ChangeColour(ConfigColour swatch);
     void OnHScroll(WPARAM wParam);

@@ -107,8 +107,8 @@ bool OverlayWindowWin32::CreateWindows() {
     BuildMenu();
 
     // The diagnostic panel: hidden, never shown, readable by window-inspection tools.
-    m_frameDebug = CreateWindowExA(0, "STATIC", "frameDebug", WS_CHILD, 0, 0, 200, 200, m_hwnd, nullptr, instance,
-                                   nullptr);
+    m_frameDebug =
+        CreateWindowExA(0, "STATIC", "frameDebug", WS_CHILD, 0, 0, 200, 200, m_hwnd, nullptr, instance, nullptr);
     m_lblStatus = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0, 100, 16, m_frameDebug,
                                   reinterpret_cast<HMENU>(1), instance, nullptr);
     SetWindowLongPtrA(m_lblStatus, GWLP_USERDATA, 0);
@@ -116,9 +116,9 @@ bool OverlayWindowWin32::CreateWindows() {
     ProgramServices& services = m_flow.Services();
     m_overlay = std::make_unique<Overlay>(
         *this, *this,
-        OverlayServices{services.store, services.clock, m_flow, services.link, services.teamSpeakWindow,
-                        services.ivac, services.desktop, services.keyboard, services.sound, services.messages,
-                        ProgramFolder(), UserNumberFormat()});
+        OverlayServices{services.store, services.clock, m_flow, services.link, services.teamSpeakWindow, services.ivac,
+                        services.desktop, services.keyboard, services.sound, services.messages, ProgramFolder(),
+                        UserNumberFormat()});
     return true;
 }
 
@@ -166,8 +166,7 @@ LRESULT OverlayWindowWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
             ReleaseCapture();
             SendMessageA(m_hwnd, WM_NCLBUTTONDOWN, HTCAPTION, 0);
             return 0;
-        case WM_ERASEBKGND:
-            return 1;
+        case WM_ERASEBKGND: return 1;
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(m_hwnd, &ps);
@@ -175,9 +174,7 @@ LRESULT OverlayWindowWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
             EndPaint(m_hwnd, &ps);
             return 0;
         }
-        case WM_CLOSE:
-            DestroyWindow(m_hwnd);
-            return 0;
+        case WM_CLOSE: DestroyWindow(m_hwnd); return 0;
         case WM_DESTROY:
             KillTimer(m_hwnd, kRefreshTimer);
             m_overlay->Form_Unload();
@@ -187,8 +184,7 @@ LRESULT OverlayWindowWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
             m_hwnd = nullptr;
             m_flow.WindowClosed(this);
             return 0;
-        default:
-            return DefWindowProcA(m_hwnd, message, wParam, lParam);
+        default: return DefWindowProcA(m_hwnd, message, wParam, lParam);
     }
 }
 
@@ -266,7 +262,8 @@ void OverlayWindowWin32::RemoveTaskbarButton() {
     ShowWindow(m_hwnd, SW_HIDE);
     SetWindowLongPtrA(m_hwnd, GWL_EXSTYLE, style & ~static_cast<LONG_PTR>(WS_EX_APPWINDOW));
     ShowWindow(m_hwnd, SW_SHOWNA);
-    SetWindowPos(m_hwnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED | SWP_NOACTIVATE);
+    SetWindowPos(m_hwnd, nullptr, 0, 0, 0, 0,
+                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED | SWP_NOACTIVATE);
 }
 
 void OverlayWindowWin32::SetOpacity(std::uint8_t alpha) {
@@ -342,7 +339,8 @@ void OverlayWindowWin32::Paint(HDC dc) const {
     RECT client{};
     GetClientRect(m_hwnd, &client);
     HDC memory = CreateCompatibleDC(dc);
-    UniqueBitmap bitmap(CreateCompatibleBitmap(dc, client.right > 0 ? client.right : 1, client.bottom > 0 ? client.bottom : 1));
+    UniqueBitmap bitmap(
+        CreateCompatibleBitmap(dc, client.right > 0 ? client.right : 1, client.bottom > 0 ? client.bottom : 1));
     {
         ScopedSelect selectBitmap(memory, bitmap.Get());
         UniqueBrush background(CreateSolidBrush(m_paintedBack));
@@ -350,7 +348,8 @@ void OverlayWindowWin32::Paint(HDC dc) const {
         SetBkMode(memory, TRANSPARENT);
         for (const DrawnLine& line : m_lines) {
             const auto font = m_fonts.find(line.fontSize);
-            ScopedSelect selectFont(memory, font != m_fonts.end() ? font->second.Get() : GetStockObject(DEFAULT_GUI_FONT));
+            ScopedSelect selectFont(memory,
+                                    font != m_fonts.end() ? font->second.Get() : GetStockObject(DEFAULT_GUI_FONT));
             SetTextColor(memory, line.colour);
             TextOutA(memory, 0, line.top, line.text.data(), static_cast<int>(line.text.size()));
         }

@@ -13,9 +13,9 @@ std::string Win32ProfileStore::GetString(std::string_view section, std::string_v
         return {};
     }
     std::vector<char> buffer(capacity, '\0');
-    const DWORD count = GetPrivateProfileStringA(std::string(section).c_str(), std::string(key).c_str(),
-                                                 std::string(fallback).c_str(), buffer.data(),
-                                                 static_cast<DWORD>(capacity), file.c_str());
+    const DWORD count =
+        GetPrivateProfileStringA(std::string(section).c_str(), std::string(key).c_str(), std::string(fallback).c_str(),
+                                 buffer.data(), static_cast<DWORD>(capacity), file.c_str());
     return std::string(buffer.data(), std::min<std::size_t>(count, capacity - 1));
 }
 

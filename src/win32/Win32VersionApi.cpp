@@ -31,7 +31,7 @@ std::optional<std::vector<std::uint8_t>> Win32VersionApi::VersionInfo(const std:
 }
 
 std::optional<std::vector<std::uint8_t>> Win32VersionApi::QueryValue(const std::vector<std::uint8_t>& block,
-                                                                    const std::string& subBlock) {
+                                                                     const std::string& subBlock) {
     void* value = nullptr;
     UINT length = 0;
     if (block.empty() || !VerQueryValueA(block.data(), subBlock.c_str(), &value, &length) || value == nullptr) {

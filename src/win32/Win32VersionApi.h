@@ -11,9 +11,9 @@ public:
     [[nodiscard]] std::string ModuleFileName(std::uintptr_t module) override;
     [[nodiscard]] std::uint32_t VersionInfoSize(const std::string& file) override;
     [[nodiscard]] std::optional<std::vector<std::uint8_t>> VersionInfo(const std::string& file,
-                                                                     std::uint32_t size) override;
+                                                                       std::uint32_t size) override;
     [[nodiscard]] std::optional<std::vector<std::uint8_t>> QueryValue(const std::vector<std::uint8_t>& block,
-                                                                    const std::string& subBlock) override;
+                                                                      const std::string& subBlock) override;
 };
 
 }  // namespace sayvane::win32

@@ -17,7 +17,10 @@ public:
     virtual ~MainWindow() = default;
     [[nodiscard]] virtual HWND Handle() const = 0;
     // Keyboard navigation of a dialog-like window (IsDialogMessage); false when not taken.
-    virtual bool PreTranslate(MSG& msg) { (void)msg; return false; }
+    virtual bool PreTranslate(MSG& msg) {
+        (void)msg;
+        return false;
+    }
 
 protected:
     MainWindow() = default;
