@@ -335,7 +335,7 @@ const std::vector<WindowHandle>* SimulatedDesktop::ChildListOf(WindowHandle pare
     return found == nullptr ? nullptr : &found->children;
 }
 
-void SimulatedDesktop::Log(DesktopMessage message) {
+void SimulatedDesktop::Log(const DesktopMessage& message) {
     m_messages.push_back(message);
     if (m_onMessage) {
         m_onMessage(message);

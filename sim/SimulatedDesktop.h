@@ -165,7 +165,7 @@ private:
     std::vector<WindowHandle>* SiblingsOf(WindowHandle window);
     [[nodiscard]] const std::vector<WindowHandle>* ChildListOf(WindowHandle parent) const;
     bool VisitDescendants(const Node& parent, const WindowVisitor& visit);
-    void Log(DesktopMessage message);
+    void Log(const DesktopMessage& message);
 
     std::map<WindowHandle, Node> m_windows;
     std::vector<WindowHandle> m_topLevel;  // Z order, top first

@@ -89,7 +89,7 @@ SimulatedKeyboard::SimulatedKeyboard() {
         m_keyScan[Index(c)] = key;
         m_keyScan[Index(static_cast<char>(key))] = static_cast<std::int16_t>(kShiftState | key);
         // Ctrl with a letter types the control character of its place in the alphabet.
-        m_keyScan[static_cast<std::size_t>(c - 'a' + 1)] = static_cast<std::int16_t>(kCtrlState | key);
+        m_keyScan[static_cast<std::size_t>(c - 'a') + 1] = static_cast<std::int16_t>(kCtrlState | key);
     }
     for (const auto& pair : kUsPairs) {
         m_keyScan[Index(pair.plain)] = static_cast<std::int16_t>(pair.virtualKey);

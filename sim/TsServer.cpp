@@ -30,6 +30,9 @@ void PutLong(std::uint8_t* at, std::int32_t value) {
 
 void PutName(std::uint8_t* at, const std::string& name) {
     std::memset(at, 0, kNameBytes);
+    // A name of 30 bytes or more fills the field with no NUL, as the library's records do: the
+    // program's decoder must stop at the field's end on its own.
+    // NOLINTNEXTLINE(bugprone-not-null-terminated-result)
     std::memcpy(at, name.data(), std::min(name.size(), kNameBytes));
 }
 

@@ -25,6 +25,8 @@ protected:
     Splash() = default;
     Splash(const Splash&) = default;
     Splash& operator=(const Splash&) = default;
+    Splash(Splash&&) = default;
+    Splash& operator=(Splash&&) = default;
 };
 
 // Runs the start-up sequence. `splash` may be null (the about window could not be made):

@@ -46,6 +46,8 @@ protected:
     ChannelCreationHost() = default;
     ChannelCreationHost(const ChannelCreationHost&) = default;
     ChannelCreationHost& operator=(const ChannelCreationHost&) = default;
+    ChannelCreationHost(ChannelCreationHost&&) = default;
+    ChannelCreationHost& operator=(ChannelCreationHost&&) = default;
 };
 
 // How a run ended. Only the four messages reach the user; the rest is for the caller's eyes.
@@ -74,7 +76,7 @@ struct ChannelCreationServices {
 
 class ChannelCreation {
 public:
-    explicit ChannelCreation(ChannelCreationServices services) : m_s(services) {}
+    explicit ChannelCreation(const ChannelCreationServices& services) : m_s(services) {}
 
     // One run from the menu entry "Create TS Channel", on the GUI thread. Blocks for at most
     // 150 ms when the dialog is filled, 250 ms plus 10 ms a character when typing.

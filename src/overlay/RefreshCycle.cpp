@@ -45,9 +45,17 @@ void Overlay::tmrRefresh_Timer() {
         return;
     }
     m_inTick = true;
-    struct TickEnd {
-        bool& inTick;
-        ~TickEnd() { inTick = false; }
+    class TickEnd {
+    public:
+        explicit TickEnd(bool& inTick) : m_inTick(inTick) {}
+        TickEnd(const TickEnd&) = delete;
+        TickEnd& operator=(const TickEnd&) = delete;
+        TickEnd(TickEnd&&) = delete;
+        TickEnd& operator=(TickEnd&&) = delete;
+        ~TickEnd() { m_inTick = false; }
+
+    private:
+        bool& m_inTick;
     } tickEnd{m_inTick};
 
     Clock& clock = m_services.clock;

@@ -23,6 +23,8 @@ protected:
     Clock() = default;
     Clock(const Clock&) = default;
     Clock& operator=(const Clock&) = default;
+    Clock(Clock&&) = default;
+    Clock& operator=(Clock&&) = default;
 };
 
 }  // namespace sayvane

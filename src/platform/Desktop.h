@@ -129,6 +129,8 @@ protected:
     Desktop() = default;
     Desktop(const Desktop&) = default;
     Desktop& operator=(const Desktop&) = default;
+    Desktop(Desktop&&) = default;
+    Desktop& operator=(Desktop&&) = default;
 };
 
 }  // namespace sayvane

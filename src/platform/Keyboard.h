@@ -56,6 +56,8 @@ protected:
     Keyboard() = default;
     Keyboard(const Keyboard&) = default;
     Keyboard& operator=(const Keyboard&) = default;
+    Keyboard(Keyboard&&) = default;
+    Keyboard& operator=(Keyboard&&) = default;
 };
 
 }  // namespace sayvane

@@ -94,6 +94,8 @@ protected:
     OverlayWindow() = default;
     OverlayWindow(const OverlayWindow&) = default;
     OverlayWindow& operator=(const OverlayWindow&) = default;
+    OverlayWindow(OverlayWindow&&) = default;
+    OverlayWindow& operator=(OverlayWindow&&) = default;
 };
 
 }  // namespace sayvane

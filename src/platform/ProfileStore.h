@@ -27,6 +27,8 @@ protected:
     ProfileStore() = default;
     ProfileStore(const ProfileStore&) = default;
     ProfileStore& operator=(const ProfileStore&) = default;
+    ProfileStore(ProfileStore&&) = default;
+    ProfileStore& operator=(ProfileStore&&) = default;
 };
 
 }  // namespace sayvane

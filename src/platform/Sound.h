@@ -14,6 +14,8 @@ protected:
     Sound() = default;
     Sound(const Sound&) = default;
     Sound& operator=(const Sound&) = default;
+    Sound(Sound&&) = default;
+    Sound& operator=(Sound&&) = default;
 };
 
 }  // namespace sayvane

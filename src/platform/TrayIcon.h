@@ -28,6 +28,8 @@ protected:
     TrayIcon() = default;
     TrayIcon(const TrayIcon&) = default;
     TrayIcon& operator=(const TrayIcon&) = default;
+    TrayIcon(TrayIcon&&) = default;
+    TrayIcon& operator=(TrayIcon&&) = default;
 };
 
 }  // namespace sayvane

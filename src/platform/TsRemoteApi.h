@@ -33,6 +33,8 @@ protected:
     TsRemoteApi() = default;
     TsRemoteApi(const TsRemoteApi&) = default;
     TsRemoteApi& operator=(const TsRemoteApi&) = default;
+    TsRemoteApi(TsRemoteApi&&) = default;
+    TsRemoteApi& operator=(TsRemoteApi&&) = default;
 };
 
 }  // namespace sayvane

@@ -24,6 +24,8 @@ protected:
     UserMessages() = default;
     UserMessages(const UserMessages&) = default;
     UserMessages& operator=(const UserMessages&) = default;
+    UserMessages(UserMessages&&) = default;
+    UserMessages& operator=(UserMessages&&) = default;
 };
 
 }  // namespace sayvane

@@ -33,6 +33,8 @@ protected:
     VersionApi() = default;
     VersionApi(const VersionApi&) = default;
     VersionApi& operator=(const VersionApi&) = default;
+    VersionApi(VersionApi&&) = default;
+    VersionApi& operator=(VersionApi&&) = default;
 };
 
 }  // namespace sayvane

@@ -14,6 +14,8 @@ protected:
     WindowFlow() = default;
     WindowFlow(const WindowFlow&) = default;
     WindowFlow& operator=(const WindowFlow&) = default;
+    WindowFlow(WindowFlow&&) = default;
+    WindowFlow& operator=(WindowFlow&&) = default;
 };
 
 }  // namespace sayvane

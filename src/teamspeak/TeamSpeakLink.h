@@ -40,6 +40,9 @@ public:
     explicit TeamSpeakLink(TsRemoteApi& api) : m_api(api) {}
     TeamSpeakLink(const TeamSpeakLink&) = delete;
     TeamSpeakLink& operator=(const TeamSpeakLink&) = delete;
+    TeamSpeakLink(TeamSpeakLink&&) = delete;
+    TeamSpeakLink& operator=(TeamSpeakLink&&) = delete;
+    ~TeamSpeakLink() = default;
 
     // Takes the speaker snapshot. It is meaningful only after Connected; a successful call
     // that reports no speaker leaves 1024 IDs of 0 (last index 1023), which consumers skip.
