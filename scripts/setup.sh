@@ -12,6 +12,7 @@ packages=(
     g++-mingw-w64-i686 binutils-mingw-w64-i686
     wine wine32:i386 wine64 fonts-wine xvfb xdotool imagemagick x11-utils nsis zip
     clang libclang-rt-14-dev
+    clang-format clang-tidy cppcheck
 )
 
 need=()

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing, builds both trees with warnings as errors,
-# runs the native tests, then the Windows tests (the same portable tests, the Win32 side of
-# the seam and the real Sayvane.exe end to end) under Wine, then a short fuzzing run of every
-# fuzz target (scripts/fuzz.sh, 10 s each) when clang is there. Ends with one summary line.
+# runs the native tests, then the code gate (scripts/lint.sh: clang-format, clang-tidy,
+# cppcheck), then the Windows tests (the same portable tests, the Win32 side of the seam and the
+# real Sayvane.exe end to end) under Wine, then a short fuzzing run of every fuzz target
+# (scripts/fuzz.sh, 10 s each) when clang is there. Ends with one summary line.
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -32,6 +33,11 @@ run_tree() {  # name, then the command that runs its ctest
 }
 
 run_tree native ctest --preset native || status=1
+
+# After the native tree: clang-tidy reads the compile commands its configure step wrote.
+echo "== lint: clang-format, clang-tidy, cppcheck"
+bash scripts/lint.sh 2>&1 | tee "$logs/lint.log" || status=1
+
 run_tree win32 scripts/with-wine.sh ctest --preset win32 || status=1
 
 if command -v clang++ >/dev/null; then
@@ -41,7 +47,7 @@ else
     echo "== fuzz: skipped, clang++ is not installed"
 fi
 
-# One closing line over both trees, from ctest's own summaries, and the fuzz run's.
+# One closing line over both trees, from ctest's own summaries, and the lint and fuzz runs'.
 passed=0
 failed=0
 for log in "$logs"/*-ctest.log; do
@@ -53,15 +59,16 @@ for log in "$logs"/*-ctest.log; do
     failed=$((failed + f))
     passed=$((passed + t - f))
 done
-if [ -f "$logs/fuzz.log" ]; then
-    line=$(grep -E '^fuzz: [0-9]+ passed, [0-9]+ failed$' "$logs/fuzz.log" | tail -n1)
+for name in lint fuzz; do  # each ends with "<name>: N passed, M failed"; a run without it failed
+    [ -f "$logs/$name.log" ] || continue
+    line=$(grep -E "^$name: [0-9]+ passed, [0-9]+ failed\$" "$logs/$name.log" | tail -n1)
     if [ -n "$line" ]; then
-        passed=$((passed + $(sed -E 's/^fuzz: ([0-9]+) passed.*/\1/' <<<"$line")))
+        passed=$((passed + $(sed -E 's/^[a-z]+: ([0-9]+) passed.*/\1/' <<<"$line")))
         failed=$((failed + $(sed -E 's/.* ([0-9]+) failed$/\1/' <<<"$line")))
     else
         failed=$((failed + 1))
     fi
-fi
+done
 if [ "$passed" -eq 0 ] && [ "$failed" -eq 0 ]; then
     status=1
 fi
