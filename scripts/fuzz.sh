@@ -4,7 +4,7 @@
 # a time. Prints one line per target with its executions and result, then
 # "fuzz: N passed, M failed". Crash inputs are kept in build/fuzz/findings/<target>/.
 #   scripts/fuzz.sh          # 30 s per target
-#   scripts/fuzz.sh 600      # the longer run
+#   scripts/fuzz.sh 300      # the longer run, five minutes a target
 set -uo pipefail
 
 seconds=${1:-30}
