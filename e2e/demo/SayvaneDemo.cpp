@@ -64,6 +64,24 @@ int Fail(const char* what) {
     return 1;
 }
 
+// Pixels darker than mid-grey in the right three quarters of a window, as the screen shows it.
+int DarkPixelsRightOfPicture(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    HDC screen = GetDC(nullptr);
+    int dark = 0;
+    for (int y = r.top; y < r.bottom; y += 2) {
+        for (int x = r.left + (r.right - r.left) / 4; x < r.right; x += 2) {
+            const COLORREF pixel = GetPixel(screen, x, y);
+            if (GetRValue(pixel) + GetGValue(pixel) + GetBValue(pixel) < 384) {
+                ++dark;
+            }
+        }
+    }
+    ReleaseDC(nullptr, screen);
+    return dark;
+}
+
 // The overlay's diagnostic panel: a list the overlay keeps, as an inspection tool reads it.
 std::size_t ListCount(HWND overlay, const char* name) {
     HWND frame = FindWindowExA(overlay, nullptr, "STATIC", "frameDebug");
@@ -77,9 +95,13 @@ int FirstStart(const std::string& out) {
     if (!run.Start()) {
         return Fail("Sayvane.exe did not start");
     }
-    if (run.WaitForWindow("SayvaneAbout") == nullptr) {
+    HWND splash = run.WaitForWindow("SayvaneAbout");
+    if (splash == nullptr) {
         return Fail("no splash");
     }
+    // Shown is not yet on the screen: wait until its texts are (under Wine the screen catches
+    // up with a window's drawing a little later).
+    sayvane::e2e::WaitUntil([&] { return DarkPixelsRightOfPicture(splash) > 400; }, 450);
     SaveScreenshot(out + "\\01-splash.bmp");
     Say("Sayvane starts with its about window as a splash, \"Loading ...\" under its text -> 01-splash.png");
 
@@ -204,11 +226,14 @@ int OnFrequency(const std::string& out) {
     // The voice client quits while we are in a channel (after the join lines have gone).
     sayvane::e2e::WaitUntil([&] { return ListCount(overlay, "lstInOut") == 0; }, 30000);
     voice.Close();
-    // The notice is one line high.
+    // The notice is one line high: at most 32 pixels at 96 dots per inch.
+    HDC screen = GetDC(nullptr);
+    const int oneLine = MulDiv(32, GetDeviceCaps(screen, LOGPIXELSY), 96);
+    ReleaseDC(nullptr, screen);
     if (!reach("no notice", [&] {
             RECT r{};
             GetWindowRect(overlay, &r);
-            return IsWindowVisible(overlay) && r.bottom - r.top <= 32;
+            return IsWindowVisible(overlay) && r.bottom - r.top <= oneLine;
         })) {
         return 1;
     }

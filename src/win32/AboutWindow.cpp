@@ -157,7 +157,9 @@ void AboutWindow::SetInfoText(const std::string& text) {
 void AboutWindow::Show() {
     if (m_hwnd != nullptr) {
         ShowWindow(m_hwnd, SW_SHOW);
-        UpdateWindow(m_hwnd);
+        // Paint the labels too, now: as the splash, the window is shown and then the program
+        // sleeps, and a label left for later would stay blank all that time.
+        RedrawWindow(m_hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     }
 }
 
