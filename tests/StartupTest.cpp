@@ -4,6 +4,7 @@
 #include "TempFolder.h"
 #include "app/Startup.h"
 #include "sim/PortableProfileStore.h"
+#include "sim/OverlayRig.h"
 #include "sim/SimOverlayWindow.h"
 #include "sim/VirtualClock.h"
 
@@ -26,16 +27,6 @@ private:
     EventLog& m_log;
 };
 
-class RecordingFlow final : public WindowFlow {
-public:
-    explicit RecordingFlow(EventLog& log) : m_log(log) {}
-    void OpenOverlay() override { m_log.push_back("OpenOverlay"); }
-    void OpenConfiguration() override { m_log.push_back("OpenConfiguration"); }
-
-private:
-    EventLog& m_log;
-};
-
 class StartupTest : public ::testing::Test {
 protected:
     EventLog Run(const char* settings) {
@@ -51,7 +42,7 @@ protected:
     testing::TempFolder m_folder;
     EventLog m_log;
     RecordingSplash m_splash{m_log};
-    RecordingFlow m_flow{m_log};
+    sim::RecordingFlow m_flow{m_log};
     sim::PortableProfileStore m_store;
     sim::VirtualClock m_clock;
 };
