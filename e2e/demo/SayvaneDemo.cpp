@@ -111,6 +111,7 @@ int FirstStart(const std::string& out) {
     }
     sayvane::e2e::WaitUntil(
         [&] { return sayvane::e2e::FindProcessWindow(run.ProcessId(), "SayvaneAbout") == nullptr; });
+    sayvane::e2e::WaitUntil([&] { return DarkPixelsRightOfPicture(config) > 2000; }, 3000);  // its controls drawn
     SaveScreenshot(out + "\\02-configuration.bmp");
     Say("first run: no settings file yet, so the configuration window opens with the defaults -> 02-configuration.png");
 
