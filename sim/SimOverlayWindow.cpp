@@ -26,9 +26,21 @@ ScreenMetrics SimOverlayWindow::DefaultScreen() {
 SimOverlayWindow::SimOverlayWindow(EventLog& log, ScreenMetrics screen) : m_log(log), m_screen(screen) {}
 
 bool SimOverlayWindow::IsOnAMonitor(const TwipsRect& rect) const {
-    const double right = m_screen.widthPixels * m_screen.twipsPerPixelX;
-    const double bottom = m_screen.heightPixels * m_screen.twipsPerPixelY;
-    return rect.left < right && rect.left + rect.width > 0 && rect.top < bottom && rect.top + rect.height > 0;
+    const auto overlaps = [&](const PixelRect& m) {
+        const double tx = m_screen.twipsPerPixelX;
+        const double ty = m_screen.twipsPerPixelY;
+        return rect.left < m.right * tx && rect.left + rect.width > m.left * tx && rect.top < m.bottom * ty &&
+               rect.top + rect.height > m.top * ty;
+    };
+    if (overlaps(PixelRect{0, 0, m_screen.widthPixels, m_screen.heightPixels})) {
+        return true;
+    }
+    for (const PixelRect& monitor : m_otherMonitors) {
+        if (overlaps(monitor)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void SimOverlayWindow::Move(std::int32_t left, std::int32_t top) {

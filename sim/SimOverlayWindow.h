@@ -43,6 +43,9 @@ public:
 
     [[nodiscard]] ScreenMetrics Screen() const override { return m_screen; }
     [[nodiscard]] bool IsOnAMonitor(const TwipsRect& rect) const override;
+    // Monitors besides the primary one, as pixel rectangles of the virtual screen (a monitor
+    // left of the primary one has negative coordinates).
+    void AddMonitor(PixelRect monitor) { m_otherMonitors.push_back(monitor); }
     [[nodiscard]] TwipsRect Geometry() const override { return m_geometry; }
     void Move(std::int32_t left, std::int32_t top) override;
     void Resize(std::int32_t width, std::int32_t height) override;
@@ -88,6 +91,7 @@ public:
 private:
     EventLog& m_log;
     ScreenMetrics m_screen;
+    std::vector<PixelRect> m_otherMonitors;
     TwipsRect m_geometry{0, 0, 3000, 3000};
     bool m_visible = true;  // the show request that created it
     bool m_taskbarButton = true;

@@ -91,6 +91,22 @@ TEST_F(OverlayTest, ACustomPlaceIsRestoredOnlyWhenAMonitorShowsIt) {
     EXPECT_EQ(m_window.Geometry().top, 5710);
 }
 
+TEST_F(OverlayTest, ACustomPlaceOnASecondMonitorIsRestoredThereAndOnlyWhileItIsThere) {
+    // A second monitor of 1280 x 1024 pixels left of the primary one.
+    m_window.AddMonitor(PixelRect{-1280, 0, 0, 1024});
+    GivenSettings("Position=00001\r\nLastX=-000000015000\r\nLastY=000000003000\r\n");
+    Create();
+    EXPECT_EQ(m_window.Geometry().left, -15000) << "kept on the second monitor";
+    EXPECT_EQ(m_window.Geometry().top, 3000);
+
+    // The same place once that monitor is gone: back to the primary screen's centre.
+    testing::OverlayHarness other;
+    other.WriteSettings("Position=00001\r\nLastX=-000000015000\r\nLastY=000000003000\r\n");
+    other.Create();
+    EXPECT_EQ(other.window.Geometry().left, (15360 - 100) / 2);
+    EXPECT_EQ(other.window.Geometry().top, (11520 - 100) / 2);
+}
+
 TEST_F(OverlayTest, MenuTogglesChangeOnlyTheRecordAndItsCheckMarks) {
     GivenSettings("OnTop=1\r\nShowChannel=2\r\n");
     const std::string before = FileBytes();
