@@ -63,31 +63,24 @@ BENCHMARK(BM_Tick)
     ->ArgsProduct({{16, 1024}, {0, 1}, {0, 1}})
     ->Unit(benchmark::kMicrosecond);
 
+// The server sizes the growth benchmarks run at, with the complexity fitted over them.
+void GrowthSizes(benchmark::internal::Benchmark* family) {
+    family->ArgName("players")->Arg(128)->Arg(512)->Arg(1024)->Complexity()->Unit(benchmark::kMicrosecond);
+}
+
 // The full tick (periodic refresh, every player speaking, new order) as the server grows.
 void BM_TickGrowth(benchmark::State& state) {
     const int players = static_cast<int>(state.range(0));
     MeasureTicks(state, ServerSize{1024, players, players}, true, true);
 }
-BENCHMARK(BM_TickGrowth)
-    ->ArgName("players")
-    ->Arg(128)
-    ->Arg(512)
-    ->Arg(1024)
-    ->Complexity()
-    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TickGrowth)->Apply(GrowthSizes);
 
 // The plain tick (no refresh, every player speaking, new order) as the server grows.
 void BM_TickGrowthNoRefresh(benchmark::State& state) {
     const int players = static_cast<int>(state.range(0));
     MeasureTicks(state, ServerSize{1024, players, players}, false, true);
 }
-BENCHMARK(BM_TickGrowthNoRefresh)
-    ->ArgName("players")
-    ->Arg(128)
-    ->Arg(512)
-    ->Arg(1024)
-    ->Complexity()
-    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TickGrowthNoRefresh)->Apply(GrowthSizes);
 
 // For scale: a copy of the bytes a refresh tick reads from the library.
 void BM_CopyTickInput(benchmark::State& state) {
