@@ -3,6 +3,7 @@
 # with SAYVANE_DISPLAY=user), a fresh copy of the template prefix and a warm wineserver.
 # Everything it started is ended when the command returns.
 #   scripts/with-wine.sh ctest --preset win32
+# SAYVANE_DPI=144 runs the session at another screen DPI (Wine's LogPixels; 96 by default).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -46,6 +47,9 @@ export WINEPREFIX="$session/prefix" WINEARCH=win32 WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export SAYVANE_WINE_SESSION=1
 wineserver -p
+if [ -n "${SAYVANE_DPI:-}" ]; then
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$SAYVANE_DPI" /f >/dev/null 2>&1
+fi
 # Start the session's services (explorer, the tray) before the first timed test.
 wine cmd /c exit >/dev/null 2>&1 || true
 

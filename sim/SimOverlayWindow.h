@@ -42,6 +42,8 @@ public:
     static ScreenMetrics DefaultScreen();
 
     [[nodiscard]] ScreenMetrics Screen() const override { return m_screen; }
+    // The display settings change: another work area, size or DPI from now on.
+    void SetScreen(const ScreenMetrics& screen) { m_screen = screen; }
     [[nodiscard]] bool IsOnAMonitor(const TwipsRect& rect) const override;
     // Monitors besides the primary one, as pixel rectangles of the virtual screen (a monitor
     // left of the primary one has negative coordinates).

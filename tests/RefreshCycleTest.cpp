@@ -126,6 +126,57 @@ TEST_F(RefreshCycleTest, ASpeakerStaysForTheRetentionTimeAfterTheLastTickHeard) 
     EXPECT_FALSE(m_window.IsVisible());
 }
 
+TEST_F(RefreshCycleTest, AChangedScreenPlacesTheOverlayAgainAtOnceWhileItShowsLines) {
+    Start("Position=01000\r\n");
+    Tick(3);
+    Server().StartSpeaking(11);
+    Tick();
+    const TwipsRect at96 = m_window.Geometry();
+    ASSERT_EQ(at96.left, 15 * (1024 - 2) - at96.width) << "top right at 96 dots per inch";
+    ASSERT_EQ(at96.top, 30);
+
+    // The screen goes to 144 dots per inch: 10 twips a pixel. The corner is the same pixel,
+    // so in twips it moves; the lines are drawn again at once, not at the next content change.
+    ScreenMetrics at144 = sim::SimOverlayWindow::DefaultScreen();
+    at144.twipsPerPixelX = at144.twipsPerPixelY = 10;
+    const int redraws = m_window.Redraws();
+    m_window.SetScreen(at144);
+    m_overlay->ScreenChanged();
+    EXPECT_EQ(m_window.Redraws(), redraws + 1);
+    EXPECT_EQ(m_window.Geometry().left, 10 * (1024 - 2) - m_window.Geometry().width);
+    EXPECT_EQ(m_window.Geometry().top, 20);
+    EXPECT_EQ(m_window.LineTexts(), std::vector<std::string>{"DLH4AB"});
+
+    // A change in the middle of a tick is not drawn inside it: that tick's own draw takes the
+    // new screen, and the next tick draws again in case the change came after it.
+    bool changed = false;
+    m_clock.OnYield([&] {
+        if (!changed) {
+            changed = true;
+            m_window.SetScreen(sim::SimOverlayWindow::DefaultScreen());
+            m_overlay->ScreenChanged();
+        }
+    });
+    Tick();
+    EXPECT_TRUE(changed);
+    EXPECT_EQ(m_window.Redraws(), redraws + 2) << "one draw in that tick, none nested";
+    EXPECT_EQ(m_window.Geometry().left, 15 * (1024 - 2) - m_window.Geometry().width);
+    Tick();
+    EXPECT_EQ(m_window.Redraws(), redraws + 3);
+    Tick();
+    EXPECT_EQ(m_window.Redraws(), redraws + 3) << "then unchanged content is not drawn again";
+
+    // Hidden, with nothing to show: nothing is drawn for a changed screen.
+    Server().StopSpeaking(11);
+    Tick(4);
+    ASSERT_FALSE(m_window.IsVisible());
+    const int hiddenRedraws = m_window.Redraws();
+    m_window.SetScreen(at144);
+    m_overlay->ScreenChanged();
+    EXPECT_EQ(m_window.Redraws(), hiddenRedraws);
+    EXPECT_FALSE(m_window.IsVisible());
+}
+
 TEST_F(RefreshCycleTest, NewestSpeakerFirstAndTheOlderOneMovesUpWhenHeardAgain) {
     Start();
     Tick(3);

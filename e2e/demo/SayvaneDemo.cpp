@@ -64,22 +64,46 @@ int Fail(const char* what) {
     return 1;
 }
 
-// Pixels darker than mid-grey in the right three quarters of a window, as the screen shows it.
-int DarkPixelsRightOfPicture(HWND window) {
+// Whether the right three quarters of a window show on the screen as dark text on white: most
+// of it light, and some of it dark. The screen is copied once (reading it pixel by pixel is far
+// too slow for a 500 ms splash).
+bool TextShownRightOfPicture(HWND window) {
     RECT r{};
     GetWindowRect(window, &r);
-    HDC screen = GetDC(nullptr);
-    int dark = 0;
-    for (int y = r.top; y < r.bottom; y += 2) {
-        for (int x = r.left + (r.right - r.left) / 4; x < r.right; x += 2) {
-            const COLORREF pixel = GetPixel(screen, x, y);
-            if (GetRValue(pixel) + GetGValue(pixel) + GetBValue(pixel) < 384) {
-                ++dark;
-            }
-        }
+    const int left = r.left + (r.right - r.left) / 4;
+    const int width = r.right - left;
+    const int height = r.bottom - r.top;
+    if (width <= 0 || height <= 0) {
+        return false;
     }
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, left, r.top, SRCCOPY);
+    GdiFlush();
+    int dark = 0;
+    int light = 0;
+    const auto* pixels = static_cast<const std::uint32_t*>(bits);
+    for (int i = 0; i < width * height; ++i) {
+        const std::uint32_t p = pixels[i];
+        const std::uint32_t sum = ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF);
+        dark += sum < 384 ? 1 : 0;
+        light += sum > 600 ? 1 : 0;
+    }
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-    return dark;
+    return light > width * height / 2 && dark > 1000;
 }
 
 // The overlay's diagnostic panel: a list the overlay keeps, as an inspection tool reads it.
@@ -101,7 +125,7 @@ int FirstStart(const std::string& out) {
     }
     // Shown is not yet on the screen: wait until its texts are (under Wine the screen catches
     // up with a window's drawing a little later).
-    sayvane::e2e::WaitUntil([&] { return DarkPixelsRightOfPicture(splash) > 400; }, 450);
+    sayvane::e2e::WaitUntil([&] { return TextShownRightOfPicture(splash); }, 450);
     SaveScreenshot(out + "\\01-splash.bmp");
     Say("Sayvane starts with its about window as a splash, \"Loading ...\" under its text -> 01-splash.png");
 
@@ -111,7 +135,7 @@ int FirstStart(const std::string& out) {
     }
     sayvane::e2e::WaitUntil(
         [&] { return sayvane::e2e::FindProcessWindow(run.ProcessId(), "SayvaneAbout") == nullptr; });
-    sayvane::e2e::WaitUntil([&] { return DarkPixelsRightOfPicture(config) > 2000; }, 3000);  // its controls drawn
+    sayvane::e2e::WaitUntil([&] { return TextShownRightOfPicture(config); }, 3000);  // its controls drawn
     SaveScreenshot(out + "\\02-configuration.bmp");
     Say("first run: no settings file yet, so the configuration window opens with the defaults -> 02-configuration.png");
 

@@ -1,7 +1,9 @@
 // End-to-end harness: the real Sayvane.exe in a fresh folder, watched through its windows.
 #include "harness/SayvaneRun.h"
 
+#include <algorithm>
 #include <stdexcept>
+#include <vector>
 
 namespace sayvane::e2e {
 
@@ -190,6 +192,37 @@ std::optional<DWORD> WaitForProcessExit(HANDLE process, int timeoutMs) {
 
 std::optional<DWORD> SayvaneRun::WaitForExit(int timeoutMs) const {
     return WaitForProcessExit(m_process.hProcess, timeoutMs);
+}
+
+// Whether any pixel of the window's area on the screen has this colour.
+bool ShowsColour(HWND window, COLORREF colour) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    const int width = r.right - r.left;
+    const int height = r.bottom - r.top;
+    if (width <= 0 || height <= 0) {
+        return false;
+    }
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    SelectObject(memory, previous);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    std::vector<DWORD> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    // DIB pixels are 0x00RRGGBB; a COLORREF is 0x00BBGGRR.
+    const DWORD wanted = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+    return std::any_of(pixels.begin(), pixels.end(), [&](DWORD p) { return (p & 0xFFFFFF) == wanted; });
 }
 
 }  // namespace sayvane::e2e

@@ -35,6 +35,9 @@ HWND FindChildWithText(HWND parent, const std::string& text);
 // sent, so it answers while the program is busy or asleep. Fits labels, not edit boxes.
 HWND FindChildWithCaption(HWND parent, const std::string& caption);
 
+// Whether any pixel of the window's area, as the screen shows it, has this colour.
+bool ShowsColour(HWND window, COLORREF colour);
+
 // Opens the overlay's tray menu as a right click on the icon would (the tray callback
 // message), then presses the keys in the menu. False when no menu opened.
 bool ChooseFromTrayMenu(DWORD processId, HWND overlay, std::initializer_list<WPARAM> keys);
@@ -64,6 +67,7 @@ public:
     std::optional<DWORD> WaitForExit(int timeoutMs = 10000) const;
 
     [[nodiscard]] DWORD ProcessId() const { return m_process.dwProcessId; }
+    [[nodiscard]] HANDLE Process() const { return m_process.hProcess; }
     [[nodiscard]] std::string ExePath() const { return m_folder.File("Sayvane.exe"); }
     [[nodiscard]] std::string SettingsFile() const { return m_folder.File("Sayvane.INI"); }
     [[nodiscard]] std::string Folder() const { return m_folder.Path().string(); }

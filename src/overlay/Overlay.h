@@ -79,6 +79,11 @@ public:
     // The task bar was restarted: its icons are gone, so the overlay adds its own again.
     void TaskbarRestarted();
 
+    // The screen's geometry or DPI changed (the overlay moved to a monitor of another DPI, or
+    // the display settings changed): the overlay is measured, sized and placed again, now
+    // when it is showing lines, otherwise at the next draw.
+    void ScreenChanged();
+
     // 0 shows TeamSpeak readable (and sets the enabled flag); 3 shows it unavailable.
     void SetTrayState(int state);
     void UpdateTrayTip();
@@ -110,6 +115,7 @@ private:
     void LostLink();
     void ChooseLastSpeakerAndAnswerHotKey();
     void EndOfTick(LinkStatus status);
+    void EndOfBusy();
     void MirrorChangedLists();
     [[nodiscard]] const ListItem* UserWithId(std::int32_t id);
 
@@ -121,9 +127,10 @@ private:
 
     OverlaySettings m_settings;
     OverlayState m_state;
-    ScreenMetrics m_screen;  // the work area is taken once, at creation
+    ScreenMetrics m_screen;  // taken at creation, and again when the screen changes
     bool m_channelSnapshotFailed = false;
-    bool m_inTick = false;
+    bool m_inTick = false;  // a tick, or a redraw for a changed screen, is running
+    bool m_screenChangedMeanwhile = false;
     int m_skippedTicks = 0;
 
     // lstUsers by player ID (first item of each ID), rebuilt when the list changes.

@@ -47,16 +47,16 @@ void Overlay::tmrRefresh_Timer() {
     m_inTick = true;
     class TickEnd {
     public:
-        explicit TickEnd(bool& inTick) : m_inTick(inTick) {}
+        explicit TickEnd(Overlay& overlay) : m_overlay(overlay) {}
         TickEnd(const TickEnd&) = delete;
         TickEnd& operator=(const TickEnd&) = delete;
         TickEnd(TickEnd&&) = delete;
         TickEnd& operator=(TickEnd&&) = delete;
-        ~TickEnd() { m_inTick = false; }
+        ~TickEnd() { m_overlay.EndOfBusy(); }
 
     private:
-        bool& m_inTick;
-    } tickEnd{m_inTick};
+        Overlay& m_overlay;
+    } tickEnd{*this};
 
     Clock& clock = m_services.clock;
     m_state.width = 0;
@@ -87,6 +87,33 @@ void Overlay::tmrRefresh_Timer() {
         ChooseLastSpeakerAndAnswerHotKey();
     }
     EndOfTick(status);
+}
+
+void Overlay::EndOfBusy() {
+    m_inTick = false;
+    if (m_screenChangedMeanwhile) {
+        // What was drawn meanwhile was measured partly for the old screen: the next tick
+        // draws it again.
+        m_screenChangedMeanwhile = false;
+        m_state.LastShownText.clear();
+    }
+}
+
+void Overlay::ScreenChanged() {
+    m_screen = m_window.Screen();
+    m_state.LastShownText.clear();
+    if (m_inTick) {
+        m_screenChangedMeanwhile = true;
+        return;
+    }
+    const bool showingLines = !m_state.lstSpeakers.Empty() || (!m_state.lstInOut.Empty() && m_settings.ShowInOut == 1);
+    if (!m_window.IsVisible() || !showingLines) {
+        return;  // nothing on the screen that depends on it; the next draw measures anew
+    }
+    m_inTick = true;
+    m_state.width = 0;
+    DrawOverlay(m_state, DrawingContext{m_window, m_settings, m_screen, m_services.clock});
+    EndOfBusy();
 }
 
 const ListItem* Overlay::UserWithId(std::int32_t id) {

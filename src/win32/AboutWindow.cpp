@@ -19,6 +19,21 @@ enum ControlId { kImage1 = 10, kImage2, kTitle, kTitleShade, kInfo, kVersion, kA
 
 constexpr int kClientWidthTwips = 7485;
 constexpr int kClientHeightTwips = 1695;
+
+// Where each control sits, in twips of the client area.
+struct Placement {
+    int id;
+    int left;
+    int top;
+    int width;
+    int height;
+};
+constexpr Placement kLayout[] = {
+    {kImage1, 0, 0, 1485, 1305},     {kImage2, 1740, 30, 480, 480},  {kTitleShade, 1680, 90, 2760, 435},
+    {kTitle, 1650, 60, 2760, 435},   {kInfo, 2280, 570, 4965, 1005}, {kVersion, 4830, 120, 2415, 255},
+    {kAuthor, 120, 1350, 1230, 195},
+};
+constexpr int kIconTwips = 480;  // the program icon's square: 32 pixels at 96 dots per inch
 constexpr COLORREF kShadeGrey = 0xC0C0C0;
 constexpr COLORREF kLinkBlue = 0xFF0000;
 
@@ -35,20 +50,19 @@ AboutWindow::AboutWindow(HINSTANCE instance, HWND owner) : m_instance(instance),
         wc.lpszClassName = kAboutClass;
         RegisterClassA(&wc);
     }
-    const ScreenMetrics screen = PrimaryScreen();
-    m_twipsPerPixelX = screen.twipsPerPixelX;
-    m_twipsPerPixelY = screen.twipsPerPixelY;
-
-    const DWORD style = WS_POPUP | WS_DLGFRAME;
-    RECT frame{0, 0, TwipsToPixels(kClientWidthTwips, m_twipsPerPixelX),
-               TwipsToPixels(kClientHeightTwips, m_twipsPerPixelY)};
-    AdjustWindowRectEx(&frame, style, FALSE, 0);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
     RECT centreOn{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     if (owner != nullptr) {
         GetWindowRect(owner, &centreOn);
     }
+    // Sized for the monitor it opens on.
+    m_dpi = MonitorDpi(MonitorFromRect(&centreOn, MONITOR_DEFAULTTOPRIMARY));
+    const double twipsPerPixel = 1440.0 / m_dpi;
+
+    const DWORD style = WS_POPUP | WS_DLGFRAME;
+    RECT frame{0, 0, TwipsToPixels(kClientWidthTwips, twipsPerPixel), TwipsToPixels(kClientHeightTwips, twipsPerPixel)};
+    AdjustWindowRectEx(&frame, style, FALSE, 0);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
     const int left = centreOn.left + (centreOn.right - centreOn.left - width) / 2;
     const int top = centreOn.top + (centreOn.bottom - centreOn.top - height) / 2;
     m_hwnd =
@@ -62,13 +76,36 @@ AboutWindow::~AboutWindow() {
     Close();
 }
 
-HWND AboutWindow::Label(const char* text, int left, int top, int width, int height, DWORD align, int id) {
-    HWND label = CreateWindowExA(WS_EX_TRANSPARENT, "STATIC", text, WS_CHILD | WS_VISIBLE | SS_NOTIFY | align,
-                                 TwipsToPixels(left, m_twipsPerPixelX), TwipsToPixels(top, m_twipsPerPixelY),
-                                 TwipsToPixels(width, m_twipsPerPixelX), TwipsToPixels(height, m_twipsPerPixelY),
-                                 m_hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), m_instance, nullptr);
-    SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), FALSE);
-    return label;
+HWND AboutWindow::Label(const char* text, DWORD align, int id) {
+    return CreateWindowExA(WS_EX_TRANSPARENT, "STATIC", text, WS_CHILD | WS_VISIBLE | SS_NOTIFY | align, 0, 0, 0, 0,
+                           m_hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), m_instance, nullptr);
+}
+
+// Fonts, pictures and every control's place for the window's DPI.
+void AboutWindow::Layout() {
+    const double twipsPerPixel = 1440.0 / m_dpi;
+    const auto pixels = [&](int twips) { return TwipsToPixels(twips, twipsPerPixel); };
+    m_font.Reset(CreateFontA(FontHeight(8.25, m_dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Tahoma"));
+    m_titleFont.Reset(CreateFontA(FontHeight(18, m_dpi), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                                  "Times New Roman"));
+    m_linkFont.Reset(CreateFontA(FontHeight(8.25, m_dpi), 0, 0, 0, FW_BOLD, FALSE, TRUE, FALSE, DEFAULT_CHARSET,
+                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Tahoma"));
+    for (const Placement& p : kLayout) {
+        HWND control = GetDlgItem(m_hwnd, p.id);
+        SetWindowPos(control, nullptr, pixels(p.left), pixels(p.top), pixels(p.width), pixels(p.height),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        const HGDIOBJ font = p.id == kTitle || p.id == kTitleShade ? m_titleFont.Get()
+                             : p.id == kAuthor                     ? m_linkFont.Get()
+                                                                   : m_font.Get();
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+    // Image1: the picture, drawn at its control's size. Image2: the program's icon.
+    m_picture.Reset(MakeAboutPicture(pixels(kLayout[0].width), pixels(kLayout[0].height)));
+    SendMessageA(GetDlgItem(m_hwnd, kImage1), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m_picture.Get()));
+    m_icon.Reset(MakeSayvaneIcon(pixels(kIconTwips), IconLook::Enabled));
+    SendMessageA(GetDlgItem(m_hwnd, kImage2), STM_SETICON, reinterpret_cast<WPARAM>(m_icon.Get()), 0);
 }
 
 void AboutWindow::AddTip(HWND control, const char* text) {
@@ -82,42 +119,26 @@ void AboutWindow::AddTip(HWND control, const char* text) {
 }
 
 void AboutWindow::Form_Load() {
-    m_font.Reset(CreateFontA(FontHeight(8.25), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Tahoma"));
-    m_titleFont.Reset(CreateFontA(FontHeight(18), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                                  "Times New Roman"));
-    m_linkFont.Reset(CreateFontA(FontHeight(8.25), 0, 0, 0, FW_BOLD, FALSE, TRUE, FALSE, DEFAULT_CHARSET,
-                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Tahoma"));
     m_tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd, nullptr, m_instance, nullptr);
 
     // Image1: the picture, scaled to its control.
-    HWND image1 = CreateWindowExA(0, "STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_NOTIFY, 0, 0,
-                                  TwipsToPixels(1485, m_twipsPerPixelX), TwipsToPixels(1305, m_twipsPerPixelY), m_hwnd,
-                                  reinterpret_cast<HMENU>(kImage1), m_instance, nullptr);
-    m_picture.Reset(MakeAboutPicture(TwipsToPixels(1485, m_twipsPerPixelX), TwipsToPixels(1305, m_twipsPerPixelY)));
-    SendMessageA(image1, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m_picture.Get()));
+    HWND image1 = CreateWindowExA(0, "STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_NOTIFY, 0, 0, 0, 0,
+                                  m_hwnd, reinterpret_cast<HMENU>(kImage1), m_instance, nullptr);
     AddTip(image1, kCloseHint.data());
 
     // Image2: the program's icon; clicking it does nothing.
-    HWND image2 = CreateWindowExA(0, "STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ICON,
-                                  TwipsToPixels(1740, m_twipsPerPixelX), TwipsToPixels(30, m_twipsPerPixelY),
-                                  TwipsToPixels(480, m_twipsPerPixelX), TwipsToPixels(480, m_twipsPerPixelY), m_hwnd,
-                                  reinterpret_cast<HMENU>(kImage2), m_instance, nullptr);
-    m_icon.Reset(MakeSayvaneIcon(32, IconLook::Enabled));
-    SendMessageA(image2, STM_SETICON, reinterpret_cast<WPARAM>(m_icon.Get()), 0);
+    CreateWindowExA(0, "STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ICON, 0, 0, 0, 0, m_hwnd,
+                    reinterpret_cast<HMENU>(kImage2), m_instance, nullptr);
 
     // The title twice: a grey copy 30 twips right of and below the first gives it a shade.
     // The grey one is created first so that it lies below.
-    HWND shade = Label(kProgramName.data(), 1680, 90, 2760, 435, SS_CENTER, kTitleShade);
-    HWND title = Label(kProgramName.data(), 1650, 60, 2760, 435, SS_CENTER, kTitle);
-    SendMessageA(shade, WM_SETFONT, reinterpret_cast<WPARAM>(m_titleFont.Get()), FALSE);
-    SendMessageA(title, WM_SETFONT, reinterpret_cast<WPARAM>(m_titleFont.Get()), FALSE);
+    HWND shade = Label(kProgramName.data(), SS_CENTER, kTitleShade);
+    HWND title = Label(kProgramName.data(), SS_CENTER, kTitle);
     SetWindowPos(shade, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     AddTip(title, kCloseHint.data());
 
-    m_lblInfo = Label(kAboutInfoText.data(), 2280, 570, 4965, 1005, SS_CENTER, kInfo);
+    m_lblInfo = Label(kAboutInfoText.data(), SS_CENTER, kInfo);
     AddTip(m_lblInfo, kCloseHint.data());
 
     Win32VersionApi api;
@@ -126,12 +147,12 @@ void AboutWindow::Form_Load() {
     if (error.Failed()) {
         MessageBoxA(m_hwnd, VersionErrorMessage(error).c_str(), "Sayvane", MB_OK);
     }
-    m_lblVersion = Label(version.c_str(), 4830, 120, 2415, 255, SS_LEFT, kVersion);
+    m_lblVersion = Label(version.c_str(), SS_LEFT, kVersion);
     AddTip(m_lblVersion, kCloseHint.data());
 
-    HWND author = Label(kAuthorName.data(), 120, 1350, 1230, 195, SS_CENTER, kAuthor);
-    SendMessageA(author, WM_SETFONT, reinterpret_cast<WPARAM>(m_linkFont.Get()), FALSE);
+    HWND author = Label(kAuthorName.data(), SS_CENTER, kAuthor);
     AddTip(author, kAuthorTip.data());
+    Layout();
 }
 
 std::string AboutWindow::InfoText() const {
@@ -160,6 +181,10 @@ void AboutWindow::Show() {
         // Paint the labels too, now: as the splash, the window is shown and then the program
         // sleeps, and a label left for later would stay blank all that time.
         RedrawWindow(m_hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        // Some display drivers (Wine's among them) copy a window's drawing to the screen only
+        // when its thread looks at its messages: look once, taking none, before the sleep.
+        MSG pending;
+        PeekMessageA(&pending, nullptr, 0, 0, PM_NOREMOVE);
     }
 }
 
@@ -242,6 +267,17 @@ LRESULT AboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                              : id == kAuthor   ? kLinkBlue
                                                : GetSysColor(COLOR_WINDOWTEXT));
             return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+        }
+        case WM_DPICHANGED: {
+            // Moved to a monitor of another DPI: the same size in twips, sharp there.
+            m_dpi = HIWORD(wParam) != 0 ? HIWORD(wParam) : m_dpi;
+            Layout();
+            if (const auto* suggested = reinterpret_cast<const RECT*>(lParam)) {
+                SetWindowPos(m_hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                             suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            }
+            InvalidateRect(m_hwnd, nullptr, TRUE);
+            return 0;
         }
         case WM_DESTROY:
             SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, 0);

@@ -38,8 +38,9 @@ public:
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    HWND Label(const char* text, int left, int top, int width, int height, DWORD align, int id);
+    HWND Label(const char* text, DWORD align, int id);
     void Form_Load();
+    void Layout();
     void AddTip(HWND control, const char* text);
 
     HINSTANCE m_instance;
@@ -48,8 +49,7 @@ private:
     HWND m_tooltip = nullptr;
     HWND m_lblInfo = nullptr;
     HWND m_lblVersion = nullptr;
-    double m_twipsPerPixelX = 15;
-    double m_twipsPerPixelY = 15;
+    UINT m_dpi = 96;  // of the monitor the window is on
     UniqueFont m_font;
     UniqueFont m_titleFont;
     UniqueFont m_linkFont;

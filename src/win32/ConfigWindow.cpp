@@ -141,6 +141,10 @@ INT_PTR ConfigWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             }
             return FALSE;
         }
+        case WM_DPICHANGED:
+            // Windows scales the dialog itself; the icons are made again for the new size.
+            SetIcons(HIWORD(wParam));
+            return FALSE;
         case WM_CLOSE: DestroyWindow(m_hwnd); return TRUE;
         case WM_NCDESTROY:
             SetWindowLongPtrA(m_hwnd, DWLP_USER, 0);
@@ -151,13 +155,20 @@ INT_PTR ConfigWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     }
 }
 
+// The caption's and the task bar's icons, and the decoration, at the window's DPI.
+void ConfigWindow::SetIcons(UINT dpi) {
+    UniqueIcon bigIcon(MakeSayvaneIcon(MetricForDpi(SM_CXICON, dpi), IconLook::Enabled));
+    UniqueIcon smallIcon(MakeSayvaneIcon(MetricForDpi(SM_CXSMICON, dpi), IconLook::Enabled));
+    SendMessageA(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon.Get()));
+    SendMessageA(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon.Get()));
+    SendDlgItemMessageA(m_hwnd, IDC_PIC_DECOR, STM_SETICON, reinterpret_cast<WPARAM>(bigIcon.Get()), 0);
+    m_icon = std::move(bigIcon);  // the old ones go only after nothing uses them
+    m_smallIcon = std::move(smallIcon);
+}
+
 void ConfigWindow::Form_Load() {
     SetWindowTextA(m_hwnd, "Sayvane");
-    m_icon.Reset(MakeSayvaneIcon(GetSystemMetrics(SM_CXICON), IconLook::Enabled));
-    m_smallIcon.Reset(MakeSayvaneIcon(GetSystemMetrics(SM_CXSMICON), IconLook::Enabled));
-    SendMessageA(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon.Get()));
-    SendMessageA(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon.Get()));
-    SendDlgItemMessageA(m_hwnd, IDC_PIC_DECOR, STM_SETICON, reinterpret_cast<WPARAM>(m_icon.Get()), 0);
+    SetIcons(WindowDpi(m_hwnd));
 
     FillList(GetDlgItem(m_hwnd, IDC_CBO_REFRESH), RefreshListEntries());
     FillList(GetDlgItem(m_hwnd, IDC_CBO_DELAY), DelayListEntries());

@@ -33,6 +33,7 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Form_Load();
+    void SetIcons(UINT dpi);
     void ShowControls();  // ConfigForm -> controls
     void ReadControls();  // controls -> ConfigForm
     void AddTooltips();

@@ -98,10 +98,13 @@ bool OverlayWindowWin32::CreateWindows() {
         return false;
     }
 
-    m_screen = PrimaryScreen();
-    m_enabledIcon.Reset(MakeSayvaneIcon(GetSystemMetrics(SM_CXSMICON), IconLook::Enabled));
-    m_disabledIcon.Reset(MakeSayvaneIcon(GetSystemMetrics(SM_CXSMICON), IconLook::Disabled));
-    m_bigIcon.Reset(MakeSayvaneIcon(GetSystemMetrics(SM_CXICON), IconLook::Enabled));
+    m_dpi = WindowDpi(m_hwnd);
+    m_screen = CurrentScreen();
+    // The tray sits on the task bar of the primary monitor: its icons are made for that DPI.
+    const UINT trayDpi = MonitorDpi(PrimaryMonitor());
+    m_enabledIcon.Reset(MakeSayvaneIcon(MetricForDpi(SM_CXSMICON, trayDpi), IconLook::Enabled));
+    m_disabledIcon.Reset(MakeSayvaneIcon(MetricForDpi(SM_CXSMICON, trayDpi), IconLook::Disabled));
+    m_bigIcon.Reset(MakeSayvaneIcon(MetricForDpi(SM_CXICON, trayDpi), IconLook::Enabled));
     SendMessageA(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon.Get()));
     SendMessageA(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_enabledIcon.Get()));
     BuildMenu();
@@ -174,6 +177,11 @@ LRESULT OverlayWindowWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
             EndPaint(m_hwnd, &ps);
             return 0;
         }
+        case WM_DPICHANGED: DpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam)); return 0;
+        case WM_DISPLAYCHANGE:
+            m_screen = CurrentScreen();
+            m_overlay->ScreenChanged();
+            return 0;
         case WM_CLOSE: DestroyWindow(m_hwnd); return 0;
         case WM_DESTROY:
             KillTimer(m_hwnd, kRefreshTimer);
@@ -214,10 +222,42 @@ void OverlayWindowWin32::ShowPopupMenu() {
     }
 }
 
+ScreenMetrics OverlayWindowWin32::CurrentScreen() const {
+    // On the primary monitor the window's DPI is the primary's; it hears of a change first.
+    const HMONITOR primary = PrimaryMonitor();
+    return PrimaryScreen(MonitorFromWindow(m_hwnd, MONITOR_DEFAULTTONEAREST) == primary ? m_dpi : MonitorDpi(primary));
+}
+
+// The window moved to a monitor of another DPI, or its monitor's DPI changed: fonts for the
+// new DPI, the place Windows suggests (the same size in twips, under the pointer when it is
+// being dragged), and then the overlay measures, sizes and places itself again.
+void OverlayWindowWin32::DpiChanged(UINT dpi, const RECT* suggested) {
+    if (dpi == 0 || dpi == m_dpi) {
+        return;
+    }
+    m_dpi = dpi;
+    CreateFonts();
+    // What is on the window now keeps its lines, spaced for the new fonts, until it is redrawn.
+    int top = 0;
+    for (DrawnLine& line : m_lines) {
+        line.top = top;
+        top += MeasurePixels(line.text, line.fontSize).cy;
+    }
+    m_penTop = top;
+    if (suggested != nullptr) {
+        SetWindowPos(m_hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    m_screen = CurrentScreen();
+    InvalidateRect(m_hwnd, nullptr, FALSE);
+    m_overlay->ScreenChanged();
+}
+
 bool OverlayWindowWin32::IsOnAMonitor(const TwipsRect& rect) const {
-    RECT pixels{TwipsToPixels(rect.left, m_screen.twipsPerPixelX), TwipsToPixels(rect.top, m_screen.twipsPerPixelY),
-                TwipsToPixels(rect.left + rect.width, m_screen.twipsPerPixelX),
-                TwipsToPixels(rect.top + rect.height, m_screen.twipsPerPixelY)};
+    const int left = TwipsToPixels(rect.left, m_screen.twipsPerPixelX);
+    const int top = TwipsToPixels(rect.top, m_screen.twipsPerPixelY);
+    RECT pixels{left, top, left + TwipsToPixels(rect.width, SizeTwipsPerPixel()),
+                top + TwipsToPixels(rect.height, SizeTwipsPerPixel())};
     if (pixels.right <= pixels.left) {
         pixels.right = pixels.left + 1;
     }
@@ -231,8 +271,8 @@ TwipsRect OverlayWindowWin32::Geometry() const {
     RECT r{};
     GetWindowRect(m_hwnd, &r);
     return TwipsRect{PixelsToTwips(r.left, m_screen.twipsPerPixelX), PixelsToTwips(r.top, m_screen.twipsPerPixelY),
-                     PixelsToTwips(r.right - r.left, m_screen.twipsPerPixelX),
-                     PixelsToTwips(r.bottom - r.top, m_screen.twipsPerPixelY)};
+                     PixelsToTwips(r.right - r.left, SizeTwipsPerPixel()),
+                     PixelsToTwips(r.bottom - r.top, SizeTwipsPerPixel())};
 }
 
 void OverlayWindowWin32::Move(std::int32_t left, std::int32_t top) {
@@ -241,8 +281,8 @@ void OverlayWindowWin32::Move(std::int32_t left, std::int32_t top) {
 }
 
 void OverlayWindowWin32::Resize(std::int32_t width, std::int32_t height) {
-    SetWindowPos(m_hwnd, nullptr, 0, 0, TwipsToPixels(width, m_screen.twipsPerPixelX),
-                 TwipsToPixels(height, m_screen.twipsPerPixelY), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(m_hwnd, nullptr, 0, 0, TwipsToPixels(width, SizeTwipsPerPixel()),
+                 TwipsToPixels(height, SizeTwipsPerPixel()), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void OverlayWindowWin32::Show() {
@@ -278,12 +318,26 @@ void OverlayWindowWin32::SetTopmost(bool onTop) {
                  SWP_NOSIZE | SWP_FRAMECHANGED | SWP_NOACTIVATE);
 }
 
+namespace {
+
+HFONT MakeOverlayFont(int points, UINT dpi) {
+    return CreateFontA(FontHeight(points, dpi), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Tahoma");
+}
+
+}  // namespace
+
 void OverlayWindowWin32::SetFontSize(int points) {
     m_fontSize = points;
     if (m_fonts.find(points) == m_fonts.end()) {
-        m_fonts[points].Reset(CreateFontA(FontHeight(points), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                                          "Tahoma"));
+        m_fonts[points].Reset(MakeOverlayFont(points, m_dpi));
+    }
+}
+
+// Every size in use, made again at the window's DPI.
+void OverlayWindowWin32::CreateFonts() {
+    for (auto& [points, font] : m_fonts) {
+        font.Reset(MakeOverlayFont(points, m_dpi));
     }
 }
 
@@ -296,9 +350,13 @@ void OverlayWindowWin32::SetForeColor(std::int32_t colour) {
 }
 
 SIZE OverlayWindowWin32::MeasurePixels(std::string_view text) const {
+    return MeasurePixels(text, m_fontSize);
+}
+
+SIZE OverlayWindowWin32::MeasurePixels(std::string_view text, int fontSize) const {
     SIZE size{};
     ScopedGetDC dc(m_hwnd);
-    const auto font = m_fonts.find(m_fontSize);
+    const auto font = m_fonts.find(fontSize);
     ScopedSelect select(dc.Get(), font != m_fonts.end() ? font->second.Get() : GetStockObject(DEFAULT_GUI_FONT));
     GetTextExtentPoint32A(dc.Get(), text.data(), static_cast<int>(text.size()), &size);
     if (text.empty()) {
@@ -310,11 +368,11 @@ SIZE OverlayWindowWin32::MeasurePixels(std::string_view text) const {
 }
 
 std::int32_t OverlayWindowWin32::TextHeight(std::string_view text) const {
-    return PixelsToTwips(MeasurePixels(text).cy, m_screen.twipsPerPixelY);
+    return PixelsToTwips(MeasurePixels(text).cy, SizeTwipsPerPixel());
 }
 
 std::int32_t OverlayWindowWin32::TextWidth(std::string_view text) const {
-    return PixelsToTwips(MeasurePixels(text).cx, m_screen.twipsPerPixelX);
+    return PixelsToTwips(MeasurePixels(text).cx, SizeTwipsPerPixel());
 }
 
 void OverlayWindowWin32::Repaint() {

@@ -76,7 +76,15 @@ private:
     bool NotifyTray(DWORD action, TrayPicture picture, std::string_view tip);
     void BuildMenu();
     [[nodiscard]] SIZE MeasurePixels(std::string_view text) const;
+    [[nodiscard]] SIZE MeasurePixels(std::string_view text, int fontSize) const;
     void Paint(HDC dc) const;
+    // Twips per pixel of the window's own monitor: for its size and its text.
+    [[nodiscard]] double SizeTwipsPerPixel() const { return 1440.0 / m_dpi; }
+    // The screen as placement needs it. Positions use the primary monitor's twips, the same
+    // on every monitor, so a stored place comes back to the same pixel wherever it lies.
+    [[nodiscard]] ScreenMetrics CurrentScreen() const;
+    void CreateFonts();
+    void DpiChanged(UINT dpi, const RECT* suggested);
 
     // What the window shows: kept so that it can paint again whenever Windows asks.
     struct DrawnLine {
@@ -92,7 +100,8 @@ private:
     HWND m_owner = nullptr;  // hidden: an owned window gets no task-bar button
     HWND m_hwnd = nullptr;
     ScreenMetrics m_screen;
-    std::map<int, UniqueFont> m_fonts;  // bold Tahoma by size in points
+    UINT m_dpi = 96;                    // of the monitor the window is on
+    std::map<int, UniqueFont> m_fonts;  // bold Tahoma by size in points, at m_dpi
     int m_fontSize = 8;
     COLORREF m_backColor = 0;
     COLORREF m_foreColor = 0;

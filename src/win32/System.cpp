@@ -30,24 +30,91 @@ NumberFormat UserNumberFormat() {
     return format;
 }
 
-ScreenMetrics PrimaryScreen() {
+namespace {
+
+// The per-monitor DPI functions arrived with Windows 8.1 and 10; looked up once, so the
+// program still starts on systems without them.
+template <typename Function>
+Function Lookup(const char* module, const char* name) {
+    HMODULE library = GetModuleHandleA(module);
+    if (library == nullptr) {
+        library = LoadLibraryA(module);
+    }
+    return library == nullptr ? nullptr
+                              : reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
+
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
+
+constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
+
+UINT Plausible(UINT dpi) {
+    return dpi >= 24 && dpi <= 2400 ? dpi : SystemDpi();
+}
+
+}  // namespace
+
+UINT SystemDpi() {
+    ScopedGetDC dc(nullptr);
+    const int dpi = GetDeviceCaps(dc.Get(), LOGPIXELSY);
+    return dpi > 0 ? static_cast<UINT>(dpi) : kDefaultDpi;
+}
+
+UINT MonitorDpi(HMONITOR monitor) {
+    static const auto getDpiForMonitor = Lookup<GetDpiForMonitorFn>("shcore.dll", "GetDpiForMonitor");
+    UINT dpiX = 0;
+    UINT dpiY = 0;
+    if (monitor != nullptr && getDpiForMonitor != nullptr &&
+        SUCCEEDED(getDpiForMonitor(monitor, kEffectiveDpi, &dpiX, &dpiY))) {
+        return Plausible(dpiY);
+    }
+    return SystemDpi();
+}
+
+UINT WindowDpi(HWND window) {
+    static const auto getDpiForWindow = Lookup<GetDpiForWindowFn>("user32.dll", "GetDpiForWindow");
+    if (window != nullptr && getDpiForWindow != nullptr) {
+        return Plausible(getDpiForWindow(window));
+    }
+    return SystemDpi();
+}
+
+HMONITOR PrimaryMonitor() {
+    return MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+}
+
+ScreenMetrics PrimaryScreen(UINT dpi) {
     ScreenMetrics screen;
     RECT work{};
     SystemParametersInfoA(SPI_GETWORKAREA, 1, &work, 0);
     screen.workArea = PixelRect{work.left, work.top, work.right, work.bottom};
     screen.widthPixels = GetSystemMetrics(SM_CXSCREEN);
     screen.heightPixels = GetSystemMetrics(SM_CYSCREEN);
-    ScopedGetDC dc(nullptr);
-    const int dpiX = GetDeviceCaps(dc.Get(), LOGPIXELSX);
-    const int dpiY = GetDeviceCaps(dc.Get(), LOGPIXELSY);
-    screen.twipsPerPixelX = 1440.0 / (dpiX > 0 ? dpiX : 96);
-    screen.twipsPerPixelY = 1440.0 / (dpiY > 0 ? dpiY : 96);
+    screen.twipsPerPixelX = 1440.0 / Plausible(dpi);
+    screen.twipsPerPixelY = screen.twipsPerPixelX;
     return screen;
 }
 
+ScreenMetrics PrimaryScreen() {
+    return PrimaryScreen(MonitorDpi(PrimaryMonitor()));
+}
+
+int FontHeight(double points, UINT dpi) {
+    return -MulDiv(static_cast<int>(points * 100 + 0.5), static_cast<int>(Plausible(dpi)), 7200);
+}
+
 int FontHeight(double points) {
-    ScopedGetDC dc(nullptr);
-    return -MulDiv(static_cast<int>(points * 100 + 0.5), GetDeviceCaps(dc.Get(), LOGPIXELSY), 7200);
+    return FontHeight(points, SystemDpi());
+}
+
+int MetricForDpi(int index, UINT dpi) {
+    static const auto forDpi = Lookup<GetSystemMetricsForDpiFn>("user32.dll", "GetSystemMetricsForDpi");
+    if (forDpi != nullptr) {
+        return forDpi(index, Plausible(dpi));
+    }
+    return MulDiv(GetSystemMetrics(index), static_cast<int>(Plausible(dpi)), static_cast<int>(SystemDpi()));
 }
 
 }  // namespace sayvane::win32

@@ -17,9 +17,22 @@ std::string ProgramFolder();
 std::string ProgramPath();
 // The user's number format (its decimal separator).
 NumberFormat UserNumberFormat();
-// The primary screen: work area, size and twips per pixel.
+// Dots per inch. Windows that know the DPI of each monitor (Windows 10 and later) get the
+// monitor's own; older systems have one DPI for every screen, which these return instead.
+inline constexpr UINT kDefaultDpi = 96;
+UINT SystemDpi();
+UINT MonitorDpi(HMONITOR monitor);
+UINT WindowDpi(HWND window);
+HMONITOR PrimaryMonitor();
+
+// The primary screen: work area and size in pixels; twips per pixel at `dpi`.
+ScreenMetrics PrimaryScreen(UINT dpi);
+// The primary screen at its own DPI.
 ScreenMetrics PrimaryScreen();
-// The font height in logical units for a size in points on the screen.
+// The font height in logical units for a size in points at `dpi` (the screen's by default).
+int FontHeight(double points, UINT dpi);
 int FontHeight(double points);
+// A system metric (icon sizes and the like) at `dpi`.
+int MetricForDpi(int index, UINT dpi);
 
 }  // namespace sayvane::win32
