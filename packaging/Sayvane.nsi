@@ -1,6 +1,7 @@
 ; Sayvane's installer: per user, into the user's own programs folder, so that the settings
 ; file next to the program stays writable and no administrator rights are needed.
-; makensis -DVERSION=1.00.0009 -DEXE=path\Sayvane.exe -DREADME=path\README.txt -DOUTFILE=path\setup.exe Sayvane.nsi
+; makensis -DVERSION=1.00.0009 -DEXE=path\Sayvane.exe -DREADME=path\README.txt -DICON=path\Sayvane.ico
+;          -DOUTFILE=path\setup.exe Sayvane.nsi
 
 Unicode true
 RequestExecutionLevel user
@@ -12,6 +13,9 @@ SetCompressor /SOLID lzma
 
 Name "Sayvane"
 OutFile "${OUTFILE}"
+; The program's own icon on the installer and the uninstaller.
+Icon "${ICON}"
+UninstallIcon "${ICON}"
 InstallDir "$LOCALAPPDATA\Programs\Sayvane"
 InstallDirRegKey HKCU "Software\Microsoft\Windows\CurrentVersion\Uninstall\Sayvane" "InstallLocation"
 ShowInstDetails show

@@ -1,6 +1,8 @@
 // Sayvane's own pictures, drawn at run time.
 #include "win32/Artwork.h"
 
+#include <algorithm>
+
 #include "win32/Handles.h"
 
 namespace sayvane::win32 {
@@ -73,29 +75,14 @@ void Balloon(HDC dc, COLORREF fill, COLORREF edge, int x, int y, int w, int h) {
 }  // namespace
 
 HICON MakeSayvaneIcon(int size, IconLook look) {
-    const bool enabled = look == IconLook::Enabled;
-    const COLORREF scope = enabled ? RGB(0, 96, 48) : RGB(90, 90, 90);
-    const COLORREF sweep = enabled ? RGB(64, 255, 128) : RGB(170, 170, 170);
-    const COLORREF balloon = enabled ? RGB(255, 255, 255) : RGB(220, 220, 220);
-
-    Canvas colour(size, size);
-    const RECT all{0, 0, size, size};
-    FillRect(colour.dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    Ellipse(colour.dc, scope, sweep, 0, size / 8, size * 7 / 8, size, size >= 24 ? 2 : 1);
-    Line(colour.dc, sweep, size >= 24 ? 2 : 1, size * 7 / 16, size * 9 / 16, size * 3 / 4, size / 4 + size / 8);
-    Balloon(colour.dc, balloon, RGB(0, 0, 0), size / 2, 0, size / 2, size / 2);
-    if (!enabled) {
-        Line(colour.dc, RGB(220, 0, 0), size >= 24 ? 3 : 2, size / 8, size - size / 8, size - size / 8, size / 8);
+    const art::Image image = art::DrawSayvaneIcon(size, look);
+    Canvas colour(image.width, image.height);
+    if (colour.bits == nullptr) {
+        return nullptr;
     }
-
-    // Alpha: opaque wherever something was drawn, so the icon keeps its round shape.
-    GdiFlush();
-    for (int i = 0; i < size * size; ++i) {
-        if ((colour.bits[i] & 0x00FFFFFF) != 0) {
-            colour.bits[i] |= 0xFF000000;
-        }
-    }
-    UniqueBitmap mask(CreateBitmap(size, size, 1, 1, nullptr));
+    // Top-down 32-bit rows with straight alpha: the layout an icon's colour bitmap takes.
+    std::copy(image.pixels.begin(), image.pixels.end(), colour.bits);
+    UniqueBitmap mask(CreateBitmap(image.width, image.height, 1, 1, nullptr));
     ICONINFO info{};
     info.fIcon = TRUE;
     info.hbmColor = colour.bitmap;

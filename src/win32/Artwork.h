@@ -4,12 +4,14 @@
 
 #include <windows.h>
 
+#include "art/IconArt.h"
+
 namespace sayvane::win32 {
 
-enum class IconLook { Enabled, Disabled };
+using art::IconLook;
 
-// A square icon of `size` pixels: a speech balloon over a radar sweep, green when
-// TeamSpeak can be read, grey with a red bar when it cannot. The caller owns it.
+// A square icon of `size` pixels (see DrawSayvaneIcon), with its smooth edges see-through.
+// The caller owns it.
 HICON MakeSayvaneIcon(int size, IconLook look);
 
 // The about window's picture: a radar scope with a few blips and a speech balloon.

@@ -1,6 +1,7 @@
 // Resource and control identifiers shared by Sayvane.rc and the code.
 #pragma once
 
+#define IDI_SAYVANE 1
 #define IDD_CONFIG 100
 
 #define IDC_FRAME_CONFIG 1000
