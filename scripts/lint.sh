@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The code gate: clang-format over every C++ source, clang-tidy and cppcheck over the portable
-# code (src/ except src/win32, and sim/). Prints one line per check, the findings of a check that
+# code (src/ except src/win32, sim/ and tools/). Prints one line per check, the findings of a check that
 # fails, then "lint: N passed, M failed". clang-tidy reads build/native/compile_commands.json and
 # configures the native tree first when it is not there.
 #   scripts/lint.sh
@@ -16,11 +16,11 @@ passed=0
 failed=0
 
 all_sources() {
-    find src sim tests e2e peers bench fuzz -type f \( -name '*.cpp' -o -name '*.h' \) | sort
+    find src sim tests e2e peers bench fuzz tools -type f \( -name '*.cpp' -o -name '*.h' \) | sort
 }
 
 portable_sources() {
-    find src sim -type f -name '*.cpp' -not -path 'src/win32/*' | sort
+    find src sim tools -type f -name '*.cpp' -not -path 'src/win32/*' | sort
 }
 
 check() {  # name, what it covers, the tool it needs, then the command; prints the verdict and any findings
@@ -64,8 +64,8 @@ else
         xargs -P "$jobs" -n 4 clang-tidy --quiet -p build/native < <(printf '%s\n' "${portable[@]}")
 fi
 
-check cppcheck "src, sim" cppcheck cppcheck --enable=warning,performance,portability --std=c++17 --error-exitcode=1 \
-    --inline-suppr --quiet -j "$jobs" -I src -I . src sim
+check cppcheck "src, sim, tools" cppcheck cppcheck --enable=warning,performance,portability --std=c++17 --error-exitcode=1 \
+    --inline-suppr --quiet -j "$jobs" -I src -I . src sim tools
 
 echo "lint: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
