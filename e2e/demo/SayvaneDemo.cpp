@@ -3,6 +3,7 @@
 //   sayvane_demo.exe OUTPUT_FOLDER
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -64,17 +65,25 @@ int Fail(const char* what) {
     return 1;
 }
 
-// Whether the right three quarters of a window show on the screen as dark text on white: most
-// of it light, and some of it dark. The screen is copied once (reading it pixel by pixel is far
-// too slow for a 500 ms splash).
-bool TextShownRightOfPicture(HWND window) {
+// What the screen shows of the right three quarters of a window (right of the about window's
+// picture): its dark and light pixels, and a digest to tell whether it still changes. The
+// screen is copied once (reading it pixel by pixel is far too slow for a 500 ms splash).
+struct ScreenSample {
+    int area = 0;
+    int dark = 0;
+    int light = 0;
+    std::uint64_t digest = 0;
+};
+
+ScreenSample SampleRightOfPicture(HWND window) {
+    ScreenSample sample;
     RECT r{};
     GetWindowRect(window, &r);
     const int left = r.left + (r.right - r.left) / 4;
     const int width = r.right - left;
     const int height = r.bottom - r.top;
     if (width <= 0 || height <= 0) {
-        return false;
+        return sample;
     }
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -90,20 +99,37 @@ bool TextShownRightOfPicture(HWND window) {
     HGDIOBJ previous = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, width, height, screen, left, r.top, SRCCOPY);
     GdiFlush();
-    int dark = 0;
-    int light = 0;
+    sample.area = width * height;
+    sample.digest = 1469598103934665603ULL;  // FNV-1a
     const auto* pixels = static_cast<const std::uint32_t*>(bits);
     for (int i = 0; i < width * height; ++i) {
-        const std::uint32_t p = pixels[i];
+        const std::uint32_t p = pixels[i] & 0xFFFFFF;
         const std::uint32_t sum = ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF);
-        dark += sum < 384 ? 1 : 0;
-        light += sum > 600 ? 1 : 0;
+        sample.dark += sum < 384 ? 1 : 0;
+        sample.light += sum > 600 ? 1 : 0;
+        sample.digest = (sample.digest ^ p) * 1099511628211ULL;
     }
     SelectObject(memory, previous);
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-    return light > width * height / 2 && dark > 1000;
+    return sample;
+}
+
+// Waits until a window shows on the screen as text on a light ground (at least one dark pixel
+// in `darkShare`) and has stopped changing for a few polls: drawn, not half drawn.
+void WaitUntilDrawn(HWND window, int darkShare, int timeoutMs) {
+    std::uint64_t lastDigest = 0;
+    int unchanged = 0;
+    sayvane::e2e::WaitUntil(
+        [&] {
+            const ScreenSample sample = SampleRightOfPicture(window);
+            unchanged = sample.digest == lastDigest ? unchanged + 1 : 0;
+            lastDigest = sample.digest;
+            return sample.area > 0 && sample.light > sample.area / 2 && sample.dark > sample.area / darkShare &&
+                   unchanged >= 3;
+        },
+        timeoutMs);
 }
 
 // The overlay's diagnostic panel: a list the overlay keeps, as an inspection tool reads it.
@@ -125,7 +151,7 @@ int FirstStart(const std::string& out) {
     }
     // Shown is not yet on the screen: wait until its texts are (under Wine the screen catches
     // up with a window's drawing a little later).
-    sayvane::e2e::WaitUntil([&] { return TextShownRightOfPicture(splash); }, 450);
+    WaitUntilDrawn(splash, 100, 450);
     SaveScreenshot(out + "\\01-splash.bmp");
     Say("Sayvane starts with its about window as a splash, \"Loading ...\" under its text -> 01-splash.png");
 
@@ -135,7 +161,7 @@ int FirstStart(const std::string& out) {
     }
     sayvane::e2e::WaitUntil(
         [&] { return sayvane::e2e::FindProcessWindow(run.ProcessId(), "SayvaneAbout") == nullptr; });
-    sayvane::e2e::WaitUntil([&] { return TextShownRightOfPicture(config); }, 3000);  // its controls drawn
+    WaitUntilDrawn(config, 40, 3000);
     SaveScreenshot(out + "\\02-configuration.bmp");
     Say("first run: no settings file yet, so the configuration window opens with the defaults -> 02-configuration.png");
 

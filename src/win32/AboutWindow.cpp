@@ -29,10 +29,12 @@ struct Placement {
     int height;
 };
 constexpr Placement kLayout[] = {
-    {kImage1, 0, 0, 1485, 1305},     {kImage2, 1740, 30, 480, 480},  {kTitleShade, 1680, 90, 2760, 435},
-    {kTitle, 1650, 60, 2760, 435},   {kInfo, 2280, 570, 4965, 1005}, {kVersion, 4830, 120, 2415, 255},
-    {kAuthor, 120, 1350, 1230, 195},
+    {kImage1, 0, 0, 1485, 1305},   {kImage2, 1740, 30, 480, 480},  {kTitleShade, 1680, 90, 2760, 435},
+    {kTitle, 1650, 60, 2760, 435}, {kInfo, 2280, 570, 4965, 1110}, {kVersion, 4830, 120, 2415, 255},
+    {kAuthor, 0, 1350, 1485, 195},
 };
+// The info text's five lines and the author's name have a little more room than their fonts
+// need at 96 dots per inch: at other DPIs fonts do not grow exactly in step with twips.
 constexpr int kIconTwips = 480;  // the program icon's square: 32 pixels at 96 dots per inch
 constexpr COLORREF kShadeGrey = 0xC0C0C0;
 constexpr COLORREF kLinkBlue = 0xFF0000;
