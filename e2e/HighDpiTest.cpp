@@ -1,5 +1,6 @@
 // The real Sayvane.exe on a screen of 144 dots per inch: text measured and drawn for that DPI,
-// the overlay in its corner; and, moved to a monitor of another DPI, measured again.
+// the overlay in its corner; moved to a monitor of another DPI, measured again; and back in its
+// corner when the display settings change.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -158,6 +159,38 @@ TEST(HighDpi, OnAMonitorOfAnotherDpiTheOverlayIsMeasuredAgainInItsCorner) {
     }));
     ExpectTopRightCorner(WindowRect(shown.overlay), "back at 96 dpi");
     EXPECT_TRUE(ShowsColour(shown.overlay, kGreen));
+}
+
+TEST(HighDpi, WhenTheWorkAreaOrTheDisplayChangesTheOverlayGoesBackToItsCorner) {
+    SpeakerShown shown;
+    ASSERT_TRUE(shown.Start());
+    const RECT corner = WindowRect(shown.overlay);
+    const auto awayFromTheCorner = [&] {
+        SetWindowPos(shown.overlay, nullptr, 300, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return WaitUntil([&] { return WindowRect(shown.overlay).left == 300; });
+    };
+    const auto backInTheCorner = [&] {
+        return WaitUntil([&] {
+            const RECT r = WindowRect(shown.overlay);
+            return r.left == corner.left && r.top == corner.top;
+        });
+    };
+
+    // The task bar moved or changed its size: Windows tells every window of the new work area.
+    ASSERT_TRUE(awayFromTheCorner());
+    SendMessageTimeoutA(shown.overlay, WM_SETTINGCHANGE, SPI_SETWORKAREA, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+    EXPECT_TRUE(backInTheCorner());
+
+    // Another resolution or another monitor arrangement.
+    ASSERT_TRUE(awayFromTheCorner());
+    SendMessageTimeoutA(shown.overlay, WM_DISPLAYCHANGE, 24, MAKELPARAM(1024, 768), SMTO_ABORTIFHUNG, 5000, nullptr);
+    EXPECT_TRUE(backInTheCorner());
+
+    // Any other setting leaves it where it is (until its content changes).
+    ASSERT_TRUE(awayFromTheCorner());
+    SendMessageTimeoutA(shown.overlay, WM_SETTINGCHANGE, SPI_SETDESKWALLPAPER, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+    SendMessageTimeoutA(shown.overlay, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+    EXPECT_EQ(WindowRect(shown.overlay).left, 300);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <shellapi.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "overlay/Placement.h"
@@ -100,13 +101,7 @@ bool OverlayWindowWin32::CreateWindows() {
 
     m_dpi = WindowDpi(m_hwnd);
     m_screen = CurrentScreen();
-    // The tray sits on the task bar of the primary monitor: its icons are made for that DPI.
-    const UINT trayDpi = MonitorDpi(PrimaryMonitor());
-    m_enabledIcon.Reset(MakeSayvaneIcon(MetricForDpi(SM_CXSMICON, trayDpi), IconLook::Enabled));
-    m_disabledIcon.Reset(MakeSayvaneIcon(MetricForDpi(SM_CXSMICON, trayDpi), IconLook::Disabled));
-    m_bigIcon.Reset(MakeSayvaneIcon(MetricForDpi(SM_CXICON, trayDpi), IconLook::Enabled));
-    SendMessageA(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon.Get()));
-    SendMessageA(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_enabledIcon.Get()));
+    MakeIcons();
     BuildMenu();
 
     // The diagnostic panel: hidden, never shown, readable by window-inspection tools.
@@ -178,10 +173,12 @@ LRESULT OverlayWindowWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
             return 0;
         }
         case WM_DPICHANGED: DpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam)); return 0;
-        case WM_DISPLAYCHANGE:
-            m_screen = CurrentScreen();
-            m_overlay->ScreenChanged();
-            return 0;
+        case WM_DISPLAYCHANGE: ScreenChanged(); return 0;
+        case WM_SETTINGCHANGE:
+            if (wParam == SPI_SETWORKAREA) {
+                ScreenChanged();
+            }
+            return DefWindowProcA(m_hwnd, message, wParam, lParam);
         case WM_CLOSE: DestroyWindow(m_hwnd); return 0;
         case WM_DESTROY:
             KillTimer(m_hwnd, kRefreshTimer);
@@ -222,6 +219,30 @@ void OverlayWindowWin32::ShowPopupMenu() {
     }
 }
 
+// The tray sits on the task bar of the primary monitor: its icons are made for that DPI.
+void OverlayWindowWin32::MakeIcons() {
+    const UINT trayDpi =
+        m_screen.twipsPerPixelX > 0 ? static_cast<UINT>(std::lround(1440.0 / m_screen.twipsPerPixelX)) : kDefaultDpi;
+    m_enabledIcon.Reset(MakeSayvaneIcon(MetricForDpi(SM_CXSMICON, trayDpi), IconLook::Enabled));
+    m_disabledIcon.Reset(MakeSayvaneIcon(MetricForDpi(SM_CXSMICON, trayDpi), IconLook::Disabled));
+    m_bigIcon.Reset(MakeSayvaneIcon(MetricForDpi(SM_CXICON, trayDpi), IconLook::Enabled));
+    SendMessageA(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon.Get()));
+    SendMessageA(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_enabledIcon.Get()));
+}
+
+// The display settings changed (resolution, the task bar's place, the primary monitor's DPI):
+// the tray's icons are made again for that DPI, then the overlay places itself anew.
+void OverlayWindowWin32::ScreenChanged() {
+    const double before = m_screen.twipsPerPixelX;
+    m_screen = CurrentScreen();
+    if (m_screen.twipsPerPixelX != before) {
+        // The shell keeps a copy of the icon it was given: the old ones can go at once.
+        MakeIcons();
+        m_overlay->UpdateTrayTip();
+    }
+    m_overlay->ScreenChanged();
+}
+
 ScreenMetrics OverlayWindowWin32::CurrentScreen() const {
     // On the primary monitor the window's DPI is the primary's; it hears of a change first.
     const HMONITOR primary = PrimaryMonitor();
@@ -248,9 +269,8 @@ void OverlayWindowWin32::DpiChanged(UINT dpi, const RECT* suggested) {
         SetWindowPos(m_hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                      suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    m_screen = CurrentScreen();
     InvalidateRect(m_hwnd, nullptr, FALSE);
-    m_overlay->ScreenChanged();
+    ScreenChanged();
 }
 
 bool OverlayWindowWin32::IsOnAMonitor(const TwipsRect& rect) const {

@@ -84,7 +84,9 @@ private:
     // on every monitor, so a stored place comes back to the same pixel wherever it lies.
     [[nodiscard]] ScreenMetrics CurrentScreen() const;
     void CreateFonts();
+    void MakeIcons();
     void DpiChanged(UINT dpi, const RECT* suggested);
+    void ScreenChanged();
 
     // What the window shows: kept so that it can paint again whenever Windows asks.
     struct DrawnLine {
