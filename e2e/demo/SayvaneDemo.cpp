@@ -79,40 +79,16 @@ ScreenSample SampleRightOfPicture(HWND window) {
     ScreenSample sample;
     RECT r{};
     GetWindowRect(window, &r);
-    const int left = r.left + (r.right - r.left) / 4;
-    const int width = r.right - left;
-    const int height = r.bottom - r.top;
-    if (width <= 0 || height <= 0) {
-        return sample;
-    }
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, left, r.top, SRCCOPY);
-    GdiFlush();
-    sample.area = width * height;
+    r.left += (r.right - r.left) / 4;
+    const std::vector<std::uint32_t> pixels = sayvane::e2e::ScreenPixels(r);
+    sample.area = static_cast<int>(pixels.size());
     sample.digest = 1469598103934665603ULL;  // FNV-1a
-    const auto* pixels = static_cast<const std::uint32_t*>(bits);
-    for (int i = 0; i < width * height; ++i) {
-        const std::uint32_t p = pixels[i] & 0xFFFFFF;
+    for (const std::uint32_t p : pixels) {
         const std::uint32_t sum = ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF);
         sample.dark += sum < 384 ? 1 : 0;
         sample.light += sum > 600 ? 1 : 0;
         sample.digest = (sample.digest ^ p) * 1099511628211ULL;
     }
-    SelectObject(memory, previous);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
     return sample;
 }
 

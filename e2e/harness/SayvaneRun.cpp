@@ -2,6 +2,7 @@
 #include "harness/SayvaneRun.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <stdexcept>
 #include <vector>
 
@@ -194,20 +195,17 @@ std::optional<DWORD> SayvaneRun::WaitForExit(int timeoutMs) const {
     return WaitForProcessExit(m_process.hProcess, timeoutMs);
 }
 
-// Whether any pixel of the window's area on the screen has this colour.
-bool ShowsColour(HWND window, COLORREF colour) {
-    RECT r{};
-    GetWindowRect(window, &r);
-    const int width = r.right - r.left;
-    const int height = r.bottom - r.top;
+std::vector<std::uint32_t> ScreenPixels(const RECT& area) {
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
     if (width <= 0 || height <= 0) {
-        return false;
+        return {};
     }
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
     HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
     SelectObject(memory, previous);
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -215,14 +213,24 @@ bool ShowsColour(HWND window, COLORREF colour) {
     info.bmiHeader.biHeight = -height;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
-    std::vector<DWORD> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
     GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-    // DIB pixels are 0x00RRGGBB; a COLORREF is 0x00BBGGRR.
-    const DWORD wanted = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
-    return std::any_of(pixels.begin(), pixels.end(), [&](DWORD p) { return (p & 0xFFFFFF) == wanted; });
+    for (std::uint32_t& p : pixels) {
+        p &= 0xFFFFFF;
+    }
+    return pixels;
+}
+
+bool ShowsColour(HWND window, COLORREF colour) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    const std::vector<std::uint32_t> pixels = ScreenPixels(r);
+    // Screen pixels are 0x00RRGGBB; a COLORREF is 0x00BBGGRR.
+    const std::uint32_t wanted = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+    return std::find(pixels.begin(), pixels.end(), wanted) != pixels.end();
 }
 
 }  // namespace sayvane::e2e

@@ -4,9 +4,11 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "TempFolder.h"
 
@@ -34,6 +36,10 @@ HWND FindChildWithText(HWND parent, const std::string& text);
 // The same, by the caption Windows keeps for the window (GetWindowTextA): no message is
 // sent, so it answers while the program is busy or asleep. Fits labels, not edit boxes.
 HWND FindChildWithCaption(HWND parent, const std::string& caption);
+
+// What the screen shows in `area` (screen pixels), row by row from the top, each pixel
+// 0x00RRGGBB; empty for an empty area.
+std::vector<std::uint32_t> ScreenPixels(const RECT& area);
 
 // Whether any pixel of the window's area, as the screen shows it, has this colour.
 bool ShowsColour(HWND window, COLORREF colour);
