@@ -44,5 +44,28 @@ TEST(ItemList, RemoveIfKeepsTheOrderOfTheRestAndCountsAsAChangeOnlyWhenItRemoves
     EXPECT_NE(list.Revision(), before);
 }
 
+TEST(ItemList, AssignGivesClearThenAddAllAndIsNoChangeWhenTheItemsAreThere) {
+    for (const auto order : {ItemList::Order::Insertion, ItemList::Order::SortedNoCase}) {
+        SCOPED_TRACE(order == ItemList::Order::Insertion ? "insertion order" : "sorted");
+        ItemList assigned(order);
+        ItemList refilled(order);
+        assigned.Add("Zed", 12);
+        refilled.Add("Zed", 12);
+        assigned.Assign(kMixed);
+        refilled.Clear();
+        refilled.AddAll(kMixed);
+        EXPECT_EQ(assigned.Items(), refilled.Items());
+
+        const std::uint64_t before = assigned.Revision();
+        assigned.Assign(kMixed);
+        EXPECT_EQ(assigned.Revision(), before) << "the same items again: nothing changed";
+        std::vector<ListItem> renumbered = kMixed;
+        renumbered[3].value = 40;
+        assigned.Assign(renumbered);
+        EXPECT_NE(assigned.Revision(), before) << "a value differs";
+        EXPECT_EQ(assigned.Items()[assigned.FindText("BOB")].value, 40);
+    }
+}
+
 }  // namespace
 }  // namespace sayvane

@@ -84,6 +84,13 @@ TEST(Prendi, DefaultDelimiterIsAComma) {
 TEST(AnsiCase, UpperCaseAndComparisonCoverCodePage1252Letters) {
     EXPECT_EQ(AnsiToUpper("eddf_twr 1"), "EDDF_TWR 1");
     EXPECT_EQ(AnsiToUpper("\xE0\xFE\xF7\xFF\x9A"), "\xC0\xDE\xF7\x9F\x8A");  // à þ ÷ ÿ š
+    EXPECT_EQ(AnsiToUpper("\x9C\x9E\xDF\xB5\x80"), "\x8C\x8E\xDF\xB5\x80");  // œ ž, and ß µ € unchanged
+    // Only those: every other byte above 0x7F stays as it is.
+    int changed = 0;
+    for (int c = 0x80; c < 0x100; ++c) {
+        changed += AnsiToUpper(static_cast<char>(c)) != static_cast<char>(c) ? 1 : 0;
+    }
+    EXPECT_EQ(changed, 30 + 4) << "0xE0..0xFE without 0xF7, and š œ ž ÿ";
     EXPECT_TRUE(AnsiEqualsNoCase("Bob", "bOB"));
     EXPECT_TRUE(AnsiEqualsNoCase("J\xF6rg", "J\xD6RG"));  // Jörg
     EXPECT_FALSE(AnsiEqualsNoCase("Bob", "Bobby"));

@@ -46,6 +46,18 @@ void ItemList::AddAll(std::vector<ListItem> items) {
     m_items = std::move(merged);
 }
 
+void ItemList::Assign(std::vector<ListItem> items) {
+    if (m_order == Order::SortedNoCase) {
+        std::stable_sort(items.begin(), items.end(),
+                         [](const ListItem& a, const ListItem& b) { return SortsBefore(a.text, b.text); });
+    }
+    if (items == m_items) {
+        return;
+    }
+    ++m_revision;
+    m_items = std::move(items);
+}
+
 void ItemList::Insert(std::size_t position, std::string text, std::int32_t value) {
     ++m_revision;
     m_items.insert(m_items.begin() + static_cast<std::ptrdiff_t>(std::min(position, m_items.size())),

@@ -30,6 +30,9 @@ public:
     // sorts the new items (keeping their order among equals) and merges them in after the
     // equal items it already holds.
     void AddAll(std::vector<ListItem> items);
+    // Makes the list hold these items, as Clear and AddAll would; a list that already holds
+    // exactly them is left as it is (its revision too), so a refill with what it had is free.
+    void Assign(std::vector<ListItem> items);
     // Inserts at a position (a plain list only).
     void Insert(std::size_t position, std::string text, std::int32_t value = 0);
     void RemoveAt(std::size_t position);

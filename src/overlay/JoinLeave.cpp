@@ -62,6 +62,17 @@ void AddLines(ItemList& lstInOut, const std::string& names, const std::string& p
 
 void TrackJoinLeave(OverlayState& state, const OverlaySettings& settings, Clock& clock) {
     const bool channelChanged = state.CurrentChannelName != state.LastChannelName;
+    if (!channelChanged && state.lstChkPlayer.Revision() == state.chkPlayerRevision &&
+        state.lstUsers.Revision() == state.chkPlayerUsersRevision) {
+        // The same players as on the last connected tick: nobody joined or left, and the
+        // comparison below would only rebuild what is there. The lines still expire.
+        state.lstOldPlayer.Clear();
+        state.lstInOut.RemoveIf([&](const ListItem& item) {
+            return Expired(item.value, state.TickNumber, settings.RetentionTime, settings.RefreshInterval);
+        });
+        clock.ProcessPendingMessages();
+        return;
+    }
     if (channelChanged) {
         state.lstChkPlayer.Clear();
         state.lstOldPlayer.Clear();
@@ -127,6 +138,8 @@ void TrackJoinLeave(OverlayState& state, const OverlaySettings& settings, Clock&
         base.push_back(ListItem{user.text, 0});
     }
     state.lstChkPlayer.AddAll(std::move(base));
+    state.chkPlayerRevision = state.lstChkPlayer.Revision();
+    state.chkPlayerUsersRevision = state.lstUsers.Revision();
 
     if (channelChanged) {
         state.lstInOut.Clear();

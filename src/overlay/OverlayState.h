@@ -25,6 +25,11 @@ struct OverlayState {
     std::int32_t LastStatus = -1;
     std::string CurrentChannelName;
 
+    // lstChkPlayer as last filled from lstUsers: the two lists' revisions then. While both
+    // still stand, nobody can have joined or left.
+    std::uint64_t chkPlayerRevision = ~0ULL;
+    std::uint64_t chkPlayerUsersRevision = ~0ULL;
+
     // The widest text measured in this tick, in twips; 0 at the start of every tick.
     std::int32_t width = 0;
 };

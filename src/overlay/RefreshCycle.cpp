@@ -1,5 +1,6 @@
 // The overlay's main loop: one tick of the refresh timer, and the player and channel lists
 // it keeps from the TeamSpeak link.
+#include <string_view>
 #include <unordered_set>
 
 #include "overlay/Drawing.h"
@@ -156,25 +157,27 @@ void Overlay::UpdateSpeakers() {
     if (heard.empty()) {
         return;
     }
-    const std::unordered_set<std::string> heardNames(heard.begin(), heard.end());
+    // The sets look at the names in `heard`, which are only moved out at the very end.
+    const std::unordered_set<std::string_view> heardNames(heard.begin(), heard.end());
     std::vector<ListItem> kept;
+    kept.reserve(m_state.lstSpeakers.Count() + heard.size());
     for (const ListItem& item : m_state.lstSpeakers.Items()) {
         if (heardNames.count(item.text) == 0) {
             kept.push_back(item);
         }
     }
-    std::unordered_set<std::string> later;
-    std::vector<std::string> appended;
+    std::unordered_set<std::string_view> later;
+    later.reserve(heard.size());
+    std::vector<std::size_t> appended;  // positions in `heard`, last heard first
     for (std::size_t i = heard.size(); i-- > 0;) {
         if (later.insert(heard[i]).second && listed[i]) {
-            appended.push_back(heard[i]);
+            appended.push_back(i);
         }
     }
     for (auto it = appended.rbegin(); it != appended.rend(); ++it) {
-        kept.push_back(ListItem{*it, m_state.TickNumber});
+        kept.push_back(ListItem{std::move(heard[*it]), m_state.TickNumber});
     }
-    m_state.lstSpeakers.Clear();
-    m_state.lstSpeakers.AddAll(std::move(kept));
+    m_state.lstSpeakers.Assign(std::move(kept));
 }
 
 void Overlay::ExpireSpeakers() {
@@ -252,10 +255,13 @@ void Overlay::MirrorChangedLists() {
     }
 }
 
+// The lists are refilled from the library; a refill that finds what they already hold
+// leaves them untouched, so what follows from a change (join and leave lines, the diagnostic
+// panel) is only worked out when something changed.
 void Overlay::RefreshChannelList() {
-    m_state.lstChans.Clear();
     TeamSpeakLink& link = m_services.link;
     if (!link.GetChannels()) {
+        m_state.lstChans.Clear();
         SetTrayState(3);
         m_channelSnapshotFailed = true;
         return;
@@ -269,20 +275,26 @@ void Overlay::RefreshChannelList() {
         SetTrayState(0);
     }
     m_channelSnapshotFailed = false;
+    std::vector<ListItem> channels;
+    channels.reserve(link.Channels().size());
     for (const ChannelEntry& channel : link.Channels()) {
-        m_state.lstChans.Add(channel.name, channel.channelId);
+        channels.push_back(ListItem{channel.name, channel.channelId});
     }
+    m_state.lstChans.Assign(std::move(channels));
 }
 
 void Overlay::RefreshPlayerList() {
-    m_state.lstUsers.Clear();
     TeamSpeakLink& link = m_services.link;
     if (!link.GetPlayers()) {
+        m_state.lstUsers.Clear();
         return;
     }
+    std::vector<ListItem> players;
+    players.reserve(link.Players().size());
     for (const PlayerEntry& player : link.Players()) {
-        m_state.lstUsers.Add(player.name, player.playerId);
+        players.push_back(ListItem{player.name, player.playerId});
     }
+    m_state.lstUsers.Assign(std::move(players));
     if (!link.Players().empty()) {
         const std::int32_t channelId = link.Players().front().channelId;
         for (const ListItem& channel : m_state.lstChans.Items()) {

@@ -9,24 +9,6 @@ std::string StripNull(std::string_view text) {
     return std::string(text.substr(0, text.find('\0')));
 }
 
-char AnsiToUpper(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u >= 'a' && u <= 'z') {
-        return static_cast<char>(u - 0x20);
-    }
-    // Latin-1 lower-case letters 0xE0..0xFE map 0x20 down, except the division sign 0xF7.
-    if (u >= 0xE0 && u <= 0xFE && u != 0xF7) {
-        return static_cast<char>(u - 0x20);
-    }
-    switch (u) {
-        case 0x9A: return static_cast<char>(0x8A);  // š -> Š
-        case 0x9C: return static_cast<char>(0x8C);  // œ -> Œ
-        case 0x9E: return static_cast<char>(0x8E);  // ž -> Ž
-        case 0xFF: return static_cast<char>(0x9F);  // ÿ -> Ÿ
-        default: return c;
-    }
-}
-
 std::string AnsiToUpper(std::string_view text) {
     std::string out(text);
     for (char& c : out) {

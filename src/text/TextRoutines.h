@@ -2,6 +2,7 @@
 // in std::string, as every Windows call the program makes is an "A" call.
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -25,9 +26,36 @@ std::string ReplaceText(std::string text, std::string_view find, std::string_vie
 // delimiter) the whole text is returned and `str` becomes empty.
 std::string Prendi(std::string& str, std::string_view delimiter = ",");
 
+namespace detail {
+
+// The upper-case form of every code-page-1252 byte, as a table: sorting a thousand names
+// folds each of their characters many times.
+constexpr std::array<unsigned char, 256> MakeUpperTable() {
+    std::array<unsigned char, 256> table{};
+    for (unsigned u = 0; u < 256; ++u) {
+        unsigned upper = u;
+        if (u >= 'a' && u <= 'z') {
+            upper = u - 0x20;
+        } else if (u >= 0xE0 && u <= 0xFE && u != 0xF7) {
+            upper = u - 0x20;  // Latin-1 lower-case letters, except the division sign
+        } else if (u == 0x9A || u == 0x9C || u == 0x9E) {
+            upper = u - 0x10;  // š -> Š, œ -> Œ, ž -> Ž
+        } else if (u == 0xFF) {
+            upper = 0x9F;  // ÿ -> Ÿ
+        }
+        table[u] = static_cast<unsigned char>(upper);
+    }
+    return table;
+}
+inline constexpr std::array<unsigned char, 256> kUpper = MakeUpperTable();
+
+}  // namespace detail
+
 // Upper-case and case-insensitive comparison for code page 1252: ASCII letters plus the
 // accented Latin letters of the upper half (à/À, š/Š, ÿ/Ÿ ...).
-char AnsiToUpper(char c);
+inline char AnsiToUpper(char c) {
+    return static_cast<char>(detail::kUpper[static_cast<unsigned char>(c)]);
+}
 std::string AnsiToUpper(std::string_view text);
 bool AnsiEqualsNoCase(std::string_view a, std::string_view b);
 
