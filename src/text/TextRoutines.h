@@ -34,10 +34,10 @@ constexpr std::array<unsigned char, 256> MakeUpperTable() {
     std::array<unsigned char, 256> table{};
     for (unsigned u = 0; u < 256; ++u) {
         unsigned upper = u;
-        if (u >= 'a' && u <= 'z') {
+        const bool ascii = u >= 'a' && u <= 'z';
+        const bool latin1 = u >= 0xE0 && u <= 0xFE && u != 0xF7;  // but the division sign
+        if (ascii || latin1) {
             upper = u - 0x20;
-        } else if (u >= 0xE0 && u <= 0xFE && u != 0xF7) {
-            upper = u - 0x20;  // Latin-1 lower-case letters, except the division sign
         } else if (u == 0x9A || u == 0x9C || u == 0x9E) {
             upper = u - 0x10;  // š -> Š, œ -> Œ, ž -> Ž
         } else if (u == 0xFF) {
