@@ -33,12 +33,13 @@ NumberFormat UserNumberFormat() {
 namespace {
 
 // The per-monitor DPI functions arrived with Windows 8.1 and 10; looked up once, so the
-// program still starts on systems without them.
+// program still starts on systems without them. A library not yet loaded is taken from the
+// system folder only, never from beside the program or the current folder.
 template <typename Function>
 Function Lookup(const char* module, const char* name) {
     HMODULE library = GetModuleHandleA(module);
     if (library == nullptr) {
-        library = LoadLibraryA(module);
+        library = LoadLibraryExA(module, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     }
     return library == nullptr ? nullptr
                               : reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
