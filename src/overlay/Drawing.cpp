@@ -159,11 +159,14 @@ void ShowNotice(OverlayState& state, const DrawingContext& c, const std::string&
     c.clock.Sleep(c.settings.RetentionTime);
 }
 
+bool ShowsLines(const OverlayState& state, const OverlaySettings& settings) {
+    return !state.lstSpeakers.Empty() || (!state.lstInOut.Empty() && On(settings.ShowInOut));
+}
+
 void DrawOverlay(OverlayState& state, const DrawingContext& context) {
-    const bool inOutShown = !state.lstInOut.Empty() && On(context.settings.ShowInOut);
     if (!state.lstSpeakers.Empty()) {
         SpeakerBranch(state, context);
-    } else if (inOutShown) {
+    } else if (ShowsLines(state, context.settings)) {
         JoinLeaveBranch(state, context);
     } else {
         if (!state.CurrentChannelName.empty() && state.CurrentChannelName == state.LastChannelName) {

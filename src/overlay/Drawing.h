@@ -18,6 +18,10 @@ struct DrawingContext {
     Clock& clock;
 };
 
+// Whether the overlay shows lines (speakers, or join/leave lines when they are shown) rather
+// than a notice or nothing.
+[[nodiscard]] bool ShowsLines(const OverlayState& state, const OverlaySettings& settings);
+
 // Sizes, places, paints, shows or hides the overlay for this tick's content. A tick whose
 // content equals the last one drawn only shows the window again with its opacity and
 // topmost state.

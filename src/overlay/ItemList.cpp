@@ -8,6 +8,14 @@
 
 namespace sayvane {
 
+namespace {
+
+bool TextSortsBefore(const ListItem& a, const ListItem& b) {
+    return SortsBefore(a.text, b.text);
+}
+
+}  // namespace
+
 bool SortsBefore(const std::string& a, const std::string& b) {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
         return static_cast<unsigned char>(AnsiToUpper(x)) < static_cast<unsigned char>(AnsiToUpper(y));
@@ -35,21 +43,19 @@ void ItemList::AddAll(std::vector<ListItem> items) {
         m_items.insert(m_items.end(), std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()));
         return;
     }
-    const auto byText = [](const ListItem& a, const ListItem& b) { return SortsBefore(a.text, b.text); };
-    std::stable_sort(items.begin(), items.end(), byText);
+    std::stable_sort(items.begin(), items.end(), TextSortsBefore);
     std::vector<ListItem> merged;
     merged.reserve(m_items.size() + items.size());
     // std::merge takes from the first range on ties: items already listed stay before new equals.
     std::merge(std::make_move_iterator(m_items.begin()), std::make_move_iterator(m_items.end()),
                std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()), std::back_inserter(merged),
-               byText);
+               TextSortsBefore);
     m_items = std::move(merged);
 }
 
 void ItemList::Assign(std::vector<ListItem> items) {
     if (m_order == Order::SortedNoCase) {
-        std::stable_sort(items.begin(), items.end(),
-                         [](const ListItem& a, const ListItem& b) { return SortsBefore(a.text, b.text); });
+        std::stable_sort(items.begin(), items.end(), TextSortsBefore);
     }
     if (items == m_items) {
         return;

@@ -58,6 +58,12 @@ void AddLines(ItemList& lstInOut, const std::string& names, const std::string& p
     lstInOut.AddAll(std::move(added));
 }
 
+void ExpireLines(OverlayState& state, const OverlaySettings& settings) {
+    state.lstInOut.RemoveIf([&](const ListItem& item) {
+        return Expired(item.value, state.TickNumber, settings.RetentionTime, settings.RefreshInterval);
+    });
+}
+
 }  // namespace
 
 void TrackJoinLeave(OverlayState& state, const OverlaySettings& settings, Clock& clock) {
@@ -67,9 +73,7 @@ void TrackJoinLeave(OverlayState& state, const OverlaySettings& settings, Clock&
         // The same players as on the last connected tick: nobody joined or left, and the
         // comparison below would only rebuild what is there. The lines still expire.
         state.lstOldPlayer.Clear();
-        state.lstInOut.RemoveIf([&](const ListItem& item) {
-            return Expired(item.value, state.TickNumber, settings.RetentionTime, settings.RefreshInterval);
-        });
+        ExpireLines(state, settings);
         clock.ProcessPendingMessages();
         return;
     }
@@ -126,10 +130,7 @@ void TrackJoinLeave(OverlayState& state, const OverlaySettings& settings, Clock&
 
     AddLines(state.lstInOut, joined, "In:", state.TickNumber);
     AddLines(state.lstInOut, left, "Out:", state.TickNumber);
-
-    state.lstInOut.RemoveIf([&](const ListItem& item) {
-        return Expired(item.value, state.TickNumber, settings.RetentionTime, settings.RefreshInterval);
-    });
+    ExpireLines(state, settings);
 
     state.lstChkPlayer.Clear();
     std::vector<ListItem> base;

@@ -107,8 +107,7 @@ void Overlay::ScreenChanged() {
         m_screenChangedMeanwhile = true;
         return;
     }
-    const bool showingLines = !m_state.lstSpeakers.Empty() || (!m_state.lstInOut.Empty() && m_settings.ShowInOut == 1);
-    if (!m_window.IsVisible() || !showingLines) {
+    if (!m_window.IsVisible() || !ShowsLines(m_state, m_settings)) {
         return;  // nothing on the screen that depends on it; the next draw measures anew
     }
     m_inTick = true;

@@ -274,10 +274,7 @@ LRESULT AboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // Moved to a monitor of another DPI: the same size in twips, sharp there.
             m_dpi = HIWORD(wParam) != 0 ? HIWORD(wParam) : m_dpi;
             Layout();
-            if (const auto* suggested = reinterpret_cast<const RECT*>(lParam)) {
-                SetWindowPos(m_hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                             suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-            }
+            MoveToSuggested(m_hwnd, reinterpret_cast<const RECT*>(lParam));
             InvalidateRect(m_hwnd, nullptr, TRUE);
             return 0;
         }

@@ -3,7 +3,6 @@
 
 #include <shellapi.h>
 
-#include <cmath>
 #include <cstring>
 
 #include "overlay/Placement.h"
@@ -100,8 +99,8 @@ bool OverlayWindowWin32::CreateWindows() {
     }
 
     m_dpi = WindowDpi(m_hwnd);
-    m_screen = CurrentScreen();
-    MakeIcons();
+    m_screen = PrimaryScreen(PrimaryDpi());
+    MakeIcons(PrimaryDpi());
     BuildMenu();
 
     // The diagnostic panel: hidden, never shown, readable by window-inspection tools.
@@ -219,13 +218,12 @@ void OverlayWindowWin32::ShowPopupMenu() {
     }
 }
 
-// The tray sits on the task bar of the primary monitor: its icons are made for that DPI.
-void OverlayWindowWin32::MakeIcons() {
-    const UINT trayDpi =
-        m_screen.twipsPerPixelX > 0 ? static_cast<UINT>(std::lround(1440.0 / m_screen.twipsPerPixelX)) : kDefaultDpi;
+// The tray sits on the task bar of the primary monitor: its icons are made for its DPI.
+void OverlayWindowWin32::MakeIcons(UINT trayDpi) {
     m_enabledIcon.Reset(MakeSayvaneIcon(MetricForDpi(SM_CXSMICON, trayDpi), IconLook::Enabled));
     m_disabledIcon.Reset(MakeSayvaneIcon(MetricForDpi(SM_CXSMICON, trayDpi), IconLook::Disabled));
     m_bigIcon.Reset(MakeSayvaneIcon(MetricForDpi(SM_CXICON, trayDpi), IconLook::Enabled));
+    m_primaryDpi = trayDpi;
     SendMessageA(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon.Get()));
     SendMessageA(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_enabledIcon.Get()));
 }
@@ -233,20 +231,20 @@ void OverlayWindowWin32::MakeIcons() {
 // The display settings changed (resolution, the task bar's place, the primary monitor's DPI):
 // the tray's icons are made again for that DPI, then the overlay places itself anew.
 void OverlayWindowWin32::ScreenChanged() {
-    const double before = m_screen.twipsPerPixelX;
-    m_screen = CurrentScreen();
-    if (m_screen.twipsPerPixelX != before) {
+    const UINT primaryDpi = PrimaryDpi();
+    if (primaryDpi != m_primaryDpi) {
         // The shell keeps a copy of the icon it was given: the old ones can go at once.
-        MakeIcons();
+        MakeIcons(primaryDpi);
         m_overlay->UpdateTrayTip();
     }
+    m_screen = PrimaryScreen(primaryDpi);
     m_overlay->ScreenChanged();
 }
 
-ScreenMetrics OverlayWindowWin32::CurrentScreen() const {
+UINT OverlayWindowWin32::PrimaryDpi() const {
     // On the primary monitor the window's DPI is the primary's; it hears of a change first.
     const HMONITOR primary = PrimaryMonitor();
-    return PrimaryScreen(MonitorFromWindow(m_hwnd, MONITOR_DEFAULTTONEAREST) == primary ? m_dpi : MonitorDpi(primary));
+    return MonitorFromWindow(m_hwnd, MONITOR_DEFAULTTONEAREST) == primary ? m_dpi : MonitorDpi(primary);
 }
 
 // The window moved to a monitor of another DPI, or its monitor's DPI changed: fonts for the
@@ -265,10 +263,7 @@ void OverlayWindowWin32::DpiChanged(UINT dpi, const RECT* suggested) {
         top += MeasurePixels(line.text, line.fontSize).cy;
     }
     m_penTop = top;
-    if (suggested != nullptr) {
-        SetWindowPos(m_hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    MoveToSuggested(m_hwnd, suggested);
     InvalidateRect(m_hwnd, nullptr, FALSE);
     ScreenChanged();
 }

@@ -80,11 +80,11 @@ private:
     void Paint(HDC dc) const;
     // Twips per pixel of the window's own monitor: for its size and its text.
     [[nodiscard]] double SizeTwipsPerPixel() const { return 1440.0 / m_dpi; }
-    // The screen as placement needs it. Positions use the primary monitor's twips, the same
-    // on every monitor, so a stored place comes back to the same pixel wherever it lies.
-    [[nodiscard]] ScreenMetrics CurrentScreen() const;
+    // The primary monitor's DPI. Positions use its twips (m_screen), the same on every
+    // monitor, so a stored place comes back to the same pixel wherever it lies.
+    [[nodiscard]] UINT PrimaryDpi() const;
     void CreateFonts();
-    void MakeIcons();
+    void MakeIcons(UINT trayDpi);
     void DpiChanged(UINT dpi, const RECT* suggested);
     void ScreenChanged();
 
@@ -103,6 +103,7 @@ private:
     HWND m_hwnd = nullptr;
     ScreenMetrics m_screen;
     UINT m_dpi = 96;                    // of the monitor the window is on
+    UINT m_primaryDpi = 96;             // of the primary monitor, when the tray icons were made
     std::map<int, UniqueFont> m_fonts;  // bold Tahoma by size in points, at m_dpi
     int m_fontSize = 8;
     COLORREF m_backColor = 0;

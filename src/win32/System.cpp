@@ -98,16 +98,15 @@ ScreenMetrics PrimaryScreen(UINT dpi) {
     return screen;
 }
 
-ScreenMetrics PrimaryScreen() {
-    return PrimaryScreen(MonitorDpi(PrimaryMonitor()));
-}
-
 int FontHeight(double points, UINT dpi) {
     return -MulDiv(static_cast<int>(points * 100 + 0.5), static_cast<int>(Plausible(dpi)), 7200);
 }
 
-int FontHeight(double points) {
-    return FontHeight(points, SystemDpi());
+void MoveToSuggested(HWND window, const RECT* suggested) {
+    if (suggested != nullptr) {
+        SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 int MetricForDpi(int index, UINT dpi) {

@@ -27,11 +27,10 @@ HMONITOR PrimaryMonitor();
 
 // The primary screen: work area and size in pixels; twips per pixel at `dpi`.
 ScreenMetrics PrimaryScreen(UINT dpi);
-// The primary screen at its own DPI.
-ScreenMetrics PrimaryScreen();
-// The font height in logical units for a size in points at `dpi` (the screen's by default).
+// The font height in logical units for a size in points at `dpi`.
 int FontHeight(double points, UINT dpi);
-int FontHeight(double points);
+// Takes the place and size Windows suggests with WM_DPICHANGED (when it gives one).
+void MoveToSuggested(HWND window, const RECT* suggested);
 // A system metric (icon sizes and the like) at `dpi`.
 int MetricForDpi(int index, UINT dpi);
 
