@@ -5,7 +5,7 @@ set -euo pipefail
 bin=$1
 out=${SAYVANE_DEMO_OUT:?}
 rm -f "$out"/*.bmp "$out"/*.png
-wine "$bin/sayvane_demo.exe" "$(winepath -w "$out")" | tr -d '\r'
+"$WINELOADER" "$bin/sayvane_demo.exe" "$("$WINELOADER" winepath.exe -w "$out")" | tr -d '\r'
 for bmp in "$out"/*.bmp; do
     [ -e "$bmp" ] || continue
     convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"

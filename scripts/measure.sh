@@ -3,7 +3,8 @@
 # the substitute TSRemote.dll beside it) against the simulated voice client, once with a busy
 # frequency (approach.txt) and once with an idle one (idle.txt), and Wine's own notepad as
 # the floor any Wine GUI process pays. Prints CPU time, peak memory and start-up time.
-#   scripts/measure.sh [SECONDS]        60 by default; build the win32 preset first
+#   scripts/measure.sh [SECONDS]        60 by default; build the win32 preset first (win64 on a
+#                                       host that cannot run 32-bit programs)
 # Figures: CPU time (user+sys) and VmHWM of the Linux process running Sayvane.exe, read from
 # /proc (Wine's GetProcessTimes gives 0 for another process); the peak working set as Wine
 # reports it; the time from CreateProcess to the splash and to the overlay. Targets, for comparison only: idle at
@@ -16,17 +17,20 @@ if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -lt 1 ]; then
     echo "usage: scripts/measure.sh [SECONDS]" >&2
     exit 2
 fi
-bin=$root/build/win32/bin
+source "$root/scripts/windows-arch.sh"
+windows_arch_decide
+arch=${SAYVANE_WINDOWS_ARCHES%% *}
+bin=$root/build/win$arch/bin
 for file in sayvane_measure.exe Sayvane.exe TSRemote.dll ts2sim.exe scenarios/approach.txt scenarios/idle.txt; do
     if [ ! -f "$bin/$file" ]; then
-        echo "measure: $bin/$file is missing; build first: cmake --preset win32 && cmake --build --preset win32" >&2
+        echo "measure: $bin/$file is missing; build first: cmake --preset win$arch && cmake --build --preset win$arch" >&2
         exit 1
     fi
 done
 
 # Everything below runs inside a Wine session of its own.
 if [ -z "${SAYVANE_WINE_SESSION:-}" ]; then
-    exec "$root/scripts/with-wine.sh" bash "$0" "$@"
+    SAYVANE_WINE_ARCH=$arch exec "$root/scripts/with-wine.sh" bash "$0" "$@"
 fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/sayvane-measure.XXXXXX")
@@ -82,7 +86,7 @@ measure() {
     local name=$1 program=$2
     shift 2
     local out=$work/$name.out release=$work/$name.release
-    wine "$bin/sayvane_measure.exe" "$@" --seconds "$seconds" --release "$(winepath -w "$release")" \
+    "$WINELOADER" "$bin/sayvane_measure.exe" "$@" --seconds "$seconds" --release "$("$WINELOADER" winepath.exe -w "$release")" \
         >"$out" 2>"$work/$name.err" &
     helper=$!
     if ! wait_for_line "$out" measure-start 120; then
