@@ -7,25 +7,18 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <string>
+#include <vector>
 
-#include "harness/SayvaneRun.h"
+#include "TempFolder.h"
+#include "harness/PeerProcess.h"
 
 namespace sayvane::e2e {
 namespace {
 
-// Runs a command line and waits for it to end; its exit code.
-std::optional<DWORD> RunAndWait(std::string commandLine, int timeoutMs = 60000) {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        return std::nullopt;
-    }
-    const auto code = WaitForProcessExit(process.hProcess, timeoutMs);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code;
+// Runs a program with arguments and waits for it to end; its exit code.
+std::optional<DWORD> RunAndWait(const std::string& program, const std::vector<std::string>& arguments) {
+    return PeerProcess(program, arguments).WaitForExit(60000);
 }
 
 std::filesystem::path KnownFolder(int csidl) {
@@ -48,33 +41,27 @@ TEST(Installer, InstallsPerUserStartsAndUninstallsKeepingTheSettings) {
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
 
-    ASSERT_EQ(RunAndWait("\"" + setup + "\" /S"), std::optional<DWORD>(0));
+    ASSERT_EQ(RunAndWait(setup, {"/S"}), std::optional<DWORD>(0));
     EXPECT_TRUE(std::filesystem::exists(folder / "Sayvane.exe"));
     EXPECT_TRUE(std::filesystem::exists(folder / "README.txt"));
     EXPECT_TRUE(std::filesystem::exists(shortcut)) << "a Start-menu entry";
 
     // The installed program starts: first run, so its configuration window opens.
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    std::string exe = (folder / "Sayvane.exe").string();
-    ASSERT_TRUE(CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, folder.string().c_str(),
-                               &startup, &process));
-    HWND config = nullptr;
-    EXPECT_TRUE(
-        WaitUntil([&] { return (config = FindProcessWindow(process.dwProcessId, "#32770", "Sayvane")) != nullptr; }));
-    PostMessageA(config, WM_CLOSE, 0, 0);
-    EXPECT_EQ(WaitForProcessExit(process.hProcess, 10000), std::optional<DWORD>(0));
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    {
+        PeerProcess installed((folder / "Sayvane.exe").string(), {}, folder.string());
+        HWND config = installed.WaitForWindow("#32770", "Sayvane");
+        EXPECT_NE(config, nullptr);
+        PostMessageA(config, WM_CLOSE, 0, 0);
+        EXPECT_EQ(installed.WaitForExit(), std::optional<DWORD>(0));
+    }
 
     // The settings live next to the program, where the user may write.
     testing::WriteBytes((folder / "Sayvane.INI").string(), "[Setup]\r\nAutoStart=0\r\n");
     ASSERT_TRUE(std::filesystem::exists(folder / "Sayvane.INI"));
 
     // A silent uninstall (run in place, so that it can be waited for) keeps them.
-    const std::string uninstall = "\"" + (folder / "Uninstall.exe").string() + "\" /S _?=" + folder.string();
-    ASSERT_EQ(RunAndWait(uninstall), std::optional<DWORD>(0));
+    ASSERT_EQ(RunAndWait((folder / "Uninstall.exe").string(), {"/S", "_?=" + folder.string()}),
+              std::optional<DWORD>(0));
     EXPECT_FALSE(std::filesystem::exists(folder / "Sayvane.exe"));
     EXPECT_FALSE(std::filesystem::exists(shortcut));
     EXPECT_TRUE(std::filesystem::exists(folder / "Sayvane.INI")) << "the settings are the user's";

@@ -1,9 +1,10 @@
 // The real Sayvane.exe against the simulated voice client and the substitute library:
 // speakers, join lines, the retention time, "Disconnected" and the status word, as a user
-// (and a window-inspection tool) would see them.
+// (and a window-inspection tool) would see them; the overlay measured and drawn for the DPI
+// of its monitor, and back in its corner when the display settings change.
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "harness/SayvaneRun.h"
@@ -11,10 +12,6 @@
 
 namespace sayvane::e2e {
 namespace {
-
-constexpr COLORREF kGreen = RGB(0, 255, 0);     // ForeColor 65280
-constexpr COLORREF kOrange = RGB(255, 128, 0);  // ChannelForeColor 33023
-constexpr COLORREF kCyan = RGB(0, 255, 255);    // JoinForeColor 16776960
 
 // Each step of the client happens at its own time; the test moves it on one step at a time.
 constexpr char kScenario[] =
@@ -38,37 +35,102 @@ constexpr char kSettings[] =
     "[Setup]\r\nAutoStart=1\r\nRefresh=0\r\nDelay=0\r\nTransparent=100\r\nPosition=01000\r\nShowInOut=1\r\n"
     "ShowChannel=0\r\nMeFromChannel=0\r\n";
 
-// The overlay's diagnostic panel: the status word and the lists, as an inspection tool reads them.
-class DiagnosticPanel {
+// Wine's screen DPI for the programs started while it lives (its LogPixels setting); the
+// old setting comes back afterwards.
+class ScreenDpi {
 public:
-    explicit DiagnosticPanel(HWND overlay) : m_frame(FindWindowExA(overlay, nullptr, "STATIC", "frameDebug")) {}
-    [[nodiscard]] bool Found() const { return m_frame != nullptr; }
-    [[nodiscard]] std::string Status() const {
-        char text[64] = {};
-        GetWindowTextA(GetDlgItem(m_frame, 1), text, sizeof text);
-        return text;
-    }
-    [[nodiscard]] std::vector<std::string> List(const char* name) const {
-        std::vector<std::string> items;
-        HWND list = FindWindowExA(m_frame, nullptr, "LISTBOX", name);
-        const auto count = SendMessageA(list, LB_GETCOUNT, 0, 0);
-        for (LRESULT i = 0; i < count; ++i) {
-            // Read as Unicode: Wine's list box does not convert this message to ANSI across processes.
-            wchar_t text[256] = {};
-            SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-            char narrow[512] = {};
-            WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
-            items.emplace_back(narrow);
+    explicit ScreenDpi(DWORD dpi) {
+        DWORD old = 0;
+        DWORD size = sizeof old;
+        if (RegGetValueA(HKEY_CURRENT_USER, kKey, "LogPixels", RRF_RT_REG_DWORD, nullptr, &old, &size) ==
+            ERROR_SUCCESS) {
+            m_old = old;
         }
-        return items;
+        RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "LogPixels", REG_DWORD, &dpi, sizeof dpi);
     }
+    ~ScreenDpi() {
+        if (m_old) {
+            RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "LogPixels", REG_DWORD, &*m_old, sizeof *m_old);
+        } else {
+            RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, "LogPixels");
+        }
+    }
+    ScreenDpi(const ScreenDpi&) = delete;
+    ScreenDpi& operator=(const ScreenDpi&) = delete;
 
 private:
-    HWND m_frame;
+    static constexpr char kKey[] = "Control Panel\\Desktop";
+    std::optional<DWORD> m_old;
 };
 
-TEST(OverlayLive, SpeakersJoinLinesRetentionAndDisconnect) {
-    Ts2SimRun client(kScenario, "--hold");
+// Tells the overlay, as Windows does, that its monitor's DPI is now `dpi`. The suggested
+// rectangle must lie in the overlay's own process: it is written there.
+bool SendDpiChanged(const SayvaneRun& run, HWND overlay, UINT dpi, const RECT& suggested) {
+    void* remote = VirtualAllocEx(run.Process(), nullptr, sizeof suggested, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (remote == nullptr || !WriteProcessMemory(run.Process(), remote, &suggested, sizeof suggested, nullptr)) {
+        return false;
+    }
+    DWORD_PTR result = 0;
+    const bool answered = SendMessageTimeoutA(overlay, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                                              reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 5000, &result) != 0;
+    VirtualFreeEx(run.Process(), remote, 0, MEM_RELEASE);
+    return answered;
+}
+
+void ExpectTopRightCorner(HWND overlay, const char* when) {
+    EXPECT_NEAR(WindowRect(overlay).right, WorkArea().right - 2, 1) << when;
+    EXPECT_NEAR(WindowRect(overlay).top, WorkArea().top + 2, 1) << when;
+}
+
+// Told as Windows does that the overlay is now on a monitor of 144 dots per inch, and back;
+// then of changes of the work area and of the display.
+void ExpectDpiAndDisplayChangesKeepTheCorner(const SayvaneRun& run, HWND overlay) {
+    const RECT at96 = WindowRect(overlay);
+    const LONG height96 = at96.bottom - at96.top;
+    // Windows suggests half as big again, grown from the top-left corner as under a pointer
+    // that drags it: past the edge of the screen. The overlay goes back to its corner.
+    ASSERT_TRUE(SendDpiChanged(
+        run, overlay, 144,
+        RECT{at96.left, at96.top, at96.left + (at96.right - at96.left) * 3 / 2, at96.top + height96 * 3 / 2}));
+    EXPECT_TRUE(WaitUntil([&] {
+        return WindowRect(overlay).bottom - WindowRect(overlay).top >= height96 * 4 / 3 && ShowsColour(overlay, kGreen);
+    })) << "measured and drawn again with the fonts for 144 dpi";
+    ExpectTopRightCorner(overlay, "at 144 dpi");
+
+    // And back, suggested two-thirds the size from the top-left again: the size it had.
+    const RECT now = WindowRect(overlay);
+    ASSERT_TRUE(SendDpiChanged(
+        run, overlay, 96,
+        RECT{now.left, now.top, now.left + (now.right - now.left) * 2 / 3, now.top + (now.bottom - now.top) * 2 / 3}));
+    EXPECT_TRUE(WaitUntil([&] {
+        const RECT r = WindowRect(overlay);
+        return r.bottom - r.top == height96 && r.right - r.left == at96.right - at96.left;
+    }));
+    ExpectTopRightCorner(overlay, "back at 96 dpi");
+    EXPECT_TRUE(ShowsColour(overlay, kGreen));
+
+    // Moved away from its corner, then told of a change: whether it goes back.
+    const auto tell = [&](UINT message, WPARAM wParam, LPARAM lParam, int timeoutMs) {
+        SetWindowPos(overlay, nullptr, 300, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        EXPECT_TRUE(WaitUntil([&] { return WindowRect(overlay).left == 300; }));
+        SendMessageTimeoutA(overlay, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, nullptr);
+        SendMessageTimeoutA(overlay, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+        return WaitUntil([&] { return WindowRect(overlay).left == at96.left && WindowRect(overlay).top == at96.top; },
+                         timeoutMs);
+    };
+    // The task bar moved or changed its size: Windows tells every window of the new work area.
+    EXPECT_TRUE(tell(WM_SETTINGCHANGE, SPI_SETWORKAREA, 0, 10000));
+    // Another resolution or another monitor arrangement.
+    EXPECT_TRUE(tell(WM_DISPLAYCHANGE, 24, MAKELPARAM(1024, 768), 10000));
+    // Any other setting leaves it where it is (until its content changes).
+    EXPECT_FALSE(tell(WM_SETTINGCHANGE, SPI_SETDESKWALLPAPER, 0, 0));
+    EXPECT_EQ(WindowRect(overlay).left, 300);
+    EXPECT_TRUE(tell(WM_SETTINGCHANGE, SPI_SETWORKAREA, 0, 10000));
+}
+
+TEST(OverlayLive, SpeakersJoinLinesRetentionDpiAndDisconnect) {
+    const ScreenDpi screen(96);
+    Ts2SimRun client(kScenario, {"--hold"});
     ASSERT_TRUE(client.Start());
     ASSERT_EQ(client.Step(), 7) << "the server, its channels and players";
 
@@ -76,68 +138,74 @@ TEST(OverlayLive, SpeakersJoinLinesRetentionAndDisconnect) {
     ASSERT_TRUE(run.Start());
     HWND overlay = run.WaitForOverlay();
     ASSERT_NE(overlay, nullptr);
-    // The panel is made just after the window itself.
-    ASSERT_TRUE(WaitUntil([&] { return FindWindowExA(overlay, nullptr, "STATIC", "frameDebug") != nullptr; }));
-    DiagnosticPanel panel(overlay);
+    const DiagnosticPanel panel(overlay);
     ASSERT_TRUE(panel.Found());
     EXPECT_TRUE(WaitUntil([&] { return panel.Status() == "Connected"; })) << panel.Status();
     EXPECT_TRUE(WaitUntil([&] { return panel.List("lstUsers").size() == 3; }));
     EXPECT_EQ(panel.List("lstChans"), (std::vector<std::string>{"Lobby", "Frankfurt Approach"}));
     // Once the lists know the channel, its name shows once (in its colour), then the overlay
     // hides: nobody speaks.
-    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(overlay) && ShowsColour(overlay, kOrange); }));
+    EXPECT_TRUE(WaitUntil([&] { return VisibleIn(overlay, kOrange); }));
     EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(overlay); }));
 
     // A pilot speaks: listed, shown in the speakers' colour, in the top-right corner.
     client.Step();
-    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(overlay) && ShowsColour(overlay, kGreen); }));
+    ASSERT_TRUE(WaitUntil([&] { return VisibleIn(overlay, kGreen); }));
     EXPECT_EQ(panel.List("lstSpeakers"), std::vector<std::string>{"DLH4AB"});
-    RECT work{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    RECT one{};
-    GetWindowRect(overlay, &one);
-    EXPECT_NEAR(one.right, work.right - 2, 1);
-    EXPECT_NEAR(one.top, 2, 1);
+    const RECT one = WindowRect(overlay);
+    ExpectTopRightCorner(overlay, "one speaker at 96 dpi");
+    ExpectDpiAndDisplayChangesKeepTheCorner(run, overlay);
 
     // A second one: the window grows by a line and keeps its corner.
     client.Step();
     ASSERT_TRUE(WaitUntil([&] { return panel.List("lstSpeakers").size() == 2; }));
-    ASSERT_TRUE(WaitUntil([&] {
-        RECT two{};
-        GetWindowRect(overlay, &two);
-        return two.bottom - two.top > one.bottom - one.top;
-    }));
-    RECT two{};
-    GetWindowRect(overlay, &two);
-    EXPECT_NEAR(two.right, work.right - 2, 1);
+    ASSERT_TRUE(WaitUntil([&] { return WindowRect(overlay).bottom - WindowRect(overlay).top > one.bottom - one.top; }));
+    EXPECT_NEAR(WindowRect(overlay).right, WorkArea().right - 2, 1);
 
     // Silence: after the retention time the overlay hides.
     client.Step();
     EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(overlay); }));
-    EXPECT_TRUE(panel.List("lstSpeakers").empty());
+    // The panel's lists are brought up to date at the end of the tick that hid the window.
+    EXPECT_TRUE(WaitUntil([&] { return panel.List("lstSpeakers").empty(); }));
 
     // Someone joins and speaks at once: his join line shows in its colour with him.
     client.Step();
-    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(overlay) && ShowsColour(overlay, kCyan); }));
+    ASSERT_TRUE(WaitUntil([&] { return VisibleIn(overlay, kCyan); }));
     EXPECT_EQ(panel.List("lstInOut"), std::vector<std::string>{"In:AFR7731"});
     EXPECT_TRUE(WaitUntil([&] { return ShowsColour(overlay, kGreen); })) << "and, from the next tick, himself";
     client.Step();  // silence: his line and his name expire
     EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(overlay); }));
-    EXPECT_TRUE(panel.List("lstInOut").empty());
+    EXPECT_TRUE(WaitUntil([&] { return panel.List("lstInOut").empty(); }));
 
     // The client disconnects while we are in a channel: "Disconnected", then "Running".
     client.Step();
-    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(overlay) && ShowsColour(overlay, kOrange); }))
-        << "the notice in the channel colour";
+    EXPECT_TRUE(WaitUntil([&] { return VisibleIn(overlay, kOrange); })) << "the notice in the channel colour";
     EXPECT_TRUE(WaitUntil([&] { return panel.Status() == "Running"; })) << panel.Status();
     EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(overlay); })) << "hidden after the notice";
 
-    PostMessageA(overlay, 1400, 0, WM_RBUTTONUP);
-    HWND menu = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (menu = FindProcessWindow(run.ProcessId(), "#32768")) != nullptr; }));
-    PostMessageA(menu, WM_KEYDOWN, VK_UP, 0);
-    PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
-    EXPECT_EQ(run.WaitForExit(), std::optional<DWORD>(0));
+    EXPECT_EQ(run.ExitFromTray(overlay), std::optional<DWORD>(0));
+    ASSERT_TRUE(client.Close());
+
+    // Started at 144 dots per inch, the same speaker shows half as big again, in the same corner:
+    // the font and the margins are made for the screen's DPI.
+    const ScreenDpi highDpi(144);
+    Ts2SimRun again(kScenario, {"--hold"});
+    ASSERT_TRUE(again.Start());
+    again.Step();
+    SayvaneRun at144(kSettings);
+    ASSERT_TRUE(at144.Start());
+    overlay = at144.WaitForOverlay();
+    ASSERT_NE(overlay, nullptr);
+    // The channel's name shows once; then the pilot speaks.
+    EXPECT_TRUE(WaitUntil([&] { return VisibleIn(overlay, kOrange); }));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(overlay); }));
+    again.Step();
+    ASSERT_TRUE(
+        WaitUntil([&] { return VisibleIn(overlay, kGreen) && WindowRect(overlay).bottom > WindowRect(overlay).top; }));
+    ExpectTopRightCorner(overlay, "one speaker at 144 dpi");
+    const RECT big = WindowRect(overlay);
+    EXPECT_NEAR(double(big.bottom - big.top) / (one.bottom - one.top), 1.5, 0.2);
+    EXPECT_NEAR(double(big.right - big.left) / (one.right - one.left), 1.5, 0.25);
 }
 
 }  // namespace

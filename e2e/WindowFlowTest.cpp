@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
+#include <sstream>
 #include <vector>
 
 #include "harness/SayvaneRun.h"
@@ -14,8 +16,10 @@ namespace {
 constexpr char kConfigClass[] = "#32770";
 constexpr char kAboutClass[] = "SayvaneAbout";
 
-std::vector<std::string> SettingsLines(const SayvaneRun& run) {
-    return testing::ReadLines(run.SettingsFile());
+// The words of a text, as separated by blanks.
+std::vector<std::string> Words(const std::string& text) {
+    std::istringstream in(text);
+    return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
 }
 
 bool Checked(HWND dialog, int id) {
@@ -59,40 +63,20 @@ TEST(WindowFlow, FirstRunShowsTheSplashThenTheConfigurationWindowWithItsDefaults
     HWND overlay = run.WaitForOverlay();
     ASSERT_NE(overlay, nullptr) << "no overlay";
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(config); }));
-    const std::vector<std::string> expected = {"[Setup]",
-                                               "OnTop=1",
-                                               "MeFromChannel=1",
-                                               "ShowChannel=0",
-                                               "ShowMe=0",
-                                               "AutoStart=0",
-                                               "IvAcSelect=0",
-                                               "IvAcResetZoom=0",
-                                               "IvAcBeepSelect=0",
-                                               "ShowInOut=1",
-                                               "Delay=6",
-                                               "Refresh=2",
-                                               "Size=8",
-                                               "NickName=",
-                                               "Position=00010",
-                                               "Transparent=60",
-                                               "BackColor=000000000000",
-                                               "ForeColor=000000065280",
-                                               "ChannelForeColor=000000033023",
-                                               "SizeUsers=8",
-                                               "JoinForeColor=000016776960",
-                                               "LeaveForeColor=000008421631"};
-    EXPECT_EQ(SettingsLines(run), expected);
+    const std::vector<std::string> expected = Words(
+        "[Setup] OnTop=1 MeFromChannel=1 ShowChannel=0 ShowMe=0 AutoStart=0 IvAcSelect=0 IvAcResetZoom=0 "
+        "IvAcBeepSelect=0 ShowInOut=1 Delay=6 Refresh=2 Size=8 NickName= Position=00010 Transparent=60 "
+        "BackColor=000000000000 ForeColor=000000065280 ChannelForeColor=000000033023 SizeUsers=8 "
+        "JoinForeColor=000016776960 LeaveForeColor=000008421631");
+    EXPECT_EQ(testing::ReadLines(run.SettingsFile()), expected);
 
     // In the bottom-left corner once its creation sequence has run (placing it is a late step);
     // layered at 60 %, topmost, without a task-bar button.
-    RECT work{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    RECT r{};
     EXPECT_TRUE(WaitUntil([&] {
-        GetWindowRect(overlay, &r);
-        return r.left == 2 && std::abs(r.bottom - (work.bottom - 2)) <= 1;
-    })) << r.left
-        << "," << r.bottom;
+        const RECT r = WindowRect(overlay);
+        return r.left == 2 && std::abs(r.bottom - (WorkArea().bottom - 2)) <= 1;
+    })) << WindowRect(overlay).left
+        << "," << WindowRect(overlay).bottom;
     const LONG exStyle = GetWindowLongA(overlay, GWL_EXSTYLE);
     EXPECT_TRUE(exStyle & WS_EX_LAYERED);
     EXPECT_TRUE(exStyle & WS_EX_TOPMOST);
@@ -103,28 +87,34 @@ TEST(WindowFlow, FirstRunShowsTheSplashThenTheConfigurationWindowWithItsDefaults
     EXPECT_EQ(alpha, 153);
     EXPECT_EQ(flags & LWA_ALPHA, static_cast<DWORD>(LWA_ALPHA));
 
-    // Exit from the tray menu (Up from nothing selected lands on the last item): the
-    // program ends and the file stays as it was.
+    // Exit from the tray menu: the program ends and the file stays as it was.
     const std::string before = testing::ReadBytes(run.SettingsFile());
-    ASSERT_TRUE(ChooseFromTrayMenu(run.ProcessId(), overlay, {VK_UP, VK_RETURN}));
-    EXPECT_EQ(run.WaitForExit(), std::optional<DWORD>(0));
+    EXPECT_EQ(run.ExitFromTray(overlay), std::optional<DWORD>(0));
     EXPECT_EQ(testing::ReadBytes(run.SettingsFile()), before);
 }
 
-TEST(WindowFlow, DisableStoresACustomPlaceAndTheTwoWindowsAlternate) {
+TEST(WindowFlow, DisableStoresACustomPlaceTheWindowsAlternateAndAboutShowsTheFilesVersion) {
     SayvaneRun run(
         "[Setup]\r\nAutoStart=1\r\nPosition=00001\r\nOnTop=0\r\nTransparent=100\r\n"
         "LastX=000000003000\r\nLastY=000000001500\r\n");
+    const std::string exe = run.ExePath();
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeA(exe.c_str(), &handle);
+    ASSERT_GT(size, 0u);
+    std::vector<char> block(size);
+    ASSERT_TRUE(GetFileVersionInfoA(exe.c_str(), 0, size, block.data()));
+    char* version = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\StringFileInfo\\040904E4\\FileVersion",
+                               reinterpret_cast<void**>(&version), &length));
+    EXPECT_STREQ(version, "1.00.0009");
+
     ASSERT_TRUE(run.Start());
     HWND overlay = run.WaitForOverlay();
     ASSERT_NE(overlay, nullptr);
     // The window exists before its creation sequence has placed it.
     const auto placedAt = [&](int left, int top) {
-        return WaitUntil([&] {
-            RECT r{};
-            GetWindowRect(overlay, &r);
-            return r.left == left && r.top == top;
-        });
+        return WaitUntil([&] { return WindowRect(overlay).left == left && WindowRect(overlay).top == top; });
     };
     EXPECT_TRUE(placedAt(200, 100)) << "LastX/LastY in twips";
     EXPECT_FALSE(GetWindowLongA(overlay, GWL_EXSTYLE) & WS_EX_TOPMOST);
@@ -136,7 +126,7 @@ TEST(WindowFlow, DisableStoresACustomPlaceAndTheTwoWindowsAlternate) {
         HWND config = run.WaitForWindow(kConfigClass, "Sayvane");
         ASSERT_NE(config, nullptr) << "round " << round;
         EXPECT_TRUE(WaitUntil([&] { return !IsWindow(overlay); }));
-        const auto lines = SettingsLines(run);
+        const auto lines = testing::ReadLines(run.SettingsFile());
         EXPECT_NE(std::find(lines.begin(), lines.end(), "LastX=00000000" + std::to_string(4500 + 15 * round)),
                   lines.end());
         EXPECT_NE(std::find(lines.begin(), lines.end(), "LastY=000000003000"), lines.end());
@@ -153,22 +143,14 @@ TEST(WindowFlow, DisableStoresACustomPlaceAndTheTwoWindowsAlternate) {
     ASSERT_TRUE(ChooseFromTrayMenu(run.ProcessId(), overlay, {VK_DOWN, VK_RETURN}));
     HWND config = run.WaitForWindow(kConfigClass, "Sayvane");
     ASSERT_NE(config, nullptr);
-    PostMessageA(config, WM_COMMAND, IDC_CMD_EXIT, 0);
-    EXPECT_EQ(run.WaitForExit(), std::optional<DWORD>(0));
-}
-
-TEST(WindowFlow, TheAboutWindowShowsTheVersionAndBlocksTheConfigurationWindow) {
-    SayvaneRun run;
-    ASSERT_TRUE(run.Start());
-    HWND config = run.WaitForWindow(kConfigClass, "Sayvane");
-    ASSERT_NE(config, nullptr);
+    // The about window over the configuration window: modal, with the version the file carries.
     ASSERT_TRUE(WaitUntil([&] { return FindProcessWindow(run.ProcessId(), kAboutClass) == nullptr; }));
 
     PostMessageA(config, WM_COMMAND, IDC_CMD_ABOUT, 0);
     HWND about = run.WaitForWindow(kAboutClass);
     ASSERT_NE(about, nullptr);
-    EXPECT_NE(FindChildWithText(about, "1.00.0009"), nullptr);
-    EXPECT_NE(FindChildWithText(about, "Sayvane"), nullptr);
+    EXPECT_NE(FindChildWithCaption(about, "1.00.0009"), nullptr);
+    EXPECT_NE(FindChildWithCaption(about, "Sayvane"), nullptr);
     EXPECT_EQ(GetWindow(about, GW_OWNER), config);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindowEnabled(config); })) << "modal";
 
@@ -176,6 +158,8 @@ TEST(WindowFlow, TheAboutWindowShowsTheVersionAndBlocksTheConfigurationWindow) {
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
     EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(config) != FALSE; }));
 
+    // Exit saves nothing: the file, removed meanwhile, is not written again.
+    ASSERT_TRUE(std::filesystem::remove(run.SettingsFile()));
     PostMessageA(config, WM_COMMAND, IDC_CMD_EXIT, 0);
     EXPECT_EQ(run.WaitForExit(), std::optional<DWORD>(0));
     EXPECT_FALSE(std::filesystem::exists(run.SettingsFile())) << "Exit saves nothing";
@@ -201,23 +185,7 @@ TEST(WindowFlow, ASaveThatCannotBeWrittenIsReportedAndTheOverlayStillOpens) {
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     HWND overlay = run.WaitForOverlay();
     EXPECT_NE(overlay, nullptr) << "the overlay opens with what the file holds";
-    ASSERT_TRUE(ChooseFromTrayMenu(run.ProcessId(), overlay, {VK_UP, VK_RETURN}));
-    EXPECT_EQ(run.WaitForExit(), std::optional<DWORD>(0));
-}
-
-TEST(WindowFlow, TheProgramCarriesItsFileVersion) {
-    SayvaneRun run;
-    const std::string exe = run.ExePath();
-    DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeA(exe.c_str(), &handle);
-    ASSERT_GT(size, 0u);
-    std::vector<char> block(size);
-    ASSERT_TRUE(GetFileVersionInfoA(exe.c_str(), 0, size, block.data()));
-    char* text = nullptr;
-    UINT length = 0;
-    ASSERT_TRUE(VerQueryValueA(block.data(), "\\StringFileInfo\\040904E4\\FileVersion", reinterpret_cast<void**>(&text),
-                               &length));
-    EXPECT_STREQ(text, "1.00.0009");
+    EXPECT_EQ(run.ExitFromTray(overlay), std::optional<DWORD>(0));
 }
 
 }  // namespace

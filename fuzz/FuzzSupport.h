@@ -1,16 +1,21 @@
-// What every fuzz target shares: the invariant check that stops the run, and a private
-// scratch folder for targets that need their input as a file.
+// What every fuzz target shares: the entry point that hands the input over as a
+// FuzzedDataProvider, the invariant check that stops the run, the pickers and text checks the
+// targets use, and the standard headers they all need. Each target is one program that
+// includes this header once, and defines FuzzOne.
 #pragma once
 
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <cstring>
+#include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
-
-#include <unistd.h>
+#include <vector>
 
 // An invariant that does not hold is a finding: say which and abort, so libFuzzer keeps the
 // input as a crash file.
@@ -24,48 +29,40 @@
 
 namespace sayvane::fuzz {
 
-// A folder of this process's own under the system's temporary folder, made on first use and
-// removed with its files when the process ends normally.
-inline const std::string& ScratchFolder() {
-    struct Folder {
-        Folder() {
-            // Memory-backed when the machine has it: the file targets write several files per input.
-            std::error_code noShm;
-            const std::filesystem::path base = std::filesystem::is_directory("/dev/shm", noShm)
-                                                   ? std::filesystem::path("/dev/shm")
-                                                   : std::filesystem::temp_directory_path();
-            path = base / ("sayvane-fuzz-" + std::to_string(::getpid()));
-            std::filesystem::create_directories(path);
-        }
-        ~Folder() {
-            std::error_code ignored;
-            std::filesystem::remove_all(path, ignored);
-        }
-        std::filesystem::path path;
-    };
-    static const Folder folder;
-    static const std::string text = folder.path.string();
-    return text;
+// One run over the input.
+void FuzzOne(FuzzedDataProvider& in);
+
+// One of `known` (values the code treats apart) half the time, `any()` the other half.
+template <typename T, typename Any>
+T KnownOr(FuzzedDataProvider& in, std::initializer_list<const T> known, Any any) {
+    return in.ConsumeBool() ? in.PickValueInArray(known) : any();
 }
 
-// Writes `bytes` to `path`, replacing the file; false when it could not be written.
-inline bool WriteFile(const std::string& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
+// What a profile read gives back of a value written to the settings file: the value without
+// its outer blanks and then without one pair of surrounding double or single quotes.
+inline std::string_view IniReadBack(std::string_view value) {
+    value.remove_prefix(std::min(value.find_first_not_of(" \t"), value.size()));
+    value = value.substr(0, value.find_last_not_of(" \t") + 1);
+    const bool quoted =
+        value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front();
+    return quoted ? value.substr(1, value.size() - 2) : value;
 }
 
-// The number of non-overlapping occurrences of `needle` in `haystack`, from the left.
+// The number of non-overlapping occurrences of `needle` (not empty) in `haystack`, from the left.
 inline std::size_t CountOccurrences(std::string_view haystack, std::string_view needle) {
-    if (needle.empty()) {
-        return 0;
-    }
     std::size_t count = 0;
-    for (std::size_t p = haystack.find(needle); p != std::string_view::npos;
-         p = haystack.find(needle, p + needle.size())) {
+    for (auto p = haystack.find(needle); p != std::string_view::npos; p = haystack.find(needle, p + needle.size())) {
         ++count;
     }
     return count;
 }
 
 }  // namespace sayvane::fuzz
+
+using namespace sayvane;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider in(data, size);
+    fuzz::FuzzOne(in);
+    return 0;
+}

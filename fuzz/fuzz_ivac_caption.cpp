@@ -1,20 +1,11 @@
 // IvAc's window captions as the bridge reads them: the callsign cut on its own, and the whole
 // search over top-level windows whose captions (up to and past the 255-character buffers)
 // come from the input.
-#include <fuzzer/FuzzedDataProvider.h>
-
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <vector>
-
 #include "FuzzSupport.h"
 #include "ivac/IvAcWindows.h"
 #include "sim/SimulatedDesktop.h"
 #include "sim/VirtualClock.h"
 #include "text/TextRoutines.h"
-
-using namespace sayvane;
 
 namespace {
 
@@ -30,21 +21,16 @@ void CheckCallsign(const std::string& caption) {
     if (dash == std::string::npos || dash > bracket) {
         FUZZ_CHECK(callsign.empty());
     } else {
-        FUZZ_CHECK(
-            AnsiToUpper(caption.substr(dash + 1, bracket == std::string::npos ? std::string::npos : bracket - dash - 1))
-                .find(callsign) != std::string::npos);
+        // (Without a bracket the count reaches past the end: the rest of the caption.)
+        FUZZ_CHECK(AnsiToUpper(caption.substr(dash + 1, bracket - dash - 1)).find(callsign) != std::string::npos);
     }
 }
 
+// A caption as IvAc's begins, one that only looks like it, or any; often cut or padded to a
+// length around the buffers' limits.
 std::string PickCaption(FuzzedDataProvider& in) {
-    std::string caption;
-    switch (in.ConsumeIntegralInRange(0, 2)) {
-        case 0: caption = "IvAc 1.2 - "; break;
-        case 1: caption = "IvAc 1"; break;
-        default: break;
-    }
-    caption += in.ConsumeRandomLengthString(600);
-    // Lengths around the buffer limits are the interesting ones.
+    std::string caption =
+        in.PickValueInArray<const char*>({"IvAc 1.2 - ", "IvAc 1", ""}) + in.ConsumeRandomLengthString(600);
     if (in.ConsumeBool()) {
         caption.resize(in.ConsumeIntegralInRange<std::size_t>(250, 260), in.ConsumeBool() ? ' ' : 'x');
     }
@@ -53,8 +39,7 @@ std::string PickCaption(FuzzedDataProvider& in) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    FuzzedDataProvider in(data, size);
+void fuzz::FuzzOne(FuzzedDataProvider& in) {
     CheckCallsign(in.ConsumeRandomLengthString(600));
 
     sim::SimulatedDesktop desktop;
@@ -64,20 +49,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (teamSpeakRunning) {
         desktop.Add(sim::Window("TMainForm").Caption("TeamSpeak 2"));
     }
-    const int count = in.ConsumeIntegralInRange(0, 5);
-    std::vector<std::string> captions;
-    for (int i = 0; i < count; ++i) {
-        captions.push_back(PickCaption(in));
-        CheckCallsign(captions.back());
-        desktop.Add(sim::Window(in.ConsumeBool() ? "TIvAcMain" : "Other").Caption(captions.back()));
+    for (int windows = in.ConsumeIntegralInRange(0, 5); windows > 0; --windows) {
+        const std::string caption = PickCaption(in);
+        CheckCallsign(caption);
+        desktop.Add(sim::Window(in.ConsumeBool() ? "TIvAcMain" : "Other").Caption(caption));
     }
 
     // The window the search must find: the top-most whose caption, as a 256-character buffer
     // reads it, begins with "IvAc 1". The last one added is on top.
     std::string expected;
     WindowHandle expectedWindow = kNoWindow;
-    const std::vector<WindowHandle> topLevel = desktop.TopLevelWindows();
-    for (const WindowHandle window : topLevel) {
+    for (const WindowHandle window : desktop.TopLevelWindows()) {
         const std::string caption = desktop.Caption(window, 256);
         if (caption.rfind("IvAc 1", 0) == 0) {
             expectedWindow = window;
@@ -94,5 +76,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(ivac.hWndIvAc() == expectedWindow);
         FUZZ_CHECK(callsign == expected);
     }
-    return 0;
 }

@@ -1,17 +1,7 @@
 // The text routines every reader of outside text goes through: Prendi splitting, and
 // ReplaceText with any start, count and compare mode.
-#include <fuzzer/FuzzedDataProvider.h>
-
-#include <algorithm>
-#include <cstddef>
-#include <cstdint>
-#include <optional>
-#include <string>
-
 #include "FuzzSupport.h"
 #include "text/TextRoutines.h"
-
-using namespace sayvane;
 
 namespace {
 
@@ -27,21 +17,9 @@ void CheckPrendi(const std::string& text, const std::string& delimiter) {
     }
 }
 
-// A byte found in neither text, to stand in for every replaced occurrence.
-std::optional<char> FreshByte(const std::string& a, const std::string& b) {
-    for (int c = 1; c < 256; ++c) {
-        const char ch = static_cast<char>(c);
-        if (a.find(ch) == std::string::npos && b.find(ch) == std::string::npos) {
-            return ch;
-        }
-    }
-    return std::nullopt;
-}
-
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    FuzzedDataProvider in(data, size);
+void fuzz::FuzzOne(FuzzedDataProvider& in) {
     const std::string find = in.ConsumeRandomLengthString(16);
     const std::string replacement = in.ConsumeRandomLengthString(16);
     const long start = in.ConsumeBool() ? 1 : in.ConsumeIntegral<std::int32_t>();
@@ -57,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t from = start > 1 ? static_cast<std::size_t>(start - 1) : 0;
     if (find.empty() || find == replacement || from > text.size()) {
         FUZZ_CHECK(result == text);
-        return 0;
+        return;
     }
     // Nothing before the start position changes.
     FUZZ_CHECK(result.compare(0, from, text, 0, from) == 0);
@@ -67,27 +45,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (caseless) {
         FUZZ_CHECK(AnsiToUpper(result) == ReplaceText(AnsiToUpper(text), AnsiToUpper(find), AnsiToUpper(replacement),
                                                       start, count, CompareMode::CaseSensitive));
-        return 0;
+        return;
     }
 
     // Replacing by a marker found nowhere else: every occurrence from the start on is gone (all
     // of them, or as many as the count allows, the first always), and putting `find` back for
     // each marker gives the text again.
-    const auto fresh = FreshByte(text, find);
-    if (!fresh) {
-        return 0;
+    int fresh = 1;  // a byte found in neither text
+    while (fresh < 256 && (text.find(static_cast<char>(fresh)) != std::string::npos ||
+                           find.find(static_cast<char>(fresh)) != std::string::npos)) {
+        ++fresh;
     }
-    const std::string marker(static_cast<std::size_t>(in.ConsumeIntegralInRange(1, 3)), *fresh);
+    if (fresh == 256) {
+        return;
+    }
+    const std::string marker(static_cast<std::size_t>(in.ConsumeIntegralInRange(1, 3)), static_cast<char>(fresh));
     const std::string all = ReplaceText(text, find, marker, start, -1, CompareMode::CaseSensitive);
     FUZZ_CHECK(all.find(find, from) == std::string::npos);
     FUZZ_CHECK(ReplaceText(all, marker, find) == text);
-    const std::size_t occurrences = fuzz::CountOccurrences(std::string_view(text).substr(from), find);
-    FUZZ_CHECK(fuzz::CountOccurrences(all, marker) == occurrences);
+    const std::size_t occurrences = CountOccurrences(std::string_view(text).substr(from), find);
+    FUZZ_CHECK(CountOccurrences(all, marker) == occurrences);
 
     const std::string limited = ReplaceText(text, find, marker, start, count, CompareMode::CaseSensitive);
     const std::size_t allowed =
         count == -1 ? occurrences : std::min<std::size_t>(occurrences, static_cast<std::size_t>(std::max(count, 1L)));
-    FUZZ_CHECK(fuzz::CountOccurrences(limited, marker) == allowed);
+    FUZZ_CHECK(CountOccurrences(limited, marker) == allowed);
     FUZZ_CHECK(ReplaceText(limited, marker, find) == text);
-    return 0;
 }

@@ -1,20 +1,8 @@
 // The version resource as the about window reads it: every answer of the version API (module
 // handle and path, block size and bytes, each queried value) comes from the input.
-#include <fuzzer/FuzzedDataProvider.h>
-
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <cstring>
-#include <optional>
-#include <string>
-#include <vector>
-
 #include "FuzzSupport.h"
 #include "about/VersionInfo.h"
 #include "platform/VersionApi.h"
-
-using namespace sayvane;
 
 namespace {
 
@@ -34,20 +22,12 @@ public:
         return m_in.ConsumeBool() ? 0 : m_in.ConsumeIntegralInRange<std::uint32_t>(1, 4096);
     }
     std::optional<std::vector<std::uint8_t>> VersionInfo(const std::string&, std::uint32_t size) override {
-        if (m_in.ConsumeBool()) {
-            return std::nullopt;
-        }
-        auto block = m_in.ConsumeBytes<std::uint8_t>(m_in.ConsumeIntegralInRange<std::uint32_t>(1, size));
-        block.resize(std::max<std::size_t>(block.size(), 1), 0);
-        return block;
+        return MaybeBytes(1, size);
     }
     std::optional<std::vector<std::uint8_t>> QueryValue(const std::vector<std::uint8_t>& block,
                                                         const std::string& subBlock) override {
         FUZZ_CHECK(!block.empty());
-        std::optional<std::vector<std::uint8_t>> answer;
-        if (!m_in.ConsumeBool()) {
-            answer = m_in.ConsumeBytes<std::uint8_t>(m_in.ConsumeIntegralInRange<std::size_t>(0, 80));
-        }
+        const auto answer = MaybeBytes(0, 80);
         if (subBlock == kTranslation) {
             translation = answer;
         } else if (subBlock == "\\") {
@@ -65,20 +45,24 @@ public:
     std::vector<std::string> stringQueries;
 
 private:
+    // No answer, or from `least` to `most` bytes.
+    std::optional<std::vector<std::uint8_t>> MaybeBytes(std::size_t least, std::size_t most) {
+        if (m_in.ConsumeBool()) {
+            return std::nullopt;
+        }
+        auto bytes = m_in.ConsumeBytes<std::uint8_t>(m_in.ConsumeIntegralInRange(least, most));
+        bytes.resize(std::max(bytes.size(), least), 0);
+        return bytes;
+    }
+
     FuzzedDataProvider& m_in;
 };
 
+// No error, or one of the about window's own.
 bool IsKnownError(std::int32_t number) {
-    if (number == 0) {
-        return true;
-    }
     const auto value = static_cast<std::uint32_t>(number);
-    return value >= static_cast<std::uint32_t>(VersionError::ModuleHandle) &&
-           value <= static_cast<std::uint32_t>(VersionError::FixedInfo);
-}
-
-void CheckText(const std::string& text) {
-    FUZZ_CHECK(text.find('\0') == std::string::npos);
+    return value == 0 || (value >= static_cast<std::uint32_t>(VersionError::ModuleHandle) &&
+                          value <= static_cast<std::uint32_t>(VersionError::FixedInfo));
 }
 
 void CheckInfo(VersionInfo& info, FuzzedVersionApi& api) {
@@ -93,14 +77,11 @@ void CheckInfo(VersionInfo& info, FuzzedVersionApi& api) {
         const auto whole = static_cast<std::uint32_t>(std::strtoul(key.c_str(), nullptr, 16));
         FUZZ_CHECK(info.Language() == whole >> 16 && info.CodePage() == (whole & 0xFFFF));
         if (api.translation && api.translation->size() >= 4) {
+            // The first language and code page the block lists; US English, Windows Latin-1 for zeros.
             const auto& t = *api.translation;
             const std::uint32_t language = t[0] | (t[1] << 8);
             const std::uint32_t codePage = t[2] | (t[3] << 8);
-            if (language != 0 || codePage != 0) {
-                FUZZ_CHECK(info.Language() == language && info.CodePage() == codePage);
-            } else {
-                FUZZ_CHECK(key == "040904E4");
-            }
+            FUZZ_CHECK(whole == ((language | codePage) != 0 ? language << 16 | codePage : 0x040904E4U));
         }
     }
     if (api.fixed && api.fixed->size() >= sizeof(FixedFileInfo)) {
@@ -114,7 +95,7 @@ void CheckInfo(VersionInfo& info, FuzzedVersionApi& api) {
           info.OriginalFileName(), info.ProductName(), info.ProductVersion(), info.LegalTrademarks(),
           info.LegalTrademarks1(), info.LegalTrademarks2(), info.Comments(), info.PrivateBuild(), info.SpecialBuild(),
           info.FileFlags(), info.FileOS(), info.FileType(), info.FileSubType()}) {
-        CheckText(text);
+        FUZZ_CHECK(text.find('\0') == std::string::npos);
     }
     for (const std::string& query : api.stringQueries) {
         FUZZ_CHECK(query.compare(std::strlen(kStringPrefix), key.size() + 1, key + "\\") == 0);
@@ -126,8 +107,7 @@ void CheckInfo(VersionInfo& info, FuzzedVersionApi& api) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    FuzzedDataProvider in(data, size);
+void fuzz::FuzzOne(FuzzedDataProvider& in) {
     FuzzedVersionApi api(in);
 
     VersionInfo info(api);
@@ -144,7 +124,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     ErrorRecord error;
     const std::string version = GetVersionText(api, in.ConsumeRandomLengthString(300), in.ConsumeBool(), &error);
-    CheckText(version);
+    FUZZ_CHECK(version.find('\0') == std::string::npos);
     FUZZ_CHECK(IsKnownError(error.number));
-    return 0;
 }

@@ -90,6 +90,9 @@ else
     echo "== fuzz: skipped, clang++ is not installed"
 fi
 
+# How much of the code is test code (the rule: at most a third); said, not enforced here.
+bash scripts/code-size.sh --line
+
 # One closing line over every tree, from ctest's own summaries (which count a skipped test
 # among the passed ones: it is taken out again), and the lint, artefact and fuzz runs'.
 passed=0

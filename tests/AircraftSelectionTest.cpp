@@ -1,17 +1,16 @@
 // Selecting an aircraft on the radar, on the simulated desktop: the messages IvAc's command
-// line receives, the pauses between them, the beep, and every case in which nothing is sent.
+// line receives, the pauses between them, the beep, every case in which nothing is sent, and
+// the hot key that selects the pilot heard last.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "OverlayHarness.h"
 #include "ivac/AircraftSelection.h"
 #include "sim/IvAcScene.h"
-#include "sim/SimulatedDesktop.h"
-#include "sim/SimulatedKeyboard.h"
-#include "sim/SoundRecorder.h"
-#include "sim/VirtualClock.h"
+#include "sim/OverlayRig.h"
 
 namespace sayvane {
 namespace {
@@ -26,103 +25,82 @@ DesktopMessage Enter(WindowHandle target) {
     return PostedMessage(target, message::kKeyDown, kVirtualKeyReturn, 1);
 }
 
-class AircraftSelectionTest : public ::testing::Test {
-protected:
+// The selection on the simulated platform's services, with an empty desktop.
+struct Bench : sim::OverlayRig {
     SelectionResult Select(const std::string& line, std::int16_t resetZoom = 0, std::int16_t beep = 0) {
         return selection.InviaCallsignIVAC(line, resetZoom, beep);
     }
 
-    // Nothing reached any window, nobody waited, nothing sounded.
-    void ExpectNothingDone() {
-        EXPECT_TRUE(desktop.Commands().empty());
-        EXPECT_TRUE(clock.Sleeps().empty());
-        EXPECT_TRUE(sound.Beeps().empty());
-    }
-
-    sim::SimulatedDesktop desktop;
-    sim::VirtualClock clock;
-    sim::SoundRecorder sound;
-    IvAcWindows ivac{desktop, clock};
     AircraftSelection selection{ivac, desktop, clock, sound};
 };
 
-TEST_F(AircraftSelectionTest, TheCallsignAndTheZoomResetGoToTheCommandLineFiftyMillisecondsApart) {
-    const sim::IvAcScene scene = sim::AddIvAc(desktop, "IvAc 1.2 - EDDF_TWR [Online]");
-    const WindowHandle line = scene.commBoxes[0].commandLine;
-    // When each message arrived, on the virtual clock.
-    std::vector<std::int64_t> arrivals;
-    desktop.OnMessage([&](const DesktopMessage&) { arrivals.push_back(clock.NowMilliseconds()); });
-
-    EXPECT_EQ(Select(".s AFR123", 1, 1), SelectionResult::Typed);
-
-    EXPECT_EQ(desktop.Commands(), (std::vector<DesktopMessage>{SentSetText(line, ".s AFR123"), Enter(line),
-                                                               SentSetText(line, ".z 0"), Enter(line)}));
-    EXPECT_EQ(arrivals, (std::vector<std::int64_t>{0, 50, 100, 150}));
-    EXPECT_EQ(clock.Sleeps(), (std::vector<int>{50, 50, 50})) << "no pause after the second Enter";
-    EXPECT_EQ(clock.YieldCount(), 0) << "no message of the program runs while it waits";
-    EXPECT_EQ(sound.Beeps(), (std::vector<BeepRecord>{{400, 10}}));
-    EXPECT_EQ(desktop.CurrentText(scene.commBoxes[0].narrowEdit), "") << "the narrow edit is passed over";
-    EXPECT_EQ(desktop.ForegroundWindow(), kNoWindow) << "the foreground stays as it was";
-}
-
-TEST_F(AircraftSelectionTest, EachOptionIsOnOnlyWhenItIsExactlyOne) {
+// Each option is on only when it is exactly 1.
+TEST(AircraftSelection, TheCallsignAndTheZoomResetGoToTheCommandLineFiftyMillisecondsApart) {
     struct Case {
         std::int16_t resetZoom;
         std::int16_t beep;
-        std::size_t lines;
-        std::size_t beeps;
+        bool zoomReset;
+        bool beeps;
     };
     const Case cases[] = {
-        {0, 0, 1, 0}, {1, 0, 2, 0},   {0, 1, 1, 1}, {1, 1, 2, 1},
-        {2, 2, 1, 0}, {-1, -1, 1, 0}, {2, 1, 1, 1}, {1, -1, 2, 0},
+        {0, 0, false, false}, {1, 0, true, false},    {0, 1, false, true}, {1, 1, true, true},
+        {2, 2, false, false}, {-1, -1, false, false}, {2, 1, false, true}, {1, -1, true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << "IvAcResetZoom " << c.resetZoom << ", IvAcBeepSelect " << c.beep);
-        sim::SimulatedDesktop scene;
-        sim::VirtualClock time;
-        sim::SoundRecorder speaker;
-        IvAcWindows search(scene, time);
-        const WindowHandle line = sim::AddIvAc(scene, "IvAc 1.2 - LOWW_APP [Online]").commBoxes[0].commandLine;
+        Bench b;
+        const sim::IvAcScene scene = sim::AddIvAc(b.desktop, "IvAc 1.2 - EDDF_TWR [Online]");
+        const WindowHandle line = scene.commBoxes[0].commandLine;
+        // When each message arrived, on the virtual clock.
+        std::vector<std::int64_t> arrivals;
+        b.desktop.OnMessage([&](const DesktopMessage&) { arrivals.push_back(b.clock.NowMilliseconds()); });
 
-        EXPECT_EQ(AircraftSelection(search, scene, time, speaker).InviaCallsignIVAC(".s DLH4AB", c.resetZoom, c.beep),
-                  SelectionResult::Typed);
-        std::vector<DesktopMessage> expected{SentSetText(line, ".s DLH4AB"), Enter(line)};
-        if (c.lines == 2) {
+        EXPECT_EQ(b.Select(".s AFR123", c.resetZoom, c.beep), SelectionResult::Typed);
+
+        std::vector<DesktopMessage> expected{SentSetText(line, ".s AFR123"), Enter(line)};
+        if (c.zoomReset) {
             expected.insert(expected.end(), {SentSetText(line, ".z 0"), Enter(line)});
         }
-        EXPECT_EQ(scene.Commands(), expected);
-        EXPECT_EQ(time.NowMilliseconds(), c.lines == 2 ? 150 : 100);
-        EXPECT_EQ(speaker.Beeps().size(), c.beeps);
+        EXPECT_EQ(b.desktop.Commands(), expected);
+        EXPECT_EQ(arrivals,
+                  (c.zoomReset ? std::vector<std::int64_t>{0, 50, 100, 150} : std::vector<std::int64_t>{0, 50}));
+        EXPECT_EQ(b.clock.Sleeps(), std::vector<int>(c.zoomReset ? 3 : 2, 50)) << "no pause after the second Enter";
+        EXPECT_EQ(b.clock.YieldCount(), 0) << "no message of the program runs while it waits";
+        EXPECT_EQ(b.sound.Beeps(), (c.beeps ? std::vector<BeepRecord>{{400, 10}} : std::vector<BeepRecord>{}));
+        EXPECT_EQ(b.desktop.CurrentText(scene.commBoxes[0].narrowEdit), "") << "the narrow edit is passed over";
+        EXPECT_EQ(b.desktop.ForegroundWindow(), kNoWindow) << "the foreground stays as it was";
     }
 }
 
-TEST_F(AircraftSelectionTest, WithoutIvAcNothingIsSentEvenToAnotherProgramsCommandBox) {
-    const WindowHandle box = desktop.Add(Window("#32770").Caption("COMMBox").Process(900));
-    desktop.Add(Window("Edit").Text("").Parent(box).Bounds(10, 10, 300, 20));
-    desktop.Add(Window("IvAcMain").Caption("IvAc 2.0 - EDDF_TWR [Online]"));
+TEST(AircraftSelection, WithoutIvAcOrACommandBoxNothingIsSent) {
+    Bench b;
+    // A dialog with an edit the command line could be.
+    const auto addBox = [&](const Window& box) {
+        const WindowHandle added = b.desktop.Add(box);
+        b.desktop.Add(Window("Edit").Text("").Parent(added).Bounds(10, 10, 300, 20));
+        return added;
+    };
+    const WindowHandle foreign = addBox(Window("#32770").Caption("COMMBox").Process(900));
+    b.desktop.Add(Window("IvAcMain").Caption("IvAc 2.0 - EDDF_TWR [Online]"));
+    EXPECT_EQ(b.Select(".s AFR123", 1, 1), SelectionResult::NoIvAc) << "not even another program's box is used";
 
-    EXPECT_EQ(Select(".s AFR123", 1, 1), SelectionResult::NoIvAc);
-    ExpectNothingDone();
-}
-
-TEST_F(AircraftSelectionTest, WithoutACommandBoxNothingIsSent) {
-    const sim::IvAcScene scene = sim::AddIvAc(desktop, "IvAc 1.2 - EDDF_TWR [Online]", 0);
+    b.desktop.Destroy(foreign);
+    const sim::IvAcScene scene = sim::AddIvAc(b.desktop, "IvAc 1.2 - EDDF_TWR [Online]", 0);
     // Near misses: other captions, another class, a "COMMBox" that is no top-level window.
     for (const char* caption : {"commbox", "COMMBox ", "COMMBox2", "Command"}) {
-        const WindowHandle dialog = desktop.Add(Window("#32770").Caption(caption).Owner(scene.main));
-        desktop.Add(Window("Edit").Text("").Parent(dialog).Bounds(10, 10, 300, 20));
+        addBox(Window("#32770").Caption(caption).Owner(scene.main));
     }
-    const WindowHandle notADialog = desktop.Add(Window("TForm").Caption("COMMBox").Owner(scene.main));
-    desktop.Add(Window("Edit").Text("").Parent(notADialog).Bounds(10, 10, 300, 20));
-    const WindowHandle panel = desktop.Add(Window("TPanel").Caption("radar panel").Owner(scene.main));
-    const WindowHandle nested = desktop.Add(Window("#32770").Caption("COMMBox").Parent(panel));
-    desktop.Add(Window("Edit").Text("").Parent(nested).Bounds(10, 10, 300, 20));
+    addBox(Window("TForm").Caption("COMMBox").Owner(scene.main));
+    const WindowHandle panel = b.desktop.Add(Window("TPanel").Caption("radar panel").Owner(scene.main));
+    addBox(Window("#32770").Caption("COMMBox").Parent(panel));
+    EXPECT_EQ(b.Select(".s AFR123", 1, 1), SelectionResult::NoCommandBox);
 
-    EXPECT_EQ(Select(".s AFR123", 1, 1), SelectionResult::NoCommandBox);
-    ExpectNothingDone();
+    EXPECT_TRUE(b.desktop.Commands().empty());
+    EXPECT_TRUE(b.clock.Sleeps().empty());
+    EXPECT_TRUE(b.sound.Beeps().empty());
 }
 
-TEST_F(AircraftSelectionTest, TheCommandLineIsTheFirstEditChildThatIsNotSeventyPixelsWide) {
+TEST(AircraftSelection, TheCommandLineIsTheFirstEditChildThatIsNotSeventyPixelsWide) {
     struct Child {
         const char* windowClass;
         int width;
@@ -144,88 +122,106 @@ TEST_F(AircraftSelectionTest, TheCommandLineIsTheFirstEditChildThatIsNotSeventyP
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.story);
-        sim::SimulatedDesktop scene;
-        sim::VirtualClock time;
-        sim::SoundRecorder speaker;
-        IvAcWindows search(scene, time);
-        const sim::IvAcScene radar = sim::AddIvAc(scene, "IvAc 1.2 - EDDF_TWR [Online]", 0);
+        Bench b;
+        const sim::IvAcScene radar = sim::AddIvAc(b.desktop, "IvAc 1.2 - EDDF_TWR [Online]", 0);
         const WindowHandle box =
-            scene.Add(Window("#32770").Caption("COMMBox").Owner(radar.main).Bounds(90, 440, 460, 80));
+            b.desktop.Add(Window("#32770").Caption("COMMBox").Owner(radar.main).Bounds(90, 440, 460, 80));
         std::vector<WindowHandle> children;
         for (const Child& child : c.children) {
             children.push_back(
-                scene.Add(Window(child.windowClass).Text("").Parent(box).Bounds(100, 470, child.width, 24)));
+                b.desktop.Add(Window(child.windowClass).Text("").Parent(box).Bounds(100, 470, child.width, 24)));
         }
         // An edit inside a child is not a child of the box.
         if (!children.empty()) {
-            scene.Add(Window("Edit").Text("").Parent(children[0]).Bounds(100, 470, 200, 24));
+            b.desktop.Add(Window("Edit").Text("").Parent(children[0]).Bounds(100, 470, 200, 24));
         }
 
-        const SelectionResult result = AircraftSelection(search, scene, time, speaker).InviaCallsignIVAC(".s X", 0, 1);
+        const SelectionResult result = b.Select(".s X", 0, 1);
         if (c.target < 0) {
             EXPECT_EQ(result, SelectionResult::NoCommandLine);
-            EXPECT_TRUE(scene.Commands().empty());
-            EXPECT_TRUE(speaker.Beeps().empty()) << "no beep when nothing was typed";
+            EXPECT_TRUE(b.desktop.Commands().empty());
+            EXPECT_TRUE(b.sound.Beeps().empty()) << "no beep when nothing was typed";
         } else {
             const WindowHandle line = children[static_cast<std::size_t>(c.target)];
             EXPECT_EQ(result, SelectionResult::Typed);
-            EXPECT_EQ(scene.Commands(), (std::vector<DesktopMessage>{SentSetText(line, ".s X"), Enter(line)}));
-            EXPECT_EQ(speaker.Beeps().size(), 1u);
+            EXPECT_EQ(b.desktop.Commands(), (std::vector<DesktopMessage>{SentSetText(line, ".s X"), Enter(line)}));
+            EXPECT_EQ(b.sound.Beeps().size(), 1u);
         }
     }
 }
 
-TEST_F(AircraftSelectionTest, TheHighestCommandBoxOnTheDesktopIsTheOneUsed) {
-    const sim::IvAcScene scene = sim::AddIvAc(desktop, "IvAc 1.2 - EDDF_TWR [Online]", 2);
+TEST(AircraftSelection, TheHighestCommandBoxOnTheDesktopIsTheOneUsed) {
+    Bench b;
+    const sim::IvAcScene scene = sim::AddIvAc(b.desktop, "IvAc 1.2 - EDDF_TWR [Online]", 2);
     const WindowHandle lower = scene.commBoxes[0].commandLine;
     const WindowHandle upper = scene.commBoxes[1].commandLine;
 
-    EXPECT_EQ(Select(".s AFR1"), SelectionResult::Typed);
-    EXPECT_EQ(desktop.Commands(), (std::vector<DesktopMessage>{SentSetText(upper, ".s AFR1"), Enter(upper)}));
+    EXPECT_EQ(b.Select(".s AFR1"), SelectionResult::Typed);
+    EXPECT_EQ(b.desktop.Commands(), (std::vector<DesktopMessage>{SentSetText(upper, ".s AFR1"), Enter(upper)}));
 
-    desktop.ClearMessages();
-    desktop.BringToTop(scene.commBoxes[0].box);
-    EXPECT_EQ(Select(".s AFR2"), SelectionResult::Typed);
-    EXPECT_EQ(desktop.Commands(), (std::vector<DesktopMessage>{SentSetText(lower, ".s AFR2"), Enter(lower)}));
+    b.desktop.ClearMessages();
+    b.desktop.BringToTop(scene.commBoxes[0].box);
+    EXPECT_EQ(b.Select(".s AFR2"), SelectionResult::Typed);
+    EXPECT_EQ(b.desktop.Commands(), (std::vector<DesktopMessage>{SentSetText(lower, ".s AFR2"), Enter(lower)}));
 
     // The box is taken from the whole desktop: another program's "COMMBox" on top wins, and
     // when it has no command line the search ends there.
-    desktop.ClearMessages();
-    const WindowHandle foreign = desktop.Add(Window("#32770").Caption("COMMBox").Process(900));
-    const WindowHandle foreignNarrow = desktop.Add(Window("Edit").Text("").Parent(foreign).Bounds(0, 0, 70, 20));
-    EXPECT_EQ(Select(".s AFR3"), SelectionResult::NoCommandLine);
-    EXPECT_TRUE(desktop.Commands().empty());
-    const WindowHandle foreignLine = desktop.Add(Window("Edit").Text("").Parent(foreign).Bounds(80, 0, 200, 20));
-    EXPECT_EQ(Select(".s AFR4"), SelectionResult::Typed);
-    EXPECT_EQ(desktop.Commands(),
+    b.desktop.ClearMessages();
+    const WindowHandle foreign = b.desktop.Add(Window("#32770").Caption("COMMBox").Process(900));
+    const WindowHandle foreignNarrow = b.desktop.Add(Window("Edit").Text("").Parent(foreign).Bounds(0, 0, 70, 20));
+    EXPECT_EQ(b.Select(".s AFR3"), SelectionResult::NoCommandLine);
+    EXPECT_TRUE(b.desktop.Commands().empty());
+    const WindowHandle foreignLine = b.desktop.Add(Window("Edit").Text("").Parent(foreign).Bounds(80, 0, 200, 20));
+    EXPECT_EQ(b.Select(".s AFR4"), SelectionResult::Typed);
+    EXPECT_EQ(b.desktop.Commands(),
               (std::vector<DesktopMessage>{SentSetText(foreignLine, ".s AFR4"), Enter(foreignLine)}));
-    EXPECT_EQ(desktop.CurrentText(foreignNarrow), "");
+    EXPECT_EQ(b.desktop.CurrentText(foreignNarrow), "");
 }
 
-TEST_F(AircraftSelectionTest, AnEmptyCommandLineEmptiesTheBoxAndStillPressesEnter) {
-    const sim::IvAcScene scene = sim::AddIvAc(desktop, "IvAc 1.2 - EDDF_TWR [Online]");
-    const WindowHandle line = scene.commBoxes[0].commandLine;
-    desktop.SetText(line, ".s half typed");
+// The overlay's tick answers Shift+F12: of the pilots still listed, the one heard last wins,
+// and each key alone sends nothing.
+TEST(AircraftSelectionHotKey, ShiftF12SelectsTheNewestOfTheListedSpeakers) {
+    testing::OverlayHarness h;
+    sim::TsServer& server = h.api.Server();
+    server.ownNickname = "EDDF_APP";
+    server.channels = {{1, 0, 0, 32, 9, "Approach"}};
+    server.players = {{10, 1, 0, 8, 0, "EDDF_APP"}, {11, 1, 0, 8, 0, "AFR123"}, {12, 1, 0, 8, 0, "DLH4AB"}};
+    const WindowHandle line = sim::AddIvAc(h.desktop, "IvAc 1.2 - EDDF_APP [Online]").commBoxes[0].commandLine;
+    h.WriteSettings("IvAcSelect=1\r\nRefresh=5\r\nDelay=10\r\n");  // ticks of 500 ms, speakers kept 3 s
+    h.Create();
+    h.Tick();
+    h.Tick();
+    server.StartSpeaking(11);
+    h.Tick();
+    server.StopSpeaking(11);
+    server.StartSpeaking(12);
+    h.Tick();
+    server.StopSpeaking(12);
+    std::vector<std::string> listed;
+    for (const ListItem& item : h.overlay->State().lstSpeakers.Items()) {
+        listed.push_back(item.text);
+    }
+    ASSERT_EQ(listed, (std::vector<std::string>{"AFR123", "DLH4AB"}));
+    const auto commandLines = [&] {
+        std::vector<std::string> lines;
+        for (const DesktopMessage& m : h.desktop.Messages()) {
+            if (m.target == line && m.message == message::kSetText) {
+                lines.push_back(m.text);
+            }
+        }
+        return lines;
+    };
 
-    EXPECT_EQ(Select("", 0, 1), SelectionResult::Typed);
-    EXPECT_EQ(desktop.Commands(), (std::vector<DesktopMessage>{SentSetText(line, ""), Enter(line)}));
-    EXPECT_EQ(desktop.CurrentText(line), "");
-    EXPECT_EQ(sound.Beeps().size(), 1u);
-}
-
-TEST(HotKey, ShiftAndF12AreEachDownWhileHeld) {
-    sim::SimulatedKeyboard keyboard;
-    EXPECT_FALSE(IsShiftDown(keyboard));
-    EXPECT_FALSE(IsF12Down(keyboard));
-
-    keyboard.SetHeld(vk::kShift, true);
-    EXPECT_TRUE(IsShiftDown(keyboard));
-    EXPECT_FALSE(IsF12Down(keyboard));
-
-    keyboard.SetHeld(vk::kF12, true);
-    keyboard.SetHeld(vk::kShift, false);
-    EXPECT_FALSE(IsShiftDown(keyboard));
-    EXPECT_TRUE(IsF12Down(keyboard));
+    h.keyboard.SetHeld(vk::kShift, true);
+    h.Tick();
+    EXPECT_TRUE(commandLines().empty()) << "Shift alone";
+    h.keyboard.SetHeld(vk::kShift, false);
+    h.keyboard.SetHeld(vk::kF12, true);
+    h.Tick();
+    EXPECT_TRUE(commandLines().empty()) << "F12 alone";
+    h.keyboard.SetHeld(vk::kShift, true);
+    h.Tick();
+    EXPECT_EQ(commandLines(), std::vector<std::string>{".s DLH4AB"});
 }
 
 }  // namespace

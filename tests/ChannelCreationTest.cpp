@@ -3,15 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "channel/ChannelCreation.h"
 #include "sim/IvAcScene.h"
-#include "sim/MessageRecorder.h"
-#include "sim/SimulatedDesktop.h"
-#include "sim/SimulatedKeyboard.h"
-#include "sim/VirtualClock.h"
+#include "sim/OverlayRig.h"
 
 namespace sayvane {
 namespace {
@@ -24,40 +22,19 @@ using sim::PostedMessage;
 using sim::SentSetText;
 using sim::Up;
 using sim::Window;
-using Events = std::vector<KeyEventRecord>;
 
 constexpr ProcessId kTeamSpeakProcess = 500;
-constexpr ProcessId kOtherProcess = 900;
 constexpr std::uint32_t kExtended = kKeyEventExtendedKey;
-constexpr char kCaption[] = "Sayvane - Create TS Channel";
 
-MessageRecord Exclamation(const std::string& text) {
-    return MessageRecord{text, kCaption, 48};
-}
-
-// A character typed with Shift, whose key then goes as an extended key with scan code 0.
-Events Shifted(int virtualKey) {
-    return {Down(0x10), Down(virtualKey, 0, kExtended), Up(virtualKey, 0, kExtended), Up(0x10)};
-}
-
-Events Concat(std::initializer_list<Events> parts) {
-    Events all;
-    for (const Events& part : parts) {
-        all.insert(all.end(), part.begin(), part.end());
-    }
-    return all;
-}
-
-// The fallback's keys for the callsign "AB_1": Alt tapped, "c", "c", the callsign, Enter.
-const Events kFallbackKeysForAB1 = Concat({
-    {Down(0x12, 0x38), Up(0x12, 0x38)},
-    {Down(0x43, 0x2E), Up(0x43, 0x2E), Down(0x43, 0x2E), Up(0x43, 0x2E)},
-    Shifted(0x41),
-    Shifted(0x42),
-    Shifted(0xBD),
-    {Down(0x31, 0x02), Up(0x31, 0x02)},
-    {Down(0x0D, 0x1C), Up(0x0D, 0x1C)},
-});
+// The fallback's keys for the callsign "AB_1". A character typed with Shift goes as an
+// extended key with scan code 0.
+const std::vector<KeyEventRecord> kFallbackKeysForAB1 = {
+    Down(0x12, 0x38), Up(0x12, 0x38),                                                     // Alt tapped
+    Down(0x43, 0x2E), Up(0x43, 0x2E),           Down(0x43, 0x2E),       Up(0x43, 0x2E),   // "c", "c"
+    Down(0x10),       Down(0x41, 0, kExtended), Up(0x41, 0, kExtended), Up(0x10),         // "A"
+    Down(0x10),       Down(0x42, 0, kExtended), Up(0x42, 0, kExtended), Up(0x10),         // "B"
+    Down(0x10),       Down(0xBD, 0, kExtended), Up(0xBD, 0, kExtended), Up(0x10),         // "_"
+    Down(0x31, 0x02), Up(0x31, 0x02),           Down(0x0D, 0x1C),       Up(0x0D, 0x1C)};  // "1", Enter
 
 class FakeHost final : public ChannelCreationHost {
 public:
@@ -88,31 +65,31 @@ struct DialogWindows {
     std::vector<WindowHandle> fields;  // the first group box's children, in window order
 };
 
-class ChannelCreationTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        // The user works in another program, which has the foreground.
-        other = desktop.Add(Window("Notepad").Caption("flight plan - Notepad").Process(kOtherProcess));
-        desktop.SetForeground(other);
-    }
+// One run on the simulated platform's services, on a desktop where another program has the
+// foreground.
+struct Rig : sim::OverlayRig {
+    Rig() { desktop.SetForeground(other); }
 
-    void AddTeamSpeak() {
-        teamSpeak = desktop.Add(
-            Window("TMainForm").Caption("TeamSpeak 2").Process(kTeamSpeakProcess).Bounds(100, 100, 600, 400));
+    // TeamSpeak 2, connected, with the player's name in its main window, and IvAc with this
+    // caption. The main window is a Delphi program's: a pop-up owned by the hidden application
+    // window.
+    void AddBoth(const std::string& ivacCaption) {
+        const WindowHandle application = desktop.Add(
+            Window("TApplication").Caption("TeamSpeak 2").Process(kTeamSpeakProcess).Hidden().Bounds(0, 0, 0, 0));
+        teamSpeak = desktop.Add(Window("TMainForm")
+                                    .Caption("TeamSpeak 2")
+                                    .Owner(application)
+                                    .Process(kTeamSpeakProcess)
+                                    .Bounds(100, 100, 600, 400));
         desktop.Add(
             Window("TRichEditWithLinks").Text("Player:\r\nEDDF_TWR\r\n").Parent(teamSpeak).Process(kTeamSpeakProcess));
-    }
-
-    // TeamSpeak 2 and IvAc running, TeamSpeak connected.
-    void AddBoth(const std::string& ivacCaption) {
-        AddTeamSpeak();
         sim::AddIvAc(desktop, ivacCaption);
         host.nickname = "EDDF_TWR";
     }
 
     // The create-channel dialog as TeamSpeak 2 shows it: a "Cancel" and a "Create Channel"
     // button, a group box with `fields`, and a second group box with a field higher than all.
-    DialogWindows AddDialog(const std::vector<Field>& fields, bool withGroupBox = true) {
+    DialogWindows AddDialog(const std::vector<Field>& fields, bool withGroupBox, bool withButton) {
         DialogWindows d;
         d.dialog = desktop.Add(Window("TfrmCreateChannel")
                                    .Caption("Create Channel")
@@ -123,7 +100,9 @@ protected:
             return Window(windowClass).Parent(d.dialog).Process(kTeamSpeakProcess);
         };
         desktop.Add(child("TButton").Caption("Cancel"));
-        d.button = desktop.Add(child("TButton").Caption("Create Channel"));
+        if (withButton) {
+            d.button = desktop.Add(child("TButton").Caption("Create Channel"));
+        }
         if (withGroupBox) {
             const WindowHandle group = desktop.Add(child("TGroupBox").Caption("Channel").Bounds(210, 180, 380, 250));
             for (const Field& field : fields) {
@@ -143,58 +122,31 @@ protected:
     }
 
     // TeamSpeak 2 opens the dialog when it gets command 12.
-    void OpenDialogOnCommand(const std::vector<Field>& fields, bool withGroupBox = true) {
+    void OpenDialogOnCommand(const std::vector<Field>& fields, bool withGroupBox = true, bool withButton = true) {
         desktop.OnMessage([=](const DesktopMessage& m) {
             if (m.delivery == sim::Delivery::Posted && m.target == teamSpeak && m.message == message::kCommand &&
                 m.wParam == 12) {
-                dialog = AddDialog(fields, withGroupBox);
+                dialog = AddDialog(fields, withGroupBox, withButton);
             }
         });
     }
 
-    ChannelCreationResult Run() { return creation.CreateTSChannel(); }
-
-    sim::SimulatedDesktop desktop;
-    sim::VirtualClock clock;
-    sim::SimulatedKeyboard keyboard;
-    sim::MessageRecorder messages;
-    IvAcWindows ivac{desktop, clock};
-    TeamSpeakWindowReader reader{desktop};
     FakeHost host;
     ChannelCreation creation{ChannelCreationServices{desktop, clock, keyboard, messages, ivac, reader, host}};
 
-    WindowHandle other = kNoWindow;
+    const WindowHandle other = desktop.Add(Window("Notepad").Caption("flight plan - Notepad").Process(900));
     WindowHandle teamSpeak = kNoWindow;
     DialogWindows dialog;
 };
 
-TEST_F(ChannelCreationTest, TheCallsignGoesIntoTheDialogsTopMostNameFieldAndTheButtonIsClicked) {
-    AddBoth("IvAc 1.2 - edDf_twr [Online]");
-    OpenDialogOnCommand({{"TLabeledEdit", 300}, {"TLabeledEdit", 250}});
-    std::string nameAtRefresh;
-    host.onRefresh = [&] { nameAtRefresh = reader.TSWindowNickname(); };
-
-    EXPECT_EQ(Run(), ChannelCreationResult::DialogFilled);
-
-    ASSERT_EQ(dialog.fields.size(), 2u);
-    EXPECT_EQ(desktop.Commands(),
-              (std::vector<DesktopMessage>{PostedMessage(teamSpeak, message::kCommand, 12, 0),
-                                           SentSetText(dialog.fields[1], "EDDF_TWR"),
-                                           PostedMessage(dialog.button, message::kButtonClick, 0, 0)}));
-    EXPECT_EQ(desktop.CurrentText(dialog.fields[0]), "");
-    EXPECT_EQ(clock.Sleeps(), (std::vector<int>{25, 25}));
-    EXPECT_EQ(host.refreshes, 1);
-    EXPECT_EQ(nameAtRefresh, "EDDF_TWR") << "the TeamSpeak 2 window is read before the lists";
-    EXPECT_TRUE(messages.Messages().empty());
-    EXPECT_TRUE(keyboard.Events().empty());
-    EXPECT_EQ(desktop.ForegroundWindow(), other) << "the dialog is filled without taking the focus";
-}
-
-TEST_F(ChannelCreationTest, TheNameFieldIsTheLabelledEditWithTheSmallestTopInTheFirstGroupBox) {
+TEST(ChannelCreation, TheCallsignGoesIntoTheTopMostNameFieldOfTheDialogsFirstGroupBox) {
     struct Case {
         const char* story;
         std::vector<Field> fields;
-        int chosen;
+        int chosen;  // the field that gets the name; -1: none fits, the keystrokes follow
+        bool groupBox = true;
+        bool button = true;
+        std::size_t shownAtPause = 0;  // the dialog shows during this pause; 0: as the command arrives
     };
     const std::vector<Case> cases = {
         {"lower one first", {{"TLabeledEdit", 300}, {"TLabeledEdit", 250}}, 1},
@@ -203,260 +155,152 @@ TEST_F(ChannelCreationTest, TheNameFieldIsTheLabelledEditWithTheSmallestTopInThe
         {"other classes do not count",
          {{"TLabeledEdit", 400}, {"TEdit", 190}, {"tlabelededit", 195}, {"TLabeledEdit", 300}},
          3},
-        {"a single field", {{"TLabeledEdit", 420}}, 0},
+        {"without button: filled, nothing clicked", {{"TLabeledEdit", 420}}, 0, true, false},
+        {"no labelled edit in the first group box", {{"TEdit", 250}, {"TLabel", 230}}, -1},
+        {"no group box", {}, -1, false},
+        // It is looked for four times, 25 ms apart.
+        {"shown during the third pause: two looks in vain", {{"TLabeledEdit", 300}}, 0, true, true, 3},
+        {"shown after the fourth look: too late", {{"TLabeledEdit", 300}}, -1, true, true, 5},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.story);
-        desktop.ClearMessages();
-        AddBoth("IvAc 1.2 - LOWW_APP [Online]");
-        const DialogWindows d = AddDialog(c.fields);
+        Rig rig;
+        rig.AddBoth("IvAc 1.2 - ab_1 [Online]");
+        if (c.shownAtPause == 0) {
+            rig.OpenDialogOnCommand(c.fields, c.groupBox, c.button);
+        } else {
+            rig.clock.OnSleep([&] {
+                if (rig.clock.Sleeps().size() == c.shownAtPause && rig.dialog.dialog == kNoWindow) {
+                    rig.dialog = rig.AddDialog(c.fields, c.groupBox, c.button);
+                }
+            });
+        }
+        std::string nameAtRefresh;
+        rig.host.onRefresh = [&] { nameAtRefresh = rig.reader.TSWindowNickname(); };
 
-        EXPECT_EQ(Run(), ChannelCreationResult::DialogFilled);
-        const WindowHandle chosen = d.fields[static_cast<std::size_t>(c.chosen)];
-        EXPECT_EQ(desktop.Commands(),
-                  (std::vector<DesktopMessage>{PostedMessage(teamSpeak, message::kCommand, 12, 0),
-                                               SentSetText(chosen, "LOWW_APP"),
-                                               PostedMessage(d.button, message::kButtonClick, 0, 0)}));
-        desktop.Destroy(d.dialog);
-        desktop.Destroy(teamSpeak);
+        const ChannelCreationResult result = rig.creation.CreateTSChannel();
+
+        EXPECT_EQ(nameAtRefresh, "EDDF_TWR") << "the TeamSpeak 2 window is read before the lists";
+        EXPECT_EQ(rig.host.refreshes, 1);
+        EXPECT_TRUE(rig.messages.Messages().empty());
+        ASSERT_NE(rig.dialog.dialog, kNoWindow);
+        std::vector<DesktopMessage> expected{PostedMessage(rig.teamSpeak, message::kCommand, 12, 0)};
+        if (c.chosen < 0) {
+            EXPECT_EQ(result, ChannelCreationResult::KeysTyped);
+            EXPECT_EQ(rig.keyboard.Events(), kFallbackKeysForAB1);
+        } else {
+            EXPECT_EQ(result, ChannelCreationResult::DialogFilled);
+            expected.push_back(SentSetText(rig.dialog.fields[static_cast<std::size_t>(c.chosen)], "AB_1"));
+            if (c.button) {
+                expected.push_back(PostedMessage(rig.dialog.button, message::kButtonClick, 0, 0));
+            }
+            // The post, a pause after each look in vain, the name.
+            EXPECT_EQ(rig.clock.Sleeps(), std::vector<int>(c.shownAtPause == 0 ? 2 : c.shownAtPause + 1, 25));
+            EXPECT_TRUE(rig.keyboard.Events().empty());
+            EXPECT_EQ(rig.desktop.ForegroundWindow(), rig.other) << "the dialog is filled without taking the focus";
+        }
+        EXPECT_EQ(rig.desktop.Commands(), expected) << "no text set, no button clicked but these";
     }
 }
 
-TEST_F(ChannelCreationTest, TheDialogIsLookedForFourTimesTwentyFiveMillisecondsApart) {
-    AddBoth("IvAc 1.2 - EDDF_TWR [Online]");
-    // TeamSpeak 2 is slow: the dialog shows during the third pause after the command.
-    clock.OnSleep([&] {
-        if (clock.Sleeps().size() == 3 && dialog.dialog == kNoWindow) {
-            dialog = AddDialog({{"TLabeledEdit", 300}});
-        }
-    });
-
-    EXPECT_EQ(Run(), ChannelCreationResult::DialogFilled);
-    EXPECT_EQ(clock.Sleeps(), (std::vector<int>{25, 25, 25, 25})) << "the post, two looks in vain, the name";
-    EXPECT_EQ(desktop.CurrentText(dialog.fields[0]), "EDDF_TWR");
-    EXPECT_TRUE(keyboard.Events().empty());
-}
-
-TEST_F(ChannelCreationTest, WithoutDialogTeamSpeakIsBroughtForwardAndDrivenFromItsMenu) {
-    AddBoth("IvAc 1.2 - ab_1 [Online]");
+TEST(ChannelCreation, WithoutDialogTheMainFormIsBroughtForwardAndDrivenFromItsMenu) {
+    Rig rig;
+    rig.AddBoth("IvAc 1.2 - ab_1 [Online]");
     // Every key must reach TeamSpeak 2.
     std::vector<ProcessId> foregroundAtKey;
-    keyboard.OnKeyEvent([&](const KeyEventRecord&) { foregroundAtKey.push_back(desktop.ForegroundProcess()); });
+    rig.keyboard.OnKeyEvent([&](const KeyEventRecord&) { foregroundAtKey.push_back(rig.desktop.ForegroundProcess()); });
 
-    EXPECT_EQ(Run(), ChannelCreationResult::KeysTyped);
+    EXPECT_EQ(rig.creation.CreateTSChannel(), ChannelCreationResult::KeysTyped);
 
-    EXPECT_EQ(keyboard.Events(), kFallbackKeysForAB1);
+    EXPECT_EQ(rig.keyboard.Events(), kFallbackKeysForAB1);
     EXPECT_EQ(foregroundAtKey, std::vector<ProcessId>(kFallbackKeysForAB1.size(), kTeamSpeakProcess));
-    EXPECT_EQ(desktop.ForegroundWindow(), teamSpeak);
-    EXPECT_EQ(desktop.Commands(), (std::vector<DesktopMessage>{PostedMessage(teamSpeak, message::kCommand, 12, 0)}));
+    EXPECT_EQ(rig.desktop.ForegroundWindow(), rig.teamSpeak)
+        << "the visible main form, not the hidden application window at the top of the owners";
+    EXPECT_EQ(rig.desktop.Commands(),
+              (std::vector<DesktopMessage>{PostedMessage(rig.teamSpeak, message::kCommand, 12, 0)}));
     // The post, four looks, Alt, "c", "c", 10 ms per character of "AB_1", the callsign, the return.
-    EXPECT_EQ(clock.Sleeps(), (std::vector<int>{25, 25, 25, 25, 25, 25, 25, 50, 10, 10, 10, 10, 25, 10}));
+    EXPECT_EQ(rig.clock.Sleeps(), (std::vector<int>{25, 25, 25, 25, 25, 25, 25, 50, 10, 10, 10, 10, 25, 10}));
     // Messages run while climbing to TeamSpeak's top window and after every character typed.
-    EXPECT_EQ(clock.YieldCount(), 1 + 4 + 1);
-    EXPECT_TRUE(keyboard.HeldKeys().empty());
-    EXPECT_TRUE(messages.Messages().empty());
+    EXPECT_EQ(rig.clock.YieldCount(), 1 + 4 + 1);
+    EXPECT_TRUE(rig.keyboard.HeldKeys().empty());
+    EXPECT_TRUE(rig.messages.Messages().empty());
 }
 
-TEST_F(ChannelCreationTest, ADialogThatCannotBeFilledLeadsToTheKeystrokes) {
+TEST(ChannelCreation, EachMessageStopsTheRunInItsOrderAndTheRefreshDecidesTheConnection) {
+    using R = ChannelCreationResult;
     struct Case {
         const char* story;
-        std::vector<Field> fields;
-        bool groupBox;
-    };
-    const std::vector<Case> cases = {
-        {"no group box", {}, false},
-        {"no labelled edit in the first group box", {{"TEdit", 250}, {"TLabel", 230}}, true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.story);
-        desktop.ClearMessages();
-        keyboard.ClearEvents();
-        AddBoth("IvAc 1.2 - AB_1 [Online]");
-        OpenDialogOnCommand(c.fields, c.groupBox);
-
-        EXPECT_EQ(Run(), ChannelCreationResult::KeysTyped);
-        EXPECT_NE(dialog.dialog, kNoWindow);
-        EXPECT_EQ(desktop.Commands(), (std::vector<DesktopMessage>{PostedMessage(teamSpeak, message::kCommand, 12, 0)}))
-            << "no text set, no button clicked";
-        EXPECT_EQ(keyboard.Events(), kFallbackKeysForAB1);
-        desktop.Destroy(teamSpeak);
-        desktop.SetForeground(other);
-    }
-}
-
-TEST_F(ChannelCreationTest, ADialogWithoutButtonIsFilledAndNothingIsTyped) {
-    AddBoth("IvAc 1.2 - EDDF_TWR [Online]");
-    desktop.OnMessage([&](const DesktopMessage& m) {
-        if (m.message == message::kCommand && dialog.dialog == kNoWindow) {
-            dialog = AddDialog({{"TLabeledEdit", 300}});
-            desktop.Destroy(dialog.button);
-        }
-    });
-
-    EXPECT_EQ(Run(), ChannelCreationResult::DialogFilled);
-    EXPECT_EQ(desktop.Commands(), (std::vector<DesktopMessage>{PostedMessage(teamSpeak, message::kCommand, 12, 0),
-                                                               SentSetText(dialog.fields[0], "EDDF_TWR")}));
-    EXPECT_TRUE(keyboard.Events().empty());
-}
-
-TEST_F(ChannelCreationTest, EachMessageStopsTheRunInItsOrder) {
-    struct Case {
-        const char* story;
-        bool teamSpeak;
-        const char* ivacCaption;  // nullptr: IvAc not running
-        const char* nickname;
+        std::optional<ProcessId> teamSpeak;  // a hidden main window of this process; none: not running
+        const char* ivacCaption;             // nullptr: IvAc not running
+        const char* nickname;                // what the refresh leaves
         std::size_t channels;
-        ChannelCreationResult result;
-        const char* message;
+        R result;
+        const char* message;  // nullptr: none, the run goes on to the dialog and the fallback
     };
+    const ProcessId ts = kTeamSpeakProcess;
+    const char* const online = "IvAc 1.2 - EDDF_TWR [Online]";
+    const char* const noTeamSpeak = "Unable to find a running instance of TeamSpeak 2";
+    const char* const noIvAc = "Unable to find a running instance of IvAc 1.xx";
+    const char* const notConnected = "Check if TeamSpeak is connected to the IVAO Network";
     const char* const noCallsign =
         "Unable to find IvAc callsign position.\r\n\nCheck if IvAc is connected to the IVAO Network";
     const Case cases[] = {
-        {"no TeamSpeak 2", false, "IvAc 1.2 - EDDF_TWR [Online]", "EDDF_TWR", 5, ChannelCreationResult::NoTeamSpeak,
-         "Unable to find a running instance of TeamSpeak 2"},
-        {"no IvAc", true, nullptr, "EDDF_TWR", 5, ChannelCreationResult::NoIvAc,
-         "Unable to find a running instance of IvAc 1.xx"},
-        {"IvAc 2 is no IvAc 1", true, "IvAc 2.0 - EDDF_TWR [Online]", "EDDF_TWR", 5, ChannelCreationResult::NoIvAc,
-         "Unable to find a running instance of IvAc 1.xx"},
-        {"not connected", true, "IvAc 1.2 - EDDF_TWR [Online]", "", 1, ChannelCreationResult::NotConnected,
-         "Check if TeamSpeak is connected to the IVAO Network"},
-        {"not connected and no callsign", true, "IvAc 1.2 [Offline]", "", 0, ChannelCreationResult::NotConnected,
-         "Check if TeamSpeak is connected to the IVAO Network"},
-        {"no callsign", true, "IvAc 1.2 - ", "EDDF_TWR", 5, ChannelCreationResult::NoCallsign, noCallsign},
-        {"no dash before the bracket", true, "IvAc 1.2 [x] - abc", "", 2, ChannelCreationResult::NoCallsign,
-         noCallsign},
+        {"no TeamSpeak 2", std::nullopt, online, "EDDF_TWR", 5, R::NoTeamSpeak, noTeamSpeak},
+        {"no IvAc", ts, nullptr, "EDDF_TWR", 5, R::NoIvAc, noIvAc},
+        {"IvAc 2 is no IvAc 1", ts, "IvAc 2.0 - EDDF_TWR [Online]", "EDDF_TWR", 5, R::NoIvAc, noIvAc},
+        {"lobby only", ts, online, "", 1, R::NotConnected, notConnected},
+        {"no channel", ts, online, "", 0, R::NotConnected, notConnected},
+        {"not connected and no callsign", ts, "IvAc 1.2 [Offline]", "", 0, R::NotConnected, notConnected},
+        {"no callsign", ts, "IvAc 1.2 - ", "EDDF_TWR", 5, R::NoCallsign, noCallsign},
+        {"no dash before the bracket", ts, "IvAc 1.2 [x] - abc", "", 2, R::NoCallsign, noCallsign},
+        // Connected: the own nickname, or two channels. A TeamSpeak 2 minimised to the tray
+        // cannot take the foreground, so the keys would reach the other program: none is typed.
+        {"two channels", ts, online, "", 2, R::NotInForeground, nullptr},
+        {"forty channels", ts, online, "", 40, R::NotInForeground, nullptr},
+        {"own nickname", ts, online, "EDDF_TWR", 0, R::NotInForeground, nullptr},
+        {"own nickname, lobby only", ts, online, "X", 1, R::NotInForeground, nullptr},
+        // A window without process tells no process to activate.
+        {"TeamSpeak 2 without process", ProcessId{0}, online, "X", 1, R::NoProcess, nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.story);
-        sim::SimulatedDesktop scene;
-        sim::VirtualClock time;
-        sim::SimulatedKeyboard keys;
-        sim::MessageRecorder boxes;
-        IvAcWindows search(scene, time);
-        TeamSpeakWindowReader window(scene);
-        FakeHost lists;
-        lists.nickname = c.nickname;
-        lists.channels = c.channels;
+        Rig rig;
+        rig.host.nickname = "before the refresh";
+        rig.host.channels = 7;
+        rig.host.onRefresh = [&] {
+            rig.host.nickname = c.nickname;
+            rig.host.channels = c.channels;
+        };
         if (c.teamSpeak) {
-            scene.Add(Window("TMainForm").Caption("TeamSpeak 2").Process(kTeamSpeakProcess));
+            rig.desktop.Add(Window("TMainForm").Caption("TeamSpeak 2").Process(*c.teamSpeak).Hidden());
         }
         if (c.ivacCaption != nullptr) {
-            sim::AddIvAc(scene, c.ivacCaption);
+            sim::AddIvAc(rig.desktop, c.ivacCaption);
         }
         // A radar found earlier and gone since: a new search would forget it.
-        const WindowHandle gone = scene.Add(Window("IvAcMain").Caption("IvAc 1.2 - OLD_TWR [x]"));
-        search.FindIvAcWindow();
-        scene.Destroy(gone);
+        const WindowHandle gone = rig.desktop.Add(Window("IvAcMain").Caption("IvAc 1.2 - OLD_TWR [x]"));
+        rig.ivac.FindIvAcWindow();
+        rig.desktop.Destroy(gone);
 
-        ChannelCreation run(ChannelCreationServices{scene, time, keys, boxes, search, window, lists});
-        EXPECT_EQ(run.CreateTSChannel(), c.result);
+        EXPECT_EQ(rig.creation.CreateTSChannel(), c.result);
 
-        EXPECT_EQ(boxes.Messages(), std::vector<MessageRecord>{Exclamation(c.message)});
-        EXPECT_TRUE(scene.Commands().empty());
-        EXPECT_TRUE(time.Sleeps().empty());
-        EXPECT_TRUE(keys.Events().empty());
-        const bool pastTheSearches =
-            c.result == ChannelCreationResult::NotConnected || c.result == ChannelCreationResult::NoCallsign;
-        EXPECT_EQ(lists.refreshes, pastTheSearches ? 1 : 0);
-        if (c.result == ChannelCreationResult::NoTeamSpeak) {
-            EXPECT_EQ(search.hWndIvAc(), gone) << "IvAc is not searched";
+        const bool searchesFailed = c.result == R::NoTeamSpeak || c.result == R::NoIvAc;
+        EXPECT_EQ(rig.host.refreshes, searchesFailed ? 0 : 1);
+        EXPECT_TRUE(rig.keyboard.Events().empty());
+        EXPECT_EQ(rig.desktop.ForegroundWindow(), rig.other);
+        if (c.message == nullptr) {
+            EXPECT_TRUE(rig.messages.Messages().empty()) << "it stops quietly";
+            EXPECT_FALSE(rig.desktop.Commands().empty()) << "on to the dialog and the fallback";
+            continue;
+        }
+        EXPECT_EQ(rig.messages.Messages(),
+                  (std::vector<MessageRecord>{{c.message, "Sayvane - Create TS Channel", 48}}));
+        EXPECT_TRUE(rig.desktop.Commands().empty());
+        EXPECT_TRUE(rig.clock.Sleeps().empty());
+        if (c.result == R::NoTeamSpeak) {
+            EXPECT_EQ(rig.ivac.hWndIvAc(), gone) << "IvAc is not searched";
         }
     }
-}
-
-TEST_F(ChannelCreationTest, ConnectedMeansAnOwnNicknameOrTwoChannelsAfterTheRefresh) {
-    struct Case {
-        const char* nickname;
-        std::size_t channels;
-        bool connected;
-    };
-    const Case cases[] = {
-        {"", 0, false}, {"", 1, false}, {"", 2, true}, {"", 40, true}, {"EDDF_TWR", 0, true}, {"X", 1, true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "nickname \"" << c.nickname << "\", " << c.channels << " channels");
-        sim::SimulatedDesktop scene;
-        sim::VirtualClock time;
-        sim::SimulatedKeyboard keys;
-        sim::MessageRecorder boxes;
-        IvAcWindows search(scene, time);
-        TeamSpeakWindowReader window(scene);
-        FakeHost lists;
-        scene.Add(Window("TMainForm").Caption("TeamSpeak 2").Process(kTeamSpeakProcess).Hidden());
-        sim::AddIvAc(scene, "IvAc 1.2 - EDDF_TWR [Online]");
-        // The values are the ones the refresh leaves.
-        lists.nickname = "before the refresh";
-        lists.channels = 7;
-        lists.onRefresh = [&] {
-            lists.nickname = c.nickname;
-            lists.channels = c.channels;
-        };
-
-        ChannelCreation run(ChannelCreationServices{scene, time, keys, boxes, search, window, lists});
-        const ChannelCreationResult result = run.CreateTSChannel();
-        if (c.connected) {
-            EXPECT_TRUE(boxes.Messages().empty());
-            EXPECT_EQ(result, ChannelCreationResult::NotInForeground) << "on to the dialog and the fallback";
-            EXPECT_FALSE(scene.Commands().empty());
-        } else {
-            EXPECT_EQ(result, ChannelCreationResult::NotConnected);
-            EXPECT_EQ(boxes.Messages(),
-                      std::vector<MessageRecord>{Exclamation("Check if TeamSpeak is connected to the IVAO Network")});
-        }
-    }
-}
-
-TEST_F(ChannelCreationTest, AFailedChannelCallLeavesTheLastSnapshotToDecide) {
-    AddBoth("IvAc 1.2 - EDDF_TWR [Online]");
-    OpenDialogOnCommand({{"TLabeledEdit", 300}});
-    host.nickname.clear();
-    host.channels = 3;       // from the last channel call that worked
-    host.onRefresh = [] {};  // this one fails: the snapshot stays
-    EXPECT_EQ(Run(), ChannelCreationResult::DialogFilled);
-    EXPECT_TRUE(messages.Messages().empty());
-
-    // A call that works and finds only the lobby decides the other way.
-    host.onRefresh = [&] { host.channels = 1; };
-    EXPECT_EQ(Run(), ChannelCreationResult::NotConnected);
-    EXPECT_EQ(messages.Messages(),
-              std::vector<MessageRecord>{Exclamation("Check if TeamSpeak is connected to the IVAO Network")});
-}
-
-TEST_F(ChannelCreationTest, NothingIsTypedUnlessTeamSpeakHasTheForeground) {
-    AddBoth("IvAc 1.2 - EDDF_TWR [Online]");
-    // A minimised-to-tray TeamSpeak 2: its only window is hidden, so activating it gives
-    // nothing the foreground.
-    desktop.Destroy(teamSpeak);
-    teamSpeak = desktop.Add(Window("TMainForm").Caption("TeamSpeak 2").Process(kTeamSpeakProcess).Hidden());
-
-    EXPECT_EQ(Run(), ChannelCreationResult::NotInForeground);
-    EXPECT_TRUE(keyboard.Events().empty()) << "the keys would have gone to the other program";
-    EXPECT_EQ(desktop.ForegroundWindow(), other);
-    EXPECT_TRUE(messages.Messages().empty()) << "it stops quietly";
-
-    // A window without process tells no process to activate.
-    desktop.Destroy(teamSpeak);
-    teamSpeak = desktop.Add(Window("TMainForm").Caption("TeamSpeak 2").Process(0));
-    EXPECT_EQ(Run(), ChannelCreationResult::NoProcess);
-    EXPECT_TRUE(keyboard.Events().empty());
-    EXPECT_EQ(desktop.ForegroundWindow(), other);
-}
-
-TEST_F(ChannelCreationTest, TheProcessIsFoundFromTheTopMostOwnerOfTheMainWindow) {
-    // A Delphi program: the main form is a pop-up owned by the hidden application window.
-    const WindowHandle application = desktop.Add(
-        Window("TApplication").Caption("TeamSpeak 2").Process(kTeamSpeakProcess).Hidden().Bounds(0, 0, 0, 0));
-    teamSpeak = desktop.Add(Window("TMainForm")
-                                .Caption("TeamSpeak 2")
-                                .Owner(application)
-                                .Process(kTeamSpeakProcess)
-                                .Bounds(100, 100, 600, 400));
-    sim::AddIvAc(desktop, "IvAc 1.2 - AB_1 [Online]");
-    host.nickname = "AB_1";
-
-    EXPECT_EQ(Run(), ChannelCreationResult::KeysTyped);
-    EXPECT_EQ(desktop.ForegroundWindow(), teamSpeak) << "the visible main form, not the hidden application window";
-    EXPECT_EQ(keyboard.Events(), kFallbackKeysForAB1);
 }
 
 }  // namespace

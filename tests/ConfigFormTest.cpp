@@ -3,6 +3,7 @@
 
 #include "TempFolder.h"
 #include "app/Settings.h"
+#include "app/SettingsFile.h"
 #include "config/ConfigForm.h"
 #include "sim/PortableProfileStore.h"
 
@@ -50,25 +51,38 @@ protected:
     sim::PortableProfileStore m_store;
 };
 
-TEST_F(ConfigFormTest, WithoutAFileTheControlsShowTheDefaults) {
-    const ConfigForm form = Open();
-    const ConfigControls& c = form.Controls();
-    EXPECT_EQ(c.Check(ConfigCheck::OnTop), CheckState::Checked);
-    EXPECT_EQ(c.Check(ConfigCheck::MeChannel), CheckState::Checked);
-    EXPECT_EQ(c.Check(ConfigCheck::ShowInOut), CheckState::Checked);
-    for (ConfigCheck off : {ConfigCheck::ShowChannel, ConfigCheck::ShowMe, ConfigCheck::Autostart, ConfigCheck::IvAc,
-                            ConfigCheck::Zoom, ConfigCheck::Beep}) {
-        EXPECT_EQ(c.Check(off), CheckState::Unchecked) << static_cast<int>(off);
-    }
-    EXPECT_EQ(RefreshListEntries()[c.cboRefresh].text, "350 ms.");
-    EXPECT_EQ(DelayListEntries()[c.cboDelay].text, "2 sec.");
-    EXPECT_EQ(FontSizeListEntries()[c.cboSize].text, "16");
-    EXPECT_EQ(FontSizeListEntries()[c.cboUsers].text, "16");
-    EXPECT_EQ(c.HScroll1, 60);
-    EXPECT_EQ(c.optPosition, (PositionFlags{false, false, false, true, false}));
-    EXPECT_EQ(c.colours, (std::array<std::int32_t, 5>{0, 65280, 33023, 16776960, 8421631}));
-    EXPECT_FALSE(c.chkBeepEnabled);
-    EXPECT_FALSE(c.chkZoomEnabled);
+TEST_F(ConfigFormTest, WithoutAFileTheControlsShowTheDefaultsAndSaveThemAsTheTwentyOneKeysInOrder) {
+    ConfigForm form = Open();
+    EXPECT_FALSE(form.Controls().chkBeepEnabled) << "no IvAc selection";
+    EXPECT_FALSE(form.Controls().chkZoomEnabled);
+    form.Controls().txtMe = "EDDF_TWR";
+    ASSERT_TRUE(form.SaveConfig());
+
+    const std::vector<std::string> expected = {
+        "[Setup]",
+        "OnTop=1",
+        "MeFromChannel=1",
+        "ShowChannel=0",
+        "ShowMe=0",
+        "AutoStart=0",
+        "IvAcSelect=0",
+        "IvAcResetZoom=0",
+        "IvAcBeepSelect=0",
+        "ShowInOut=1",
+        "Delay=6",    // 2 sec.
+        "Refresh=2",  // 350 ms.
+        "Size=8",     // 16 points
+        "NickName=EDDF_TWR",
+        "Position=00010",
+        "Transparent=60",
+        "BackColor=000000000000",
+        "ForeColor=000000065280",
+        "ChannelForeColor=000000033023",
+        "SizeUsers=8",
+        "JoinForeColor=000016776960",
+        "LeaveForeColor=000008421631",
+    };
+    EXPECT_EQ(testing::ReadLines(m_folder.File("Sayvane.INI")), expected);
 }
 
 TEST_F(ConfigFormTest, ValuesAControlRefusesLeaveItAsItWasOpened) {
@@ -93,42 +107,19 @@ TEST_F(ConfigFormTest, ValuesAControlRefusesLeaveItAsItWasOpened) {
     EXPECT_FALSE(c.chkBeepEnabled) << "but stays disabled without IvAc selection";
 }
 
-TEST_F(ConfigFormTest, SavingWritesTheTwentyOneKeysInOrder) {
+TEST_F(ConfigFormTest, TheLastPositionSetWinsAndAGreyedOrUnsetControlIsSavedAsItIs) {
     GivenSettings("SizeUsers=200\r\nShowChannel=2\r\nIvAcSelect=1\r\nPosition=11111\r\n");
     ConfigForm form = Open();
     EXPECT_TRUE(form.Controls().chkZoomEnabled);
     EXPECT_EQ(form.Controls().optPosition, (PositionFlags{false, false, false, false, true}))
         << "the last one set wins";
-    form.Controls().txtMe = "EDDF_TWR";
-    form.Controls().Colour(ConfigColour::Back) = 255;
     std::filesystem::remove(m_folder.File("Sayvane.INI"));  // saving writes a new file
     ASSERT_TRUE(form.SaveConfig());
-
-    const std::vector<std::string> expected = {
-        "[Setup]",
-        "OnTop=1",
-        "MeFromChannel=1",
-        "ShowChannel=2",
-        "ShowMe=0",
-        "AutoStart=0",
-        "IvAcSelect=1",
-        "IvAcResetZoom=0",
-        "IvAcBeepSelect=0",
-        "ShowInOut=1",
-        "Delay=6",
-        "Refresh=2",
-        "Size=8",
-        "NickName=EDDF_TWR",
-        "Position=00001",
-        "Transparent=60",
-        "BackColor=000000000255",
-        "ForeColor=000000065280",
-        "ChannelForeColor=000000033023",
-        "SizeUsers=-1",
-        "JoinForeColor=000016776960",
-        "LeaveForeColor=000008421631",
-    };
-    EXPECT_EQ(testing::ReadLines(m_folder.File("Sayvane.INI")), expected);
+    const std::string file = form.SettingsFile();
+    EXPECT_EQ(ReadIni(m_store, file, "ShowChannel", ""), "2");
+    EXPECT_EQ(ReadIni(m_store, file, "SizeUsers", ""), "-1");
+    EXPECT_EQ(ReadIni(m_store, file, "IvAcSelect", ""), "1");
+    EXPECT_EQ(ReadIni(m_store, file, "Position", ""), "00001");
 }
 
 TEST_F(ConfigFormTest, WhatIsSavedIsWhatTheOverlayReads) {

@@ -47,11 +47,11 @@ std::vector<WindowHandle> Descendants(Desktop& desktop, WindowHandle parent) {
     return order;
 }
 
-}  // namespace
-
 std::unique_ptr<DesktopScene> MakeSimulatedScene() {
     return std::make_unique<SimulatedScene>();
 }
+
+}  // namespace
 
 std::vector<WindowHandle> KeepOnly(const std::vector<WindowHandle>& windows, const std::vector<WindowHandle>& mine) {
     std::vector<WindowHandle> kept;
@@ -167,6 +167,7 @@ TEST_P(DesktopContract, ProcessesAndWindowsThatAreGone) {
 
     EXPECT_TRUE(View().ActivateProcess(Scene().OwnProcess()));
     EXPECT_EQ(View().ForegroundProcess(), Scene().OwnProcess());
+    EXPECT_FALSE(View().ActivateProcess(0)) << "no process";
 
     Scene().Destroy(main);
     EXPECT_EQ(View().ProcessOf(child), 0u) << "the child went with its parent";
@@ -177,5 +178,7 @@ TEST_P(DesktopContract, ProcessesAndWindowsThatAreGone) {
     EXPECT_EQ(View().WindowRect(main), std::nullopt);
     EXPECT_FALSE(View().Post(main, message::kKeyDown, kVirtualKeyReturn, 1));
 }
+
+INSTANTIATE_TEST_SUITE_P(Desktop, DesktopContract, ::testing::Values(SceneMaker{"Simulated", MakeSimulatedScene}));
 
 }  // namespace sayvane::testing

@@ -1,12 +1,12 @@
 // The window-system behaviours every Desktop must show, checked on scenes of windows made
 // for the test: the simulated desktop natively and under Wine, the Win32 desktop under Wine
-// (on real windows of the test program). A test program instantiates it with its scenes:
-//   INSTANTIATE_TEST_SUITE_P(Desktop, DesktopContract, ::testing::Values(SceneFactory(...)), SceneName);
+// (on real windows of the test program). DesktopContract.cpp instantiates it for the simulated
+// desktop; a test program adds another desktop with
+//   INSTANTIATE_TEST_SUITE_P(Desktop, DesktopContract, ::testing::Values(SceneMaker{"Some", MakeSomeScene}));
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <ostream>
 #include <vector>
@@ -28,26 +28,19 @@ public:
     [[nodiscard]] virtual ProcessId OwnProcess() const = 0;
 };
 
-struct DesktopSceneFactory {
-    const char* name;
-    std::function<std::unique_ptr<DesktopScene>()> make;
-    std::unique_ptr<DesktopScene> operator()() const { return make(); }
-    friend void PrintTo(const DesktopSceneFactory& f, std::ostream* os) { *os << f.name; }
-};
-
-inline std::string SceneName(const ::testing::TestParamInfo<DesktopSceneFactory>& info) {
-    return info.param.name;
-}
-
 // `windows` without the ones that are not in `mine`, order kept.
 std::vector<WindowHandle> KeepOnly(const std::vector<WindowHandle>& windows, const std::vector<WindowHandle>& mine);
 
-// The simulated desktop as a scene.
-std::unique_ptr<DesktopScene> MakeSimulatedScene();
+// A kind of scene under test, with the name the test names end with.
+struct SceneMaker {
+    const char* name;
+    std::unique_ptr<DesktopScene> (*make)();
+    friend void PrintTo(const SceneMaker& maker, std::ostream* os) { *os << maker.name; }
+};
 
-class DesktopContract : public ::testing::TestWithParam<DesktopSceneFactory> {
+class DesktopContract : public ::testing::TestWithParam<SceneMaker> {
 protected:
-    void SetUp() override { m_scene = GetParam()(); }
+    void SetUp() override { m_scene = GetParam().make(); }
     void TearDown() override { m_scene.reset(); }
 
     DesktopScene& Scene() { return *m_scene; }

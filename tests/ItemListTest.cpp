@@ -7,9 +7,11 @@
 namespace sayvane {
 namespace {
 
-// Names that sort equal without regard to case, mixed with others, in no order.
-const std::vector<ListItem> kMixed = {{"bob", 1},  {"Carl", 2}, {"anna", 3}, {"BOB", 4}, {"Anna", 5},
-                                      {"dora", 6}, {"Bob", 7},  {"", 8},     {"carl", 9}};
+// Names that sort equal without regard to case, mixed with others, in no order. Case folds
+// by code page 1252 ("\xE4" folds to "\xC4"), and bytes above 127 sort after "Z".
+const std::vector<ListItem> kMixed = {{"bob", 1},  {"Carl", 2},      {"anna", 3},  {"BOB", 4},
+                                      {"Anna", 5}, {"dora", 6},      {"Bob", 7},   {"", 8},
+                                      {"carl", 9}, {"\xE4rger", 11}, {"ZULU", 13}, {"\xC4RGER", 15}};
 
 TEST(ItemList, AddAllGivesTheListOfSuccessiveAdds) {
     for (const auto order : {ItemList::Order::Insertion, ItemList::Order::SortedNoCase}) {
@@ -39,7 +41,9 @@ TEST(ItemList, RemoveIfKeepsTheOrderOfTheRestAndCountsAsAChangeOnlyWhenItRemoves
     EXPECT_EQ(list.Revision(), before) << "nothing removed";
 
     list.RemoveIf([](const ListItem& item) { return item.value % 2 == 0; });
-    const std::vector<ListItem> expected = {{"anna", 3}, {"Anna", 5}, {"bob", 1}, {"Bob", 7}, {"carl", 9}};
+    // "\xE4rger" stays before "\xC4RGER", as it came: the two sort equal.
+    const std::vector<ListItem> expected = {{"anna", 3}, {"Anna", 5},  {"bob", 1},       {"Bob", 7},
+                                            {"carl", 9}, {"ZULU", 13}, {"\xE4rger", 11}, {"\xC4RGER", 15}};
     EXPECT_EQ(list.Items(), expected);
     EXPECT_NE(list.Revision(), before);
 }

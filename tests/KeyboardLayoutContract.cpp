@@ -2,14 +2,11 @@
 #include "KeyboardLayoutContract.h"
 
 #include <cstdint>
+#include <string>
 
 #include "sim/SimulatedKeyboard.h"
 
 namespace sayvane::testing {
-
-std::unique_ptr<Keyboard> MakeSimulatedKeyboard() {
-    return std::make_unique<sim::SimulatedKeyboard>();
-}
 
 namespace {
 
@@ -85,5 +82,8 @@ TEST_P(KeyboardLayoutContract, LettersOfTheUpperHalfHaveNoKey) {
         EXPECT_EQ(Board().KeyForCharacter(c), -1) << Shown(c);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Keyboard, KeyboardLayoutContract,
+                         ::testing::Values(MakeKeyboard<sim::SimulatedKeyboard>("Simulated")));
 
 }  // namespace sayvane::testing

@@ -1,37 +1,34 @@
 // The US keyboard layout's look-ups every Keyboard must give: the simulated keyboard natively
-// and under Wine, the Win32 keyboard under Wine (whose X server has the US layout). A test
-// program instantiates it with its keyboards:
-//   INSTANTIATE_TEST_SUITE_P(Keyboard, KeyboardLayoutContract, ::testing::Values(KeyboardFactory{...}), KeyboardName);
+// and under Wine, the Win32 keyboard under Wine (whose X server has the US layout).
+// KeyboardLayoutContract.cpp instantiates it for the simulated keyboard; a test program adds
+// another keyboard with
+//   INSTANTIATE_TEST_SUITE_P(Keyboard, KeyboardLayoutContract, ::testing::Values(MakeKeyboard<Some>("Some")));
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <ostream>
-#include <string>
 
 #include "platform/Keyboard.h"
 
 namespace sayvane::testing {
 
-struct KeyboardFactory {
+// A keyboard under test, with the name the test names end with.
+struct KeyboardMaker {
     const char* name;
-    std::function<std::unique_ptr<Keyboard>()> make;
-    std::unique_ptr<Keyboard> operator()() const { return make(); }
-    friend void PrintTo(const KeyboardFactory& f, std::ostream* os) { *os << f.name; }
+    std::unique_ptr<Keyboard> (*make)();
+    friend void PrintTo(const KeyboardMaker& maker, std::ostream* os) { *os << maker.name; }
 };
 
-inline std::string KeyboardName(const ::testing::TestParamInfo<KeyboardFactory>& info) {
-    return info.param.name;
+template <typename Board>
+KeyboardMaker MakeKeyboard(const char* name) {
+    return {name, [] { return std::unique_ptr<Keyboard>(std::make_unique<Board>()); }};
 }
 
-// The simulated US keyboard.
-std::unique_ptr<Keyboard> MakeSimulatedKeyboard();
-
-class KeyboardLayoutContract : public ::testing::TestWithParam<KeyboardFactory> {
+class KeyboardLayoutContract : public ::testing::TestWithParam<KeyboardMaker> {
 protected:
-    void SetUp() override { m_keyboard = GetParam()(); }
+    void SetUp() override { m_keyboard = GetParam().make(); }
     Keyboard& Board() { return *m_keyboard; }
 
 private:

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "ivac/KeystrokeSynthesiser.h"
@@ -61,38 +62,31 @@ TEST_F(KeystrokeTest, EachCharacterGoesWithTheModifiersItNeedsPressedAndReleased
     EXPECT_TRUE(clock.Sleeps().empty()) << "no pause between the events";
 }
 
-TEST_F(KeystrokeTest, AHeldKeyStaysDownWithItsModifiersUntilAReleaseOfTheSameCharacter) {
+TEST_F(KeystrokeTest, AHeldKeyStaysDownWithItsModifiersUntilAReleaseInTheNextCall) {
     EXPECT_EQ(keys.PressKey("A", true, false), KeyResult::Done);
     EXPECT_EQ(keyboard.Events(), (Events{Down(0x10), Down(0x41, 0, kExtended)}));
     EXPECT_EQ(keyboard.HeldKeys(), (std::vector<int>{0x10, 0x41}));
-
     keyboard.ClearEvents();
     EXPECT_EQ(keys.PressKey("A", false, true), KeyResult::Done);
     EXPECT_EQ(keyboard.Events(), (Events{Up(0x41, 0, kExtended), Up(0x10)}));
     EXPECT_TRUE(keyboard.HeldKeys().empty());
-
     keyboard.ClearEvents();
     EXPECT_EQ(keys.PressKey("A", true, true), KeyResult::Done);
     EXPECT_TRUE(keyboard.Events().empty()) << "hold and release together send nothing";
-}
 
-TEST_F(KeystrokeTest, AnAltTapInTwoCallsIsExtendedUnlessCompatible) {
+    // An Alt tap by virtual key: Alt types no character, so without bCompatible it goes as an
+    // extended key (the right Alt).
     EXPECT_EQ(keys.PressKeyVK(vk::kMenu, true, false, true), KeyResult::Done);
     EXPECT_TRUE(keyboard.IsHeld(vk::kMenu));
     EXPECT_EQ(keys.PressKeyVK(vk::kMenu, false, true, true), KeyResult::Done);
-    EXPECT_EQ(keyboard.Events(), (Events{Down(0x12, 0x38), Up(0x12, 0x38)}));
-
-    // Alt types no character, so without bCompatible it goes as an extended key (the right Alt).
-    keyboard.ClearEvents();
     EXPECT_EQ(keys.PressKeyVK(vk::kMenu, true, false, false), KeyResult::Done);
     EXPECT_EQ(keys.PressKeyVK(vk::kMenu, false, true, false), KeyResult::Done);
-    EXPECT_EQ(keyboard.Events(), (Events{Down(0x12, 0x38, kExtended), Up(0x12, 0x38, kExtended)}));
-
     // A key that types a character is plain either way, and no modifier joins it.
-    keyboard.ClearEvents();
     EXPECT_EQ(keys.PressKeyVK(0x43), KeyResult::Done);
     EXPECT_EQ(keys.PressKeyVK(vk::kF12, false, false, true), KeyResult::Done);
-    EXPECT_EQ(keyboard.Events(), (Events{Down(0x43, 0x2E), Up(0x43, 0x2E), Down(0x7B, 0x58), Up(0x7B, 0x58)}));
+    EXPECT_EQ(keyboard.Events(),
+              (Events{Down(0x12, 0x38), Up(0x12, 0x38), Down(0x12, 0x38, kExtended), Up(0x12, 0x38, kExtended),
+                      Down(0x43, 0x2E), Up(0x43, 0x2E), Down(0x7B, 0x58), Up(0x7B, 0x58)}));
     EXPECT_TRUE(keyboard.HeldKeys().empty());
 }
 
@@ -121,25 +115,23 @@ TEST_F(KeystrokeTest, TypingWithMessagesPausesAndYieldsAfterEveryCharacter) {
     EXPECT_EQ(clock.Sleeps().size(), 3u);
 }
 
-TEST_F(KeystrokeTest, ACharacterTheLayoutCannotTypeSendsNothingAndTheTypingGoesOn) {
+TEST_F(KeystrokeTest, ACharacterWithoutKeyIsPassedOverButARefusedCallEndsTheTyping) {
     EXPECT_EQ(keys.PressKey("\xE9"), KeyResult::NotOnLayout) << "e acute has no key on the US layout";
     keyboard.SetKeyScan('q', 0);
     EXPECT_EQ(keys.PressKey("q"), KeyResult::NotOnLayout) << "a look-up value of 0 sends nothing either";
-    EXPECT_TRUE(keyboard.Events().empty());
-
-    EXPECT_EQ(keys.PressString("a\xE9q1", true), KeyResult::NotOnLayout);
-    EXPECT_EQ(keyboard.Events(), (Events{Down(0x41, 0x1E), Up(0x41, 0x1E), Down(0x31, 0x02), Up(0x31, 0x02)}));
-    EXPECT_EQ(clock.Sleeps().size(), 4u) << "the pause follows every character, typed or not";
-}
-
-TEST_F(KeystrokeTest, RefusedCallsSendNothingForTheKeyAndEndTheTyping) {
+    EXPECT_FALSE(IsRefusal(KeyResult::NotOnLayout));
     EXPECT_EQ(keys.PressKey(""), KeyResult::EmptyKey);
     EXPECT_EQ(keys.PressKeyVK(256), KeyResult::KeyOutOfRange);
     EXPECT_EQ(keys.PressKeyVK(-1), KeyResult::KeyOutOfRange);
     EXPECT_EQ(keys.PressKeyVK(0x7FFFFFFF, false, true), KeyResult::KeyOutOfRange);
     EXPECT_TRUE(keyboard.Events().empty());
 
+    EXPECT_EQ(keys.PressString("a\xE9q1", true), KeyResult::NotOnLayout);
+    EXPECT_EQ(keyboard.Events(), (Events{Down(0x41, 0x1E), Up(0x41, 0x1E), Down(0x31, 0x02), Up(0x31, 0x02)}));
+    EXPECT_EQ(clock.Sleeps().size(), 4u) << "the pause follows every character, typed or not";
+
     // A layout that hands back a scan code with an 0xE0 prefix in it.
+    keyboard.ClearEvents();
     keyboard.SetScanCode(0x43, 0xE02E);
     EXPECT_EQ(keys.PressKey("c"), KeyResult::ScanCodeOutOfRange);
     EXPECT_EQ(keys.PressKeyVK(0x43, false, false, true), KeyResult::ScanCodeOutOfRange);
@@ -149,7 +141,6 @@ TEST_F(KeystrokeTest, RefusedCallsSendNothingForTheKeyAndEndTheTyping) {
     EXPECT_EQ(keyboard.Events(), (Events{Down(0x41, 0x1E), Up(0x41, 0x1E), Down(0x42, 0x30), Up(0x42, 0x30)}))
         << "what went before the refused character stays sent; nothing follows it";
     EXPECT_TRUE(keyboard.HeldKeys().empty());
-    EXPECT_FALSE(IsRefusal(KeyResult::NotOnLayout));
 }
 
 TEST_F(KeystrokeTest, TheLockStatusReportsEachLockOnOrHeld) {
@@ -171,10 +162,10 @@ TEST_F(KeystrokeTest, TheLockStatusReportsEachLockOnOrHeld) {
         sim::SimulatedKeyboard board;
         board.SetToggled(c.key, c.toggled);
         board.SetHeld(c.key, c.held);
-        const LockStatus status = clsKeyboard(board, clock).GetLockStatus();
-        EXPECT_EQ(status.bCapsLock, c.expected.bCapsLock);
-        EXPECT_EQ(status.bNumLock, c.expected.bNumLock);
-        EXPECT_EQ(status.bScrollLock, c.expected.bScrollLock);
+        const LockStatus s = clsKeyboard(board, clock).GetLockStatus();
+        const LockStatus& e = c.expected;
+        EXPECT_EQ(std::make_tuple(s.bCapsLock, s.bNumLock, s.bScrollLock),
+                  std::make_tuple(e.bCapsLock, e.bNumLock, e.bScrollLock));
     }
 }
 

@@ -13,40 +13,36 @@ PositionFlags Only(ScreenPosition p) {
     return flags;
 }
 
-TEST(AutoPosition, EachCornerKeepsATwoPixelMargin) {
-    ScreenMetrics screen;  // a 1024 x 768 work area at 15 twips per pixel
-    screen.workArea = PixelRect{0, 0, 1024, 768};
+TEST(AutoPosition, EachCornerKeepsATwoPixelMarginAndFlagsDecideInTheirOrder) {
+    const PixelRect screen{0, 0, 1024, 768};
+    const PixelRect taskBarLeft{60, 0, 1024, 768};  // only the work area's size counts
     const TwipsRect window{500, 400, 3000, 600};
+    const PositionFlags corners{true, true, true, true, false};
     struct Case {
-        ScreenPosition position;
+        PositionFlags flags;
+        PixelRect workArea;
+        int twipsPerPixel;
         WindowPlace expected;
     };
     const Case cases[] = {
-        {ScreenPosition::BottomRight, {15330 - 3000, 11490 - 600}},
-        {ScreenPosition::BottomLeft, {30, 11490 - 600}},
-        {ScreenPosition::TopRight, {15330 - 3000, 30}},
-        {ScreenPosition::TopLeft, {30, 30}},
-        {ScreenPosition::Custom, {500, 400}},
+        {Only(ScreenPosition::BottomRight), screen, 15, {15330 - 3000, 11490 - 600}},
+        {Only(ScreenPosition::BottomLeft), screen, 15, {30, 11490 - 600}},
+        {Only(ScreenPosition::TopRight), screen, 15, {15330 - 3000, 30}},
+        {Only(ScreenPosition::TopLeft), screen, 15, {30, 30}},
+        {Only(ScreenPosition::Custom), screen, 15, {500, 400}},
+        {PositionFlags{}, screen, 15, {500, 400}},                              // no flag: stays
+        {PositionFlags{true, true, true, true, true}, screen, 15, {500, 400}},  // Custom wins
+        {corners, screen, 15, {30, 11490 - 600}},                               // then BottomLeft
+        // Counted from the screen's corner: the left corner sits under the task bar.
+        {Only(ScreenPosition::TopRight), taskBarLeft, 15, {15 * (964 - 2) - 3000, 30}},
+        {Only(ScreenPosition::TopLeft), taskBarLeft, 10, {20, 20}},  // 144 dots per inch
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(AutoPositionPlace(Only(c.position), screen, window), c.expected) << static_cast<int>(c.position);
+        ScreenMetrics metrics;
+        metrics.workArea = c.workArea;
+        metrics.twipsPerPixelX = metrics.twipsPerPixelY = c.twipsPerPixel;
+        EXPECT_EQ(AutoPositionPlace(c.flags, metrics, window), c.expected) << &c - cases;
     }
-    EXPECT_EQ(AutoPositionPlace(PositionFlags{}, screen, window), (WindowPlace{500, 400})) << "no flag: stays";
-}
-
-TEST(AutoPosition, FlagsDecideInTheirOrderAndOnlyTheWorkAreaSizeCounts) {
-    ScreenMetrics screen;
-    screen.workArea = PixelRect{60, 0, 1024, 768};  // a task bar on the left
-    const TwipsRect window{0, 0, 3000, 600};
-    const PositionFlags all{true, true, true, true, true};
-    EXPECT_EQ(AutoPositionPlace(all, screen, window), (WindowPlace{0, 0})) << "Custom wins";
-    PositionFlags corners = all;
-    corners[static_cast<std::size_t>(ScreenPosition::Custom)] = false;
-    EXPECT_EQ(AutoPositionPlace(corners, screen, window), (WindowPlace{30, 11490 - 600})) << "then BottomLeft";
-    // Counted from the screen's corner: the left corner sits under the task bar.
-    EXPECT_EQ(AutoPositionPlace(Only(ScreenPosition::TopRight), screen, window).left, 15 * (964 - 2) - 3000);
-    screen.twipsPerPixelX = screen.twipsPerPixelY = 10;  // 144 dots per inch
-    EXPECT_EQ(AutoPositionPlace(Only(ScreenPosition::TopLeft), screen, window), (WindowPlace{20, 20}));
 }
 
 TEST(CentredCoordinate, HalvesTheRoundedDifferenceTowardsZero) {

@@ -7,6 +7,7 @@
 
 #include "TempFolder.h"
 #include "app/Settings.h"
+#include "sim/PortableProfileStore.h"
 
 namespace sayvane::testing {
 namespace {
@@ -50,7 +51,7 @@ const ReadCase kReadCases[] = {
 };
 
 TEST_P(ProfileStoreContract, ReadsAsTheProfileApiDoes) {
-    auto store = GetParam()();
+    auto store = GetParam().make();
     TempFolder folder;
     int index = 0;
     for (const ReadCase& c : kReadCases) {
@@ -64,7 +65,7 @@ TEST_P(ProfileStoreContract, ReadsAsTheProfileApiDoes) {
 }
 
 TEST_P(ProfileStoreContract, FirstWriteCreatesTheFileWithKeysInWriteOrder) {
-    auto store = GetParam()();
+    auto store = GetParam().make();
     TempFolder folder;
     const std::string file = folder.File("Sayvane.INI");
 
@@ -83,8 +84,8 @@ TEST_P(ProfileStoreContract, FirstWriteCreatesTheFileWithKeysInWriteOrder) {
     EXPECT_EQ(bytes.back(), '\n');
 }
 
-TEST_P(ProfileStoreContract, WritingAKeyChangesOnlyThatKey) {
-    auto store = GetParam()();
+TEST_P(ProfileStoreContract, WritingAKeyChangesOnlyThatKeyAndValuesReadBackTrimmed) {
+    auto store = GetParam().make();
     TempFolder folder;
     const std::string file = folder.File("settings.ini");
     WriteBytes(file, "[First]\r\nA=1\r\nmixedCase=old\r\nC=  spaced  \r\n[Second]\r\nB=2\r\n");
@@ -105,25 +106,21 @@ TEST_P(ProfileStoreContract, WritingAKeyChangesOnlyThatKey) {
     EXPECT_EQ(lines, expected);
     EXPECT_EQ(store->GetString("Second", "B", "", 255, file), "2");
     EXPECT_EQ(store->GetString("First", "C", "", 255, file), "spaced");
-}
 
-TEST_P(ProfileStoreContract, WrittenValuesReadBackTrimmed) {
-    auto store = GetParam()();
-    TempFolder folder;
-    const std::string file = folder.File("settings.ini");
     ASSERT_TRUE(store->WriteString("Setup", "NickName", "  ABC_TWR  ", file));
     ASSERT_TRUE(store->WriteString("Setup", "Empty", "", file));
     EXPECT_EQ(store->GetString("Setup", "NickName", "", 255, file), "ABC_TWR");
     EXPECT_EQ(store->GetString("Setup", "Empty", "dflt", 255, file), "");
-}
 
-TEST_P(ProfileStoreContract, WritingIntoAMissingFolderFails) {
-    auto store = GetParam()();
-    TempFolder folder;
-    const std::string file = (folder.Path() / "no-such-folder" / "Sayvane.INI").string();
-    EXPECT_FALSE(store->WriteString("Setup", "OnTop", "1", file));
-    EXPECT_FALSE(std::filesystem::exists(file));
+    // Into a folder that does not exist, nothing is written.
+    const std::string lost = (folder.Path() / "no-such-folder" / "Sayvane.INI").string();
+    EXPECT_FALSE(store->WriteString("Setup", "OnTop", "1", lost));
+    EXPECT_FALSE(std::filesystem::exists(lost));
 }
 
 }  // namespace
+
+INSTANTIATE_TEST_SUITE_P(Profile, ProfileStoreContract,
+                         ::testing::Values(MakeStore<sim::PortableProfileStore>("Portable")));
+
 }  // namespace sayvane::testing

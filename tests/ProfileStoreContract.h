@@ -1,37 +1,30 @@
 // One table of INI cases that every ProfileStore must pass: the portable store natively
-// and under Wine, the Windows profile API under Wine. A test program instantiates it with
-// the store it checks:
-//   INSTANTIATE_TEST_SUITE_P(Profile, ProfileStoreContract,
-//                            ::testing::Values(StoreFactory<SomeStore>("SomeStore")), StoreName);
+// and under Wine, the Windows profile API under Wine. ProfileStoreContract.cpp instantiates it
+// for the portable store; a test program adds another store with
+//   INSTANTIATE_TEST_SUITE_P(Profile, ProfileStoreContract, ::testing::Values(MakeStore<SomeStore>("Some")));
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <ostream>
-#include <string>
 
 #include "platform/ProfileStore.h"
 
 namespace sayvane::testing {
 
-struct ProfileStoreFactory {
+// A store under test, with the name the test names end with.
+struct StoreMaker {
     const char* name;
-    std::function<std::unique_ptr<ProfileStore>()> make;
-    std::unique_ptr<ProfileStore> operator()() const { return make(); }
-    friend void PrintTo(const ProfileStoreFactory& f, std::ostream* os) { *os << f.name; }
+    std::unique_ptr<ProfileStore> (*make)();
+    friend void PrintTo(const StoreMaker& maker, std::ostream* os) { *os << maker.name; }
 };
 
 template <typename Store>
-ProfileStoreFactory StoreFactory(const char* name) {
-    return {name, [] { return std::make_unique<Store>(); }};
+StoreMaker MakeStore(const char* name) {
+    return {name, [] { return std::unique_ptr<ProfileStore>(std::make_unique<Store>()); }};
 }
 
-inline std::string StoreName(const ::testing::TestParamInfo<ProfileStoreFactory>& info) {
-    return info.param.name;
-}
-
-class ProfileStoreContract : public ::testing::TestWithParam<ProfileStoreFactory> {};
+class ProfileStoreContract : public ::testing::TestWithParam<StoreMaker> {};
 
 }  // namespace sayvane::testing

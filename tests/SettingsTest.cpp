@@ -1,25 +1,28 @@
 // The settings file as the overlay and the start-up routine read it, and as they write it.
 #include <gtest/gtest.h>
 
+#include <variant>
+
 #include "TempFolder.h"
 #include "app/Settings.h"
 #include "app/SettingsFile.h"
+#include "overlay/Placement.h"
+#include "sim/SimOverlayWindow.h"
 #include "sim/PortableProfileStore.h"
 
 namespace sayvane {
 namespace {
 
-using sayvane::testing::ReadLines;
 using sayvane::testing::TempFolder;
 using sayvane::testing::WriteBytes;
 
 class SettingsFileTest : public ::testing::Test {
 protected:
     // A settings file holding these "Key=Value" lines under [Setup].
-    void GivenFile(std::initializer_list<const char*> lines) {
+    void GivenFile(std::initializer_list<std::string> lines) {
         std::string text = "[Setup]\r\n";
-        for (const char* line : lines) {
-            text += std::string(line) + "\r\n";
+        for (const std::string& line : lines) {
+            text += line + "\r\n";
         }
         WriteBytes(m_folder.File("Sayvane.INI"), text);
     }
@@ -37,20 +40,6 @@ protected:
 TEST(SettingsPath, IsTheProgramFolderAndTheFileName) {
     EXPECT_EQ(SettingsPath("C:\\Program Files\\Sayvane"), "C:\\Program Files\\Sayvane\\Sayvane.INI");
     EXPECT_EQ(SettingsPath("C:\\"), "C:\\\\Sayvane.INI");  // a drive root: Windows accepts the doubled "\"
-}
-
-TEST(SettingKeys, TheTwoReadersDifferOnlyOnRefreshAndDelay) {
-    for (const SettingKey& key : kSettingKeys) {
-        if (key.name == "Refresh") {
-            EXPECT_EQ(key.overlayDefault, "6");
-            EXPECT_EQ(key.configDefault, "2");
-        } else if (key.name == "Delay") {
-            EXPECT_EQ(key.overlayDefault, "2");
-            EXPECT_EQ(key.configDefault, "6");
-        } else {
-            EXPECT_EQ(key.overlayDefault, key.configDefault) << key.name;
-        }
-    }
 }
 
 TEST_F(SettingsFileTest, WithoutAFileTheOverlayGetsItsDefaults) {
@@ -99,46 +88,78 @@ TEST_F(SettingsFileTest, ListPositionsBecomeQuantities) {
     }
 }
 
-TEST_F(SettingsFileTest, AKeyThatDoesNotConvertKeepsThePreviousValueAndLoadingGoesOn) {
-    GivenFile({"OnTop=yes", "ShowChannel=", "Size=40000", "Delay=999", "SizeUsers=32760", "Transparent=abc",
-               "ShowInOut=1", "ForeColor=99999999999", "LeaveForeColor=255"});
-    OverlaySettings previous;
-    previous.OnTop = 7;
-    previous.ShowChannel = 3;
-    previous.SpeakerFontSize = 11;
-    previous.RetentionTime = 1234;
-    previous.UserFontSize = 9;
-    previous.Transparent = 42;
-    previous.ForeColor = 5;
-    const OverlaySettings s = Load(previous);
-    EXPECT_EQ(s.OnTop, 7);
-    EXPECT_EQ(s.ShowChannel, 3);       // present but empty: no fallback to the default
-    EXPECT_EQ(s.SpeakerFontSize, 11);  // the number itself is out of range
-    EXPECT_EQ(s.RetentionTime, 1234);  // 500 + 250 * 999 is out of range
-    EXPECT_EQ(s.UserFontSize, 9);      // 8 + 32760 is out of range
-    EXPECT_EQ(s.Transparent, 42);
-    EXPECT_EQ(s.ForeColor, 5);  // beyond 32 bits
-    EXPECT_EQ(s.ShowInOut, 1);  // later keys still load
-    EXPECT_EQ(s.LeaveForeColor, 255);
+// One number of the record: the value it held before loading and the value it holds after.
+TEST_F(SettingsFileTest, ANumberThatDoesNotConvertKeepsThePreviousValueAndHandEditedValuesAreKeptUsable) {
+    using Field = std::variant<std::int16_t OverlaySettings::*, std::int32_t OverlaySettings::*>;
+    struct Case {
+        std::string lines;
+        Field field;
+        std::int32_t previous;
+        std::int32_t expected;
+    };
+    const Case cases[] = {
+        // Not numbers, or numbers out of the field's range: the field keeps its value, even
+        // when the value is empty (no fall-back to the default).
+        {"OnTop=yes", &OverlaySettings::OnTop, 7, 7},
+        {"OnTop=", &OverlaySettings::OnTop, 7, 7},
+        {"ShowChannel=", &OverlaySettings::ShowChannel, 3, 3},
+        {"Transparent=abc", &OverlaySettings::Transparent, 42, 42},
+        {"Size=40000", &OverlaySettings::SpeakerFontSize, 11, 11},  // the number itself is out of range
+        {"Size=32760", &OverlaySettings::SpeakerFontSize, 7, 7},    // 8 + 32760 is out of range
+        {"Size=-8", &OverlaySettings::SpeakerFontSize, 0, 0},
+        {"Size=999", &OverlaySettings::SpeakerFontSize, 0, 1007},  // taken as it is: a giant font
+        {"SizeUsers=32760", &OverlaySettings::UserFontSize, 9, 9},
+        {"SizeUsers=1e300", &OverlaySettings::UserFontSize, 0, 0},
+        {"Delay=999", &OverlaySettings::RetentionTime, 1234, 1234},    // 500 + 250 x 999 is out of range
+        {"Delay=200", &OverlaySettings::RetentionTime, 7, 7},          // a new window keeps 0: one tick, no wait
+        {"ForeColor=99999999999", &OverlaySettings::ForeColor, 5, 5},  // beyond 32 bits
+        // Later keys still load after one that does not convert.
+        {"OnTop=yes\r\nSize=40000\r\nForeColor=99999999999\r\nLeaveForeColor=255", &OverlaySettings::LeaveForeColor, 0,
+         255},
+        // Colours read the leading number; none is black.
+        {"ForeColor=000000065280", &OverlaySettings::ForeColor, 0, 65280},
+        {"BackColor=65280", &OverlaySettings::BackColor, 0, 65280},
+        {"ChannelForeColor=orange", &OverlaySettings::ChannelForeColor, 5, 0},
+        {"JoinForeColor=255 red", &OverlaySettings::JoinForeColor, 0, 255},
+        {"ForeColor=", &OverlaySettings::ForeColor, 5, 0},
+        // Values are cut to 254 characters before they convert.
+        {"ForeColor=" + std::string(300, '1'), &OverlaySettings::ForeColor, 5, 5},  // 254 digits: beyond 32 bits
+        {"Refresh=" + std::string(298, '0') + "12", &OverlaySettings::RefreshInterval, 0, 250},  // the 12 is cut off
+        {"Transparent=" + std::string(300, '9'), &OverlaySettings::Transparent, 42, 42},         // beyond 16 bits
+        // Opacity is limited to 0..100 (above 100 it would wrap in a byte).
+        {"Transparent=150", &OverlaySettings::Transparent, 0, 100},
+        {"Transparent=32767", &OverlaySettings::Transparent, 0, 100},
+        {"Transparent=-5", &OverlaySettings::Transparent, 0, 0},
+        {"Transparent=-32768", &OverlaySettings::Transparent, 0, 0},
+        {"Transparent=", &OverlaySettings::Transparent, 42, 42},  // a new window's 0: fully transparent
+        // No timer runs on a period that is not positive: the default one instead.
+        {"Refresh=", &OverlaySettings::RefreshInterval, 0, 550},
+        {"Refresh=-5", &OverlaySettings::RefreshInterval, 0, 550},
+        {"Refresh=-4", &OverlaySettings::RefreshInterval, 0, 50},
+        {"Refresh=1000", &OverlaySettings::RefreshInterval, 0, 550},  // 250 + 50 x 1000 is beyond 16 bits
+        {"Refresh=1e9", &OverlaySettings::RefreshInterval, 0, 550},
+        {"Refresh=600", &OverlaySettings::RefreshInterval, 0, 30250},  // slow, but a period
+        // A notice must not sleep a negative time.
+        {"Delay=-2", &OverlaySettings::RetentionTime, 0, 0},
+        {"Delay=-3", &OverlaySettings::RetentionTime, 0, 0},
+    };
+    for (const Case& c : cases) {
+        GivenFile({c.lines});
+        OverlaySettings previous;
+        std::visit([&](auto field) { previous.*field = static_cast<std::int16_t>(c.previous); }, c.field);
+        const OverlaySettings s = Load(previous);
+        EXPECT_EQ(std::visit([&](auto field) { return static_cast<std::int32_t>(s.*field); }, c.field), c.expected)
+            << c.lines.substr(0, 40);
+    }
 }
 
-TEST_F(SettingsFileTest, EmptyValuesLeaveANewRecordAtZero) {
-    GivenFile({"OnTop=", "Transparent=", "ForeColor=", "NickName=", "Position="});
-    const OverlaySettings s = Load();
-    EXPECT_EQ(s.OnTop, 0);
-    EXPECT_EQ(s.Transparent, 0) << "an empty Transparent makes the overlay fully transparent";
-    EXPECT_EQ(s.ForeColor, 0) << "an empty colour is black";
-    EXPECT_EQ(s.NickName, "");
-    EXPECT_EQ(s.Position, PositionFlags{});
-}
-
-TEST_F(SettingsFileTest, ColoursReadTheLeadingNumber) {
-    GivenFile({"ForeColor=000000065280", "BackColor=65280", "ChannelForeColor=orange", "JoinForeColor=255 red"});
-    const OverlaySettings s = Load();
-    EXPECT_EQ(s.ForeColor, 65280);
-    EXPECT_EQ(s.BackColor, 65280);
-    EXPECT_EQ(s.ChannelForeColor, 0);
-    EXPECT_EQ(s.JoinForeColor, 255);
+TEST_F(SettingsFileTest, TextValuesAreCutAndTrailingSpacesDropped) {
+    GivenFile({"NickName=" + std::string(300, 'N'), "Position=" + std::string(300, '1')});
+    EXPECT_EQ(Load().NickName, std::string(254, 'N'));
+    EXPECT_EQ(Load().Position, (PositionFlags{true, true, true, true, true})) << "only the first five characters count";
+    GivenFile({"NickName=\"ABC_TWR   \"", "Position="});
+    EXPECT_EQ(Load().NickName, "ABC_TWR");
+    EXPECT_EQ(Load().Position, PositionFlags{});
 }
 
 TEST(PositionString, CharactersSetTheFiveFlags) {
@@ -147,36 +168,15 @@ TEST(PositionString, CharactersSetTheFiveFlags) {
     EXPECT_EQ(ParsePositionString("11111"), (PositionFlags{true, true, true, true, true}));
     EXPECT_EQ(ParsePositionString("9x0a1"), (PositionFlags{true, false, false, false, true}));
     EXPECT_EQ(ParsePositionString("0001"), (PositionFlags{false, false, false, true, false}));
+    for (const char* none : {"", "xxxxx", "-----", "00000"}) {
+        EXPECT_EQ(ParsePositionString(none), PositionFlags{}) << none;
+    }
+    // With no flag set the window stays where it is.
+    EXPECT_EQ(
+        AutoPositionPlace(PositionFlags{}, sim::SimOverlayWindow::DefaultScreen(), TwipsRect{1234, 5678, 3000, 600}),
+        (WindowPlace{1234, 5678}));
     EXPECT_EQ(FormatPositionString({false, false, false, true, false}), "00010");
     EXPECT_EQ(FormatPositionString({false, false, false, false, true}), "00001");
-}
-
-TEST_F(SettingsFileTest, HandEditedValuesAreKeptUsable) {
-    struct Case {
-        const char* line;
-        std::int16_t OverlaySettings::*field;
-        std::int16_t expected;
-    };
-    const Case cases[] = {
-        {"Transparent=150", &OverlaySettings::Transparent, 100},
-        {"Transparent=-5", &OverlaySettings::Transparent, 0},
-        {"Transparent=", &OverlaySettings::Transparent, 0},
-        {"Refresh=", &OverlaySettings::RefreshInterval, 550},  // no timer runs on a zero period
-        {"Refresh=-5", &OverlaySettings::RefreshInterval, 550},
-        {"Refresh=-4", &OverlaySettings::RefreshInterval, 50},
-        {"Delay=-3", &OverlaySettings::RetentionTime, 0},  // a notice must not sleep a negative time
-    };
-    for (const Case& c : cases) {
-        GivenFile({c.line});
-        EXPECT_EQ(Load().*c.field, c.expected) << c.line;
-    }
-}
-
-TEST_F(SettingsFileTest, LongValuesAreCutAndTrailingSpacesDropped) {
-    GivenFile({("NickName=" + std::string(300, 'N')).c_str()});
-    EXPECT_EQ(Load().NickName, std::string(254, 'N'));
-    GivenFile({"NickName=\"ABC_TWR   \""});
-    EXPECT_EQ(Load().NickName, "ABC_TWR");
 }
 
 TEST_F(SettingsFileTest, AutoStartOpensTheOverlayOnlyForOne) {
@@ -189,7 +189,7 @@ TEST_F(SettingsFileTest, AutoStartOpensTheOverlayOnlyForOne) {
     }
 }
 
-TEST_F(SettingsFileTest, TheCustomPlaceRoundTripsBeyondSixteenBits) {
+TEST_F(SettingsFileTest, TheCustomPlaceRoundTripsBeyondSixteenBitsAndAnAxisThatDoesNotConvertStays) {
     const WindowPlace defaults{7000, 5000};
     const WindowPlace current{1, 2};
     EXPECT_EQ(LoadLastPlace(m_store, m_file, defaults, current), defaults) << "no file: the centre";
@@ -200,8 +200,15 @@ TEST_F(SettingsFileTest, TheCustomPlaceRoundTripsBeyondSixteenBits) {
     EXPECT_EQ(ReadIni(m_store, m_file, "LastY", ""), "-000000000150");
     EXPECT_EQ(LoadLastPlace(m_store, m_file, defaults, current), (WindowPlace{36000, -150}));
 
-    GivenFile({"LastX=left", "LastY=300"});
-    EXPECT_EQ(LoadLastPlace(m_store, m_file, defaults, current), (WindowPlace{1, 300}));
+    const std::pair<const char*, WindowPlace> cases[] = {
+        {"LastX=left\r\nLastY=300", {1, 300}}, {"LastX=99999999999\r\nLastY=-99999999999", current},
+        {"LastX=\r\nLastY=", current},         {"LastX=12abc\r\nLastY=0x10", current},
+        {"LastX=000000001500", {1500, 5000}},  // a missing key gives the default
+    };
+    for (const auto& [lines, expected] : cases) {
+        GivenFile({lines});
+        EXPECT_EQ(LoadLastPlace(m_store, m_file, defaults, current), expected) << lines;
+    }
 }
 
 TEST(SettingsWrite, AFailedWriteIsReported) {
@@ -211,17 +218,6 @@ TEST(SettingsWrite, AFailedWriteIsReported) {
     EXPECT_FALSE(WriteIni(store, file, kSettingsSection, "OnTop", 1));
     EXPECT_FALSE(SaveLastPlace(store, file, WindowPlace{0, 0}));
     EXPECT_EQ(ReadIni(store, file, "OnTop", "dflt"), "dflt");
-}
-
-TEST(SettingsWrite, NumbersAreWrittenAsDecimalText) {
-    TempFolder folder;
-    sim::PortableProfileStore store;
-    const std::string file = SettingsPath(folder.Path().string());
-    ASSERT_TRUE(WriteIni(store, file, kSettingsSection, "Delay", -1));
-    ASSERT_TRUE(
-        WriteIni(store, file, kSettingsSection, "Position", FormatPositionString({true, false, false, false, false})));
-    EXPECT_EQ(ReadLines(folder.File("Sayvane.INI")),
-              (std::vector<std::string>{"[Setup]", "Delay=-1", "Position=10000"}));
 }
 
 }  // namespace

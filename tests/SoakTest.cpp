@@ -45,9 +45,10 @@ void PrintTo(const SoakCase& c, std::ostream* os) {
     *os << c.name << " (seed " << c.seed << ")";
 }
 
-class SoakRun {
-public:
-    explicit SoakRun(const SoakCase& c) : m_case(c), m_random(c.seed) {
+class SoakTest : public ::testing::TestWithParam<SoakCase> {
+protected:
+    SoakTest() : m_random(GetParam().seed) {
+        const SoakCase& c = GetParam();
         sim::TsServer& server = m_h.api.Server();
         server.serverName = "IVAO DE Voice";
         server.ownNickname = kOwnName;
@@ -55,16 +56,16 @@ public:
             server.channels.push_back({id, -1, id, id == 1 ? 33 : 1, 10, "Channel " + std::to_string(id)});
         }
         server.players.push_back({kOwnId, 2, 1, 8, 1, kOwnName});
-        ShowTeamSpeakWindow();
+        m_tsMain = m_h.ShowTeamSpeakWindow();
         sim::AddIvAc(m_h.desktop, "IvAc 1.2 - EDDF_APP [Online]");
         m_h.WriteSettings("Refresh=" + std::to_string(c.refreshPosition) +
                           "\r\nDelay=" + std::to_string(c.delayPosition) + "\r\nIvAcSelect=1\r\nShowChannel=1\r\n");
         m_h.Create();
         m_interval = m_h.overlay->Settings().RefreshInterval;
-        m_retention = m_h.overlay->Settings().RetentionTime;
+        const int retention = m_h.overlay->Settings().RetentionTime;
         // Longest a change may stay unseen (up to the next periodic refresh), plus the
         // retention of the lines it causes, plus a little slack for the tick it lands on.
-        m_quietTicks = static_cast<int>(8000 / m_interval) + 1 + m_retention / m_interval + 1 + 3;
+        m_quietTicks = static_cast<int>(8000 / m_interval) + 1 + retention / m_interval + 1 + 3;
         // Menu commands also arrive while a tick lets messages run.
         m_h.clock.OnYield([this] {
             if (Chance(0.002)) {
@@ -74,7 +75,7 @@ public:
     }
 
     void Run() {
-        const auto ticks = static_cast<std::int64_t>(m_case.hours * 3600 * 1000 / m_interval);
+        const auto ticks = static_cast<std::int64_t>(GetParam().hours * 3600 * 1000 / m_interval);
         std::int64_t phaseEnd = 0;
         bool quiet = true;
         for (std::int64_t tick = 0; tick < ticks; ++tick) {
@@ -95,27 +96,26 @@ public:
             FollowBursts();
             Tick();
             CheckBounds();
-            if (HasFailure()) {
-                return;
-            }
-            if (quiet) {
+            if (quiet && !HasFatalFailure()) {
                 CheckQuiet();
-                if (HasFailure()) {
-                    return;
-                }
+            }
+            if (HasFatalFailure()) {
+                return;
             }
         }
     }
 
-    int QuietChecks() const { return m_quietChecks; }
-    int SpeakersSeen() const { return m_maxSpeakersListed; }
-    int InOutSeen() const { return m_maxInOutListed; }
-    int Disconnects() const { return m_disconnects; }
-    int Quits() const { return m_quits; }
-    int ChannelSwitches() const { return m_channelSwitches; }
-    int Toggles() const { return m_toggles; }
-    int SelectionsSent() const { return m_selectionsSent; }
-    std::int64_t TicksRun() const { return m_ticks; }
+    // What the run went through.
+    struct Tally {
+        int quietChecks = 0;
+        int mostSpeakersListed = 0;
+        int mostInOutListed = 0;
+        int disconnects = 0;
+        int quits = 0;
+        int channelSwitches = 0;
+        int toggles = 0;
+        int selectionsSent = 0;
+    } tally;
 
 private:
     bool Chance(double p) { return static_cast<double>(m_random()) / 4294967296.0 < p; }
@@ -126,9 +126,14 @@ private:
 
     void Activity() { m_lastActivity = m_ticks; }
 
-    void ShowTeamSpeakWindow() {
-        m_tsMain = m_h.desktop.Add(sim::Window("TMainForm").Caption("TeamSpeak 2").Process(7));
-        m_h.desktop.Add(sim::Window("TRichEditWithLinks").Parent(m_tsMain).Text("Player:\r\nEDDF_APP\r\n"));
+    // The server answers again, and the client runs again with its window.
+    void BringTheLinkBack() {
+        Server().connected = true;
+        if (!Server().clientRunning) {
+            Server().clientRunning = true;
+            m_tsMain = m_h.ShowTeamSpeakWindow();
+        }
+        m_linkDownFor = 0;
     }
 
     // One tick's worth of random events on a busy frequency.
@@ -136,11 +141,7 @@ private:
         sim::TsServer& server = Server();
         if (m_linkDownFor > 0) {
             if (--m_linkDownFor == 0) {
-                server.connected = true;
-                if (!server.clientRunning) {
-                    server.clientRunning = true;
-                    ShowTeamSpeakWindow();
-                }
+                BringTheLinkBack();
                 Activity();
             }
             return;
@@ -168,19 +169,19 @@ private:
         }
         if (Chance(0.003)) {
             Server().FindPlayer(kOwnId)->channelId = Between(1, kChannelCount);
-            ++m_channelSwitches;
+            ++tally.channelSwitches;
             Activity();
         }
         if (Chance(0.0015)) {
             server.connected = false;
             m_linkDownFor = Between(1, 60);
-            ++m_disconnects;
+            ++tally.disconnects;
             Activity();
         } else if (Chance(0.0008)) {
             server.clientRunning = false;
             m_h.desktop.Destroy(m_tsMain);
             m_linkDownFor = Between(1, 120);
-            ++m_quits;
+            ++tally.quits;
             Activity();
         } else if (Chance(0.001)) {
             // The library fails one call for a few ticks.
@@ -196,9 +197,7 @@ private:
         if (Chance(0.01)) {
             ToggleSomething();
         }
-        const bool hold = Chance(0.01);
-        m_h.keyboard.SetHeld(vk::kShift, hold);
-        m_h.keyboard.SetHeld(vk::kF12, hold);
+        m_h.HoldShiftF12(Chance(0.01));
     }
 
     // Speakers stop when their burst is over.
@@ -224,14 +223,8 @@ private:
         server.speakers.clear();
         server.forcedResult = {};
         m_failureFor = 0;
-        server.connected = true;
-        if (!server.clientRunning) {
-            server.clientRunning = true;
-            ShowTeamSpeakWindow();
-        }
-        m_linkDownFor = 0;
-        m_h.keyboard.SetHeld(vk::kShift, false);
-        m_h.keyboard.SetHeld(vk::kF12, false);
+        BringTheLinkBack();
+        m_h.HoldShiftF12(false);
         Activity();
     }
 
@@ -239,12 +232,11 @@ private:
         static constexpr MenuItem kToggles[] = {MenuItem::WinOnTop, MenuItem::ShowMe, MenuItem::ShowChannel,
                                                 MenuItem::IvAc, MenuItem::InOut};
         m_h.overlay->MenuCommand(kToggles[m_random() % 5]);
-        ++m_toggles;
+        ++tally.toggles;
     }
 
     void Tick() {
-        m_h.clock.Advance(m_interval);
-        m_h.overlay->tmrRefresh_Timer();
+        m_h.Tick();
         ++m_ticks;
         const sim::TsServer& server = Server();
         m_linkUp = server.clientRunning && server.connected && server.forcedResult[0] == 0;
@@ -257,7 +249,7 @@ private:
         }
         for (const sim::DesktopMessage& m : m_h.desktop.Messages()) {
             if (m.message == message::kSetText && m.text.rfind(".s ", 0) == 0) {
-                ++m_selectionsSent;
+                ++tally.selectionsSent;
             }
         }
         // The recorders would otherwise keep every call of the whole run.
@@ -295,8 +287,8 @@ private:
         if (s.lstInOut.Empty() && s.lstSpeakers.Empty()) {
             ASSERT_FALSE(m_h.window.IsVisible()) << "nothing listed but shown, tick " << m_ticks;
         }
-        m_maxSpeakersListed = std::max(m_maxSpeakersListed, static_cast<int>(s.lstSpeakers.Count()));
-        m_maxInOutListed = std::max(m_maxInOutListed, static_cast<int>(s.lstInOut.Count()));
+        tally.mostSpeakersListed = std::max(tally.mostSpeakersListed, static_cast<int>(s.lstSpeakers.Count()));
+        tally.mostInOutListed = std::max(tally.mostInOutListed, static_cast<int>(s.lstInOut.Count()));
     }
 
     // Once the link has been up and nothing has happened for longer than a refresh period and
@@ -310,17 +302,13 @@ private:
         ASSERT_TRUE(s.lstInOut.Empty()) << "tick " << m_ticks << ", first line " << s.lstInOut[0].text;
         ASSERT_FALSE(m_h.window.IsVisible()) << "tick " << m_ticks;
         ASSERT_EQ(m_h.window.StatusText(), "Connected");
-        ++m_quietChecks;
+        ++tally.quietChecks;
     }
 
-    static bool HasFailure() { return ::testing::Test::HasFatalFailure(); }
-
-    SoakCase m_case;
     std::mt19937 m_random;  // its sequence is fixed by the standard: the same run everywhere
     testing::OverlayHarness m_h;
     WindowHandle m_tsMain = kNoWindow;
     int m_interval = 0;
-    int m_retention = 0;
     int m_quietTicks = 0;
 
     std::map<std::int32_t, int> m_bursts;  // player id -> ticks left to speak
@@ -331,34 +319,22 @@ private:
     std::int64_t m_lastActivity = 0;
     std::int64_t m_linkUpSince = 0;
     std::deque<std::size_t> m_playerHistory;
-
-    int m_quietChecks = 0;
-    int m_maxSpeakersListed = 0;
-    int m_maxInOutListed = 0;
-    int m_disconnects = 0;
-    int m_quits = 0;
-    int m_channelSwitches = 0;
-    int m_toggles = 0;
-    int m_selectionsSent = 0;
 };
 
-class SoakTest : public ::testing::TestWithParam<SoakCase> {};
-
 TEST_P(SoakTest, ListsStayBoundedAndEmptyAfterEveryQuietSpell) {
-    SoakRun run(GetParam());
-    run.Run();
+    Run();
     if (HasFatalFailure()) {
         return;
     }
     // The run really went through the stories it is meant to cover.
-    EXPECT_GT(run.QuietChecks(), 100);
-    EXPECT_GE(run.SpeakersSeen(), 3);
-    EXPECT_GE(run.InOutSeen(), 3);
-    EXPECT_GT(run.Disconnects(), 3);
-    EXPECT_GT(run.Quits(), 1);
-    EXPECT_GT(run.ChannelSwitches(), 10);
-    EXPECT_GT(run.Toggles(), 100);
-    EXPECT_GT(run.SelectionsSent(), 0);
+    EXPECT_GT(tally.quietChecks, 100);
+    EXPECT_GE(tally.mostSpeakersListed, 3);
+    EXPECT_GE(tally.mostInOutListed, 3);
+    EXPECT_GT(tally.disconnects, 3);
+    EXPECT_GT(tally.quits, 1);
+    EXPECT_GT(tally.channelSwitches, 10);
+    EXPECT_GT(tally.toggles, 100);
+    EXPECT_GT(tally.selectionsSent, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Soak, SoakTest,

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "sim/SimulatedDesktop.h"
@@ -75,12 +76,11 @@ TEST_F(TeamSpeakWindowTest, PanesAreRecognisedByTheFirst18CharactersOfTheirClass
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.className);
-        sim::SimulatedDesktop scene;
-        const WindowHandle form = scene.Add(Window("TMainForm").Caption("TeamSpeak 2"));
-        scene.Add(Window(c.className).Parent(form).Text("Player:\r\nABC"));
-        TeamSpeakWindowReader fresh(scene);
-        fresh.ReadTeamSpeakWindow();
-        EXPECT_EQ(fresh.TSWindowNickname(), c.read ? "ABC" : "");
+        // After the pane with the previous name: when read, it wins.
+        const WindowHandle candidate = desktop.Add(Window(c.className).Parent(main).Text("Player:\r\nABC"));
+        reader.ReadTeamSpeakWindow();
+        EXPECT_EQ(reader.TSWindowNickname(), c.read ? "ABC" : "PREVIOUS");
+        desktop.Destroy(candidate);
     }
 }
 
@@ -130,28 +130,25 @@ TEST_F(TeamSpeakWindowTest, OnlyPanesAreReadAndEachWithItsReportedLength) {
     EXPECT_EQ(desktop.Messages(), expected);
 }
 
-TEST(ReadWindowText, ReadsTheWholeTextOrNothing) {
-    sim::SimulatedDesktop desktop;
+// A window answers WM_GETTEXTLENGTH itself: one that claims 2^31 - 1 characters (or more)
+// once made the buffer size overflow. It is now read through the largest buffer asked for.
+class ClaimingDesktop final : public sim::SimulatedDesktop {
+public:
+    std::optional<long> claimed;  // none: the true length
+    long TextLength(WindowHandle window) override {
+        const long length = SimulatedDesktop::TextLength(window);
+        return claimed.value_or(length);
+    }
+};
+
+TEST(ReadWindowText, ReadsTheWholeTextOrNothingThroughABoundedBuffer) {
+    ClaimingDesktop desktop;
     const WindowHandle edit = desktop.Add(Window("Edit").Caption("caption").Text(std::string(3000, 'x')));
     EXPECT_EQ(ReadWindowText(desktop, edit), std::string(3000, 'x')) << "no fixed buffer limit";
     EXPECT_EQ(ReadWindowText(desktop, kNoWindow), "");
     desktop.Destroy(edit);
     EXPECT_EQ(ReadWindowText(desktop, edit), "");
-}
 
-// A window answers WM_GETTEXTLENGTH itself: one that claims 2^31 - 1 characters (or more)
-// once made the buffer size overflow. It is now read through the largest buffer asked for.
-class ClaimingDesktop final : public sim::SimulatedDesktop {
-public:
-    long claimed = 0;
-    long TextLength(WindowHandle window) override {
-        static_cast<void>(SimulatedDesktop::TextLength(window));
-        return claimed;
-    }
-};
-
-TEST(ReadWindowText, AWildLengthAnswerAsksForABoundedBuffer) {
-    ClaimingDesktop desktop;
     const WindowHandle pane = desktop.Add(Window("TRichEditWithLinks").Text("Player:\r\nABC"));
     for (const long claimed : {2147483647L, 2147483646L, kMaxWindowText + 1}) {
         desktop.claimed = claimed;

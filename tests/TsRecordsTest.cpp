@@ -55,98 +55,49 @@ TEST(DecodeName, CutsAtTheFirstNulOrAfterThirtyBytes) {
     EXPECT_EQ(DecodeName(Field("J\xFCrgen \xC9t\xE9").data()), "J\xFCrgen \xC9t\xE9");
 }
 
-struct TextCase {
-    std::int32_t value;
-    std::string expected;
-};
-
-TEST(ChannelFlagText, EachBitInOrderWithoutTheLastComma) {
-    const TextCase cases[] = {
-        {0, ""},
-        {1, "Registered"},
-        {2, "Unregistered"},
-        {4, "Moderated"},
-        {8, "Password"},
-        {16, "Hierarchical"},
-        {32, "Default"},
-        {9, "Registered,Password"},
-        {63, "Registered,Unregistered,Moderated,Password,Hierarchical,Default"},
-        {64, ""},  // bits above the listed ones add nothing
-        {64 | 4, "Moderated"},
-        {-1, "Registered,Unregistered,Moderated,Password,Hierarchical,Default"},
+TEST(BitFieldTexts, EachSetBitIsNamedInBitOrder) {
+    using TextOf = std::string (*)(std::int32_t);
+    struct Case {
+        TextOf text;
+        std::int32_t value;
+        const char* expected;
     };
-    for (const TextCase& c : cases) {
-        EXPECT_EQ(ChannelFlagText(c.value), c.expected) << "flags " << c.value;
-    }
-}
-
-TEST(CodecText, NamesCodecsZeroToTwelveAndNumbersTheRest) {
-    const TextCase cases[] = {
-        {0, "CELP 5.1 Kbit"},         {1, "CELP 6.3 Kbit"},
-        {2, "GSM 14.8 Kbit"},         {3, "GSM 16.4 Kbit"},
-        {4, "CELP Windows 5.2 Kbit"}, {5, "Speex 3.4 Kbit"},
-        {6, "Speex 5.2 Kbit"},        {7, "Speex 7.2 Kbit"},
-        {8, "Speex 9.3 Kbit"},        {9, "Speex 12.3 Kbit"},
-        {10, "Speex 16.3 Kbit"},      {11, "Speex 19.5 Kbit"},
-        {12, "Speex 25.9 Kbit"},      {13, "Unknown codec 13"},
-        {-1, "Unknown codec -1"},     {2147483647, "Unknown codec 2147483647"},
+    const char* const allChannelFlags = "Registered,Unregistered,Moderated,Password,Hierarchical,Default";
+    const Case cases[] = {
+        {ChannelFlagText, 0, ""},
+        {ChannelFlagText, 21, "Registered,Moderated,Hierarchical"},
+        {ChannelFlagText, 42, "Unregistered,Password,Default"},
+        {ChannelFlagText, 63, allChannelFlags},
+        {ChannelFlagText, 64, ""},  // bits above the listed ones add nothing
+        {ChannelFlagText, 64 | 4, "Moderated"},
+        {ChannelFlagText, -1, allChannelFlags},
+        {ChannelPrivilegeText, 0, "none"},
+        {ChannelPrivilegeText, 21, "Admin,Auto-Operator,Auto-Voice"},
+        {ChannelPrivilegeText, 10, "Operator,Voice"},
+        {ChannelPrivilegeText, 32, "none"},
+        {ChannelPrivilegeText, 32 | 8, "Voice"},
+        // The server's privileges always end in Registered or Unregistered.
+        {ServerPrivilegeText, 0, "Unregistered"},
+        {ServerPrivilegeText, 8, "Registered"},
+        {ServerPrivilegeText, 5, "SuperServerAdmin,CanRegister,Unregistered"},
+        {ServerPrivilegeText, 15, "SuperServerAdmin,ServerAdmin,CanRegister,Registered"},
+        {ServerPrivilegeText, 16, "Unregistered"},
+        {ServerPrivilegeText, 16 | 8 | 2, "ServerAdmin,Registered"},
+        {PlayerFlagText, 0, "none"},
+        {PlayerFlagText, 85, "ChannelCommander,NoWhisper,InputMuted,Recording"},
+        {PlayerFlagText, 42, "WantVoice,Away,OutputMuted"},
+        {PlayerFlagText, 128, "none"},
+        {PlayerFlagText, 128 | 16, "InputMuted"},
+        // Codecs 0 to 12 have names, the rest numbers.
+        {CodecText, 0, "CELP 5.1 Kbit"},
+        {CodecText, 4, "CELP Windows 5.2 Kbit"},
+        {CodecText, 12, "Speex 25.9 Kbit"},
+        {CodecText, 13, "Unknown codec 13"},
+        {CodecText, -1, "Unknown codec -1"},
+        {CodecText, 2147483647, "Unknown codec 2147483647"},
     };
-    for (const TextCase& c : cases) {
-        EXPECT_EQ(CodecText(c.value), c.expected) << "codec " << c.value;
-    }
-}
-
-TEST(ChannelPrivilegeText, NoneWhenNoListedBitIsSet) {
-    const TextCase cases[] = {
-        {0, "none"},
-        {1, "Admin"},
-        {2, "Operator"},
-        {4, "Auto-Operator"},
-        {8, "Voice"},
-        {16, "Auto-Voice"},
-        {31, "Admin,Operator,Auto-Operator,Voice,Auto-Voice"},
-        {32, "none"},
-        {32 | 8, "Voice"},
-    };
-    for (const TextCase& c : cases) {
-        EXPECT_EQ(ChannelPrivilegeText(c.value), c.expected) << "privileges " << c.value;
-    }
-}
-
-TEST(ServerPrivilegeText, AlwaysEndsInRegisteredOrUnregistered) {
-    const TextCase cases[] = {
-        {0, "Unregistered"},
-        {8, "Registered"},
-        {1, "SuperServerAdmin,Unregistered"},
-        {2, "ServerAdmin,Unregistered"},
-        {4, "CanRegister,Unregistered"},
-        {5, "SuperServerAdmin,CanRegister,Unregistered"},
-        {15, "SuperServerAdmin,ServerAdmin,CanRegister,Registered"},
-        {16, "Unregistered"},
-        {16 | 8 | 2, "ServerAdmin,Registered"},
-    };
-    for (const TextCase& c : cases) {
-        EXPECT_EQ(ServerPrivilegeText(c.value), c.expected) << "privileges " << c.value;
-    }
-}
-
-TEST(PlayerFlagText, NoneWhenNoListedBitIsSet) {
-    const TextCase cases[] = {
-        {0, "none"},
-        {1, "ChannelCommander"},
-        {2, "WantVoice"},
-        {4, "NoWhisper"},
-        {8, "Away"},
-        {16, "InputMuted"},
-        {32, "OutputMuted"},
-        {64, "Recording"},
-        {9, "ChannelCommander,Away"},
-        {127, "ChannelCommander,WantVoice,NoWhisper,Away,InputMuted,OutputMuted,Recording"},
-        {128, "none"},
-        {128 | 16, "InputMuted"},
-    };
-    for (const TextCase& c : cases) {
-        EXPECT_EQ(PlayerFlagText(c.value), c.expected) << "flags " << c.value;
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.text(c.value), c.expected) << "case " << &c - cases << ", value " << c.value;
     }
 }
 
@@ -159,46 +110,31 @@ std::vector<std::uint8_t> Bytes(std::initializer_list<std::pair<std::size_t, std
     return record;
 }
 
-TEST(DecodeChannelRecord, ReadsEveryFieldAtItsOffset) {
-    const auto record = Bytes({{0, "\x07\x00\x00\x00"s},
-                               {4, "\xFF\xFF\xFF\xFF"s},
-                               {8, "\x03\x00\x00\x00"s},
-                               {12, "\x09\x00\x00\x00"s},
-                               {16, "\x0C\x00\x00\x00"s},
-                               {20, "EDDF_APP"s}},
-                              50);
-    const ChannelEntry entry = DecodeChannelRecord(record.data());
-    EXPECT_EQ(entry.channelId, 7);
-    EXPECT_EQ(entry.second, -1);
-    EXPECT_EQ(entry.third, 3);
-    EXPECT_EQ(entry.flags, "Registered,Password");
-    EXPECT_EQ(entry.codec, "Speex 25.9 Kbit");
-    EXPECT_EQ(entry.name, "EDDF_APP");
-}
-
-TEST(DecodePlayerRecord, ReadsEveryFieldAtItsOffset) {
-    const auto record = Bytes({{0, "\x0C\x00\x00\x00"s},
+TEST(DecodeRecords, ReadEveryFieldAtItsOffset) {
+    const auto channel = Bytes({{0, "\x07\x00\x00\x00"s},
+                                {4, "\xFF\xFF\xFF\xFF"s},
+                                {8, "\x03\x00\x00\x00"s},
+                                {12, "\x09\x00\x00\x00"s},
+                                {16, "\x0C\x00\x00\x00"s},
+                                {20, "EDDF_APP"s}},
+                               50);
+    EXPECT_EQ(DecodeChannelRecord(channel.data()),
+              (ChannelEntry{7, -1, 3, "Registered,Password", "Speex 25.9 Kbit", "EDDF_APP"}));
+    const auto player = Bytes({{0, "\x0C\x00\x00\x00"s},
                                {4, "\x07\x00\x00\x00"s},
                                {8, "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123"s},  // 30 bytes, no NUL
                                {38, "\x01\x00\x00\x00"s},
                                {42, "\x05\x00\x00\x00"s},
                                {46, "\x09\x00\x00\x00"s}},
                               50);
-    const PlayerEntry entry = DecodePlayerRecord(record.data());
-    EXPECT_EQ(entry.playerId, 12);
-    EXPECT_EQ(entry.channelId, 7);
-    EXPECT_EQ(entry.name, "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123");
-    EXPECT_EQ(entry.channelPrivileges, "Admin");
-    EXPECT_EQ(entry.serverPrivileges, "SuperServerAdmin,CanRegister,Unregistered");
-    EXPECT_EQ(entry.flags, "ChannelCommander,Away");
-}
+    EXPECT_EQ(DecodePlayerRecord(player.data()),
+              (PlayerEntry{12, 7, "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123", "Admin",
+                           "SuperServerAdmin,CanRegister,Unregistered", "ChannelCommander,Away"}));
 
-TEST(DecodePlayerRecord, AllZeroRecordGivesTheEmptyTexts) {
-    const std::vector<std::uint8_t> record(50, 0);
-    const PlayerEntry entry = DecodePlayerRecord(record.data());
-    EXPECT_EQ(entry, (PlayerEntry{0, 0, "", "none", "Unregistered", "none"}));
-    const ChannelEntry channel = DecodeChannelRecord(record.data());
-    EXPECT_EQ(channel, (ChannelEntry{0, 0, 0, "", "CELP 5.1 Kbit", ""}));
+    // All-zero records give the empty texts.
+    const std::vector<std::uint8_t> zero(50, 0);
+    EXPECT_EQ(DecodePlayerRecord(zero.data()), (PlayerEntry{0, 0, "", "none", "Unregistered", "none"}));
+    EXPECT_EQ(DecodeChannelRecord(zero.data()), (ChannelEntry{0, 0, 0, "", "CELP 5.1 Kbit", ""}));
 }
 
 }  // namespace

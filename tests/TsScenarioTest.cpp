@@ -65,9 +65,7 @@ TEST(ParseTsScenario, ReadsEveryCommand) {
     EXPECT_EQ(scenario.events[5].time, 2000);
     EXPECT_EQ(scenario.events[13].call, TsCall::Players);
     EXPECT_EQ(scenario.events[13].number, -5);
-    EXPECT_EQ(scenario.events[14].count, 2000);
-    EXPECT_FALSE(scenario.events[15].count.has_value());
-    EXPECT_EQ(scenario.events[17].number, 500);
+    // What count, off and loop carry is seen where the player applies them.
 }
 
 TEST(ParseTsScenario, RejectsFaultyLinesWithTheirNumber) {
@@ -118,15 +116,18 @@ TEST(TsScenarioPlayer, AppliesEventsWhenTheirTimeComes) {
         "0 channel 2 EDDF_APP\n"
         "0 join DLH4AB\n"
         "0 join BAW12 id=14 channel=2 spriv=8\n"
+        "0 join BAW12 channel=1\n"
         "1000 speak DLH4AB\n"
         "1000 speak BAW12\n"
         "2500 stop DLH4AB\n");
-    EXPECT_EQ(run.player.Advance(0), 4);
-    ASSERT_EQ(run.server.players.size(), 2u);
+    EXPECT_EQ(run.player.Advance(0), 5);
+    ASSERT_EQ(run.server.players.size(), 2u) << "a join of a player already there updates him";
     // Without options: the next free ID and the default channel.
     EXPECT_EQ(run.server.players[0].id, 1);
     EXPECT_EQ(run.server.players[0].channelId, 1);
-    EXPECT_EQ(run.server.players[1].serverPrivileges, 8);
+    EXPECT_EQ(run.server.players[1].id, 14);
+    EXPECT_EQ(run.server.players[1].channelId, 1);
+    EXPECT_EQ(run.server.players[1].serverPrivileges, 8) << "options not given keep their values";
 
     EXPECT_EQ(run.player.Advance(999), 0);
     EXPECT_TRUE(run.server.speakers.empty());
@@ -137,18 +138,6 @@ TEST(TsScenarioPlayer, AppliesEventsWhenTheirTimeComes) {
     EXPECT_EQ(run.player.Now(), 6000);
     EXPECT_TRUE(run.player.Finished());
     EXPECT_EQ(run.log.back(), "2500 stop DLH4AB");
-}
-
-TEST(TsScenarioPlayer, JoinUpdatesAPlayerAlreadyThere) {
-    Played run(
-        "0 join DLH4AB id=12 channel=2 flags=8\n"
-        "0 join BAW12 id=14\n"
-        "0 join DLH4AB channel=3\n");
-    run.player.Advance(0);
-    ASSERT_EQ(run.server.players.size(), 2u);
-    EXPECT_EQ(run.server.players[0].id, 12);
-    EXPECT_EQ(run.server.players[0].channelId, 3);
-    EXPECT_EQ(run.server.players[0].flags, 8) << "options not given keep their values";
 }
 
 TEST(TsScenarioPlayer, EventsForMissingPlayersAreLoggedAndSkipped) {
@@ -173,6 +162,12 @@ TEST(TsScenarioPlayer, HoldFreezesTimeUntilStepOrResume) {
         "100 stop DLH4AB\n"
         "100 disconnect\n"
         "200 connect\n");
+    // A hold from outside stops the clock before the first event.
+    run.player.Hold();
+    EXPECT_EQ(run.player.Advance(500), 0);
+    EXPECT_TRUE(run.server.players.empty());
+    run.player.Resume();
+
     EXPECT_EQ(run.player.Advance(50), 2);
     EXPECT_TRUE(run.player.IsHeld());
     EXPECT_EQ(run.player.Now(), 0);
@@ -191,16 +186,6 @@ TEST(TsScenarioPlayer, HoldFreezesTimeUntilStepOrResume) {
     EXPECT_EQ(run.player.Advance(100), 1);
     EXPECT_TRUE(run.server.connected);
     EXPECT_EQ(run.player.Step(), 0) << "nothing left";
-}
-
-TEST(TsScenarioPlayer, HoldFromOutsideStopsTheClock) {
-    Played run("0 join A\n100 speak A\n");
-    run.player.Hold();
-    EXPECT_EQ(run.player.Advance(500), 0);
-    EXPECT_TRUE(run.server.players.empty());
-    EXPECT_EQ(run.player.Step(), 1);
-    EXPECT_EQ(run.player.Step(), 1);
-    EXPECT_EQ(run.server.speakers.size(), 1u);
 }
 
 TEST(TsScenarioPlayer, LoopReplaysFromItsTarget) {
@@ -226,8 +211,22 @@ TEST(TsScenarioPlayer, LoopReplaysFromItsTarget) {
     EXPECT_EQ(run.server.players.size(), 1u) << "the join before the loop is not replayed";
 }
 
-TEST(TsScenarioPlayer, QuitEndsEverything) {
-    Played run("0 join A\n100 quit\n100 speak A\n");
+TEST(TsScenarioPlayer, FailAndCountReachTheServerAndQuitEndsEverything) {
+    Played run(
+        "0 join A\n"
+        "0 fail speakers -5\n"
+        "0 count players 3000\n"
+        "100 fail speakers 0\n"
+        "100 count players off\n"
+        "200 quit\n"
+        "200 speak A\n");
+    run.player.Advance(0);
+    EXPECT_EQ(run.server.forcedResult[static_cast<std::size_t>(TsCall::Speakers)], -5);
+    EXPECT_EQ(run.server.reportedCount[static_cast<std::size_t>(TsCall::Players)], 3000);
+    run.player.Advance(100);
+    EXPECT_EQ(run.server.forcedResult[static_cast<std::size_t>(TsCall::Speakers)], 0);
+    EXPECT_FALSE(run.server.reportedCount[static_cast<std::size_t>(TsCall::Players)].has_value());
+
     run.player.Advance(1000);
     EXPECT_TRUE(run.player.QuitRequested());
     EXPECT_TRUE(run.server.speakers.empty());
@@ -235,18 +234,10 @@ TEST(TsScenarioPlayer, QuitEndsEverything) {
     EXPECT_EQ(run.player.Step(), 0);
 }
 
-TEST(TsScenarioPlayer, FailAndCountReachTheServer) {
-    Played run(
-        "0 fail speakers -5\n"
-        "0 count players 3000\n"
-        "100 fail speakers 0\n"
-        "100 count players off\n");
-    run.player.Advance(0);
-    EXPECT_EQ(run.server.forcedResult[static_cast<std::size_t>(TsCall::Speakers)], -5);
-    EXPECT_EQ(run.server.reportedCount[static_cast<std::size_t>(TsCall::Players)], 3000);
-    run.player.Advance(100);
-    EXPECT_EQ(run.server.forcedResult[static_cast<std::size_t>(TsCall::Speakers)], 0);
-    EXPECT_FALSE(run.server.reportedCount[static_cast<std::size_t>(TsCall::Players)].has_value());
+std::string ScenarioFile(const std::string& name) {
+    std::ifstream in(SAYVANE_SOURCE_DIR "/peers/ts2sim/scenarios/" + name, std::ios::binary);
+    EXPECT_TRUE(in) << name << " not found";
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 std::vector<std::string> PlayerNames(const TsServer& server) {
@@ -259,9 +250,7 @@ std::vector<std::string> PlayerNames(const TsServer& server) {
 }
 
 TEST(TsScenario, TheDemoScenarioIsLivelyAndComesRoundToItsStart) {
-    std::ifstream in(SAYVANE_SOURCE_DIR "/peers/ts2sim/scenarios/approach.txt", std::ios::binary);
-    ASSERT_TRUE(in) << "approach.txt not found";
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string text = ScenarioFile("approach.txt");
     const TsScenario scenario = Parse(text);
     const auto loop = std::find_if(scenario.events.begin(), scenario.events.end(),
                                    [](const TsEvent& e) { return e.kind == TsEventKind::Loop; });
@@ -293,10 +282,7 @@ TEST(TsScenario, TheDemoScenarioIsLivelyAndComesRoundToItsStart) {
 }
 
 TEST(TsScenario, TheIdleScenarioFillsTheServerAndNobodyEverSpeaks) {
-    std::ifstream in(SAYVANE_SOURCE_DIR "/peers/ts2sim/scenarios/idle.txt", std::ios::binary);
-    ASSERT_TRUE(in) << "idle.txt not found";
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    Played run(text);
+    Played run(ScenarioFile("idle.txt"));
     for (int second = 0; second < 600; ++second) {
         run.player.Advance(1000);
         ASSERT_TRUE(run.server.speakers.empty()) << "at " << second << " s";

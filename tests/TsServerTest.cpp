@@ -54,9 +54,11 @@ TEST(TsServer, FailsInTheOrderNotRunningForcedNotConnected) {
     EXPECT_EQ(error, "Simulated failure -7");
     server.clientRunning = false;
     EXPECT_EQ(server.ServeUserInfo(record, error), -1000);
+    EXPECT_EQ(error, "TeamSpeak 2 is not running");
     server.clientRunning = true;
     server.forcedResult = {};
     EXPECT_EQ(server.ServeUserInfo(record, error), -1);
+    EXPECT_EQ(error, "Not connected to a server");
     EXPECT_EQ(server.ServeUserInfo(nullptr, error), kResultBadArgument);
 }
 

@@ -77,12 +77,6 @@ TEST(VersionTables, FlagsOsTypeAndSubtypeReadAsText) {
     EXPECT_EQ(FileSubTypeText(1, 1), "Unknown");
 }
 
-TEST(VersionTables, TheTranslationKeyIsLanguageThenCodePage) {
-    EXPECT_EQ(TranslationKey({0x09, 0x04, 0xE4, 0x04}), "040904E4");
-    EXPECT_EQ(TranslationKey({0x10, 0x04, 0xB0, 0x04}), "041004B0");
-    EXPECT_EQ(TranslationKey({0, 0, 0, 0}), "040904E4");
-}
-
 class VersionInfoTest : public ::testing::Test {
 protected:
     void GivenFile(const std::string& file, std::array<std::uint8_t, 4> translation, const std::string& key) {

@@ -1,23 +1,23 @@
 // The TeamSpeak link against the substitute TSRemote.dll, loaded as Sayvane loads it, while
-// the simulated voice client plays a scenario; and the client's windows as Sayvane drives
-// them (the create-channel dialog by command 12, and by the keyboard through the menu).
+// the simulated voice client plays a scenario; and the client's windows as Sayvane reads and
+// drives them: the panes that name the own player, the create-channel dialog of command 12.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "harness/SayvaneRun.h"
 #include "harness/Ts2SimRun.h"
 #include "teamspeak/TeamSpeakLink.h"
+#include "teamspeak/TeamSpeakWindow.h"
+#include "win32/Win32Desktop.h"
 #include "win32/Win32TsRemoteApi.h"
 
 namespace sayvane::e2e {
 namespace {
-
-using namespace std::string_literals;
 
 // Thirty characters exactly, so the record holds no NUL after the name.
 const std::string kLongChannel = "Frankfurt Approach Radar Sect1";
@@ -100,127 +100,98 @@ TEST(TsRemoteLink, RoundTripsTheSimulatedServerExactly) {
     EXPECT_FALSE(link.GetChannels());
 }
 
-TEST(TsRemoteLink, TheHoldSwitchStartsTheClientBeforeItsFirstEvent) {
-    Ts2SimRun client(kRoundTripScenario, "--hold");
-    ASSERT_TRUE(client.Start());
-    ASSERT_TRUE(client.WaitForLog("client started"));
-    win32::Win32TsRemoteApi api;
-    TeamSpeakLink link(api);
-    ASSERT_TRUE(link.GetPlayers());
-    EXPECT_TRUE(link.Players().empty());
-
-    // The events of time 0 come in one step, up to the scenario's own hold.
-    EXPECT_EQ(client.Step(), 11);
-    ASSERT_TRUE(link.GetPlayers());
-    EXPECT_EQ(link.Players().size(), 3u);
-}
-
-TEST(TsRemoteLink, WithoutTheClientReportsNotRunning) {
+TEST(TsRemoteLink, WithoutTheClientOrWithoutTheLibraryReportsNotRunning) {
     ASSERT_EQ(FindWindowA("TMainForm", nullptr), nullptr) << "a simulated client is still running";
-    win32::Win32TsRemoteApi api;
-    ASSERT_TRUE(api.IsAvailable());
-    TeamSpeakLink link(api);
-    EXPECT_EQ(link.GetSpeakers(), LinkStatus::NotRunning);
-    EXPECT_FALSE(link.GetChannels());
-    EXPECT_FALSE(link.GetPlayers());
-    EXPECT_EQ(link.GetUserNickname(), "");
-
-    char text[1024] = {};
-    EXPECT_EQ(api.tsrGetLastError(text, sizeof text), 0);
-    EXPECT_STREQ(text, "TeamSpeak 2 is not running");
+    // The library beside the program, none at all, and one that loads but exports none of the five calls.
+    for (const char* library : {"TSRemote.dll", "NoSuchRemoteLibrary.dll", "version.dll"}) {
+        win32::Win32TsRemoteApi api(library);
+        EXPECT_EQ(api.IsAvailable(), library == std::string("TSRemote.dll")) << library;
+        TeamSpeakLink link(api);
+        EXPECT_EQ(link.GetSpeakers(), LinkStatus::NotRunning) << library;
+        EXPECT_FALSE(link.GetChannels()) << library;
+        EXPECT_FALSE(link.GetPlayers()) << library;
+        EXPECT_EQ(link.GetUserNickname(), "") << library;
+        if (api.IsAvailable()) {
+            char text[1024] = {};
+            EXPECT_EQ(api.tsrGetLastError(text, sizeof text), 0);
+            EXPECT_STREQ(text, "TeamSpeak 2 is not running");
+        }
+    }
 }
 
-TEST(TsRemoteLink, AnAbsentLibraryReadsAsNoClientRunning) {
-    win32::Win32TsRemoteApi api("NoSuchRemoteLibrary.dll");
-    EXPECT_FALSE(api.IsAvailable());
-    TeamSpeakLink link(api);
-    EXPECT_EQ(link.GetSpeakers(), LinkStatus::NotRunning);
-    EXPECT_FALSE(link.GetChannels());
-    EXPECT_FALSE(link.GetPlayers());
-    EXPECT_EQ(link.GetUserNickname(), "");
-}
-
-TEST(TsRemoteLink, ALibraryWithoutTheFiveCallsCountsAsAbsent) {
-    win32::Win32TsRemoteApi api("version.dll");  // loads, but exports none of them
-    EXPECT_FALSE(api.IsAvailable());
-    TeamSpeakLink link(api);
-    EXPECT_EQ(link.GetSpeakers(), LinkStatus::NotRunning);
-}
-
-TEST(TsRemoteLink, NeverLoadsTheLibraryFromTheCurrentFolder) {
+TEST(TsRemoteLink, TheLibraryIsFoundThroughPathButNeverInTheCurrentFolder) {
     testing::TempFolder folder;
     const std::string planted = folder.File("PlantedRemote.dll");
     ASSERT_TRUE(CopyFileA((FolderOfThisProgram() + "\\TSRemote.dll").c_str(), planted.c_str(), FALSE));
-    char previous[MAX_PATH] = {};
-    GetCurrentDirectoryA(MAX_PATH, previous);
+    char previousFolder[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, previousFolder);
     ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().string().c_str()));
-
-    win32::Win32TsRemoteApi byName("PlantedRemote.dll");
-    const bool loadedFromCurrentFolder = byName.IsAvailable();
-    win32::Win32TsRemoteApi byPath(planted);
-    const bool loadedByFullPath = byPath.IsAvailable();
-    SetCurrentDirectoryA(previous);
-
+    const bool loadedFromCurrentFolder = win32::Win32TsRemoteApi("PlantedRemote.dll").IsAvailable();
+    const bool loadedByFullPath = win32::Win32TsRemoteApi(planted).IsAvailable();
+    SetCurrentDirectoryA(previousFolder);
     EXPECT_FALSE(loadedFromCurrentFolder);
     EXPECT_TRUE(loadedByFullPath) << "the copy itself must be loadable for the first check to mean anything";
+
+    char previousPath[32767] = {};
+    GetEnvironmentVariableA("PATH", previousPath, sizeof previousPath);
+    SetEnvironmentVariableA("PATH", (folder.Path().string() + ";" + previousPath).c_str());
+    const bool loadedThroughPath = win32::Win32TsRemoteApi("PlantedRemote.dll").IsAvailable();
+    SetEnvironmentVariableA("PATH", previousPath);
+    EXPECT_TRUE(loadedThroughPath);
 }
 
-TEST(TsRemoteLink, StillFindsTheLibraryThroughPath) {
-    testing::TempFolder folder;
-    ASSERT_TRUE(
-        CopyFileA((FolderOfThisProgram() + "\\TSRemote.dll").c_str(), folder.File("RemoteOnPath.dll").c_str(), FALSE));
-    char previous[32767] = {};
-    GetEnvironmentVariableA("PATH", previous, sizeof previous);
-    SetEnvironmentVariableA("PATH", (folder.Path().string() + ";" + previous).c_str());
-
-    win32::Win32TsRemoteApi onPath("RemoteOnPath.dll");
-    const bool loaded = onPath.IsAvailable();
-    SetEnvironmentVariableA("PATH", previous);
-    EXPECT_TRUE(loaded);
-}
-
-BOOL CALLBACK CollectPaneText(HWND child, LPARAM param) {
-    char name[50] = {};
-    GetClassNameA(child, name, sizeof name);
-    if (std::string(name).rfind("TRichEditWithLinks", 0) == 0) {
-        const auto length = SendMessageA(child, WM_GETTEXTLENGTH, 0, 0);
-        std::string text(static_cast<std::size_t>(length) + 1, '\0');
-        const auto copied = SendMessageA(child, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-        text.resize(static_cast<std::size_t>(copied));
-        reinterpret_cast<std::vector<std::string>*>(param)->push_back(text);
-        char caption[64] = {};
-        EXPECT_EQ(GetWindowTextA(child, caption, sizeof caption), 0) << "panes keep their text to themselves";
-    }
-    return TRUE;
-}
-
-// The text of every "TRichEditWithLinks..." pane of the window, read as Sayvane reads it.
+// The text of every "TRichEditWithLinks..." pane of the client's window, read with messages as
+// Sayvane reads it: the window system keeps no caption for such a pane.
 std::vector<std::string> PaneTexts(HWND main) {
+    win32::Win32Desktop desktop;
     std::vector<std::string> texts;
-    EnumChildWindows(main, CollectPaneText, reinterpret_cast<LPARAM>(&texts));
+    desktop.EnumerateDescendants(
+        static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(main)), [&](WindowHandle w) {
+            if (desktop.ClassName(w, 19) == "TRichEditWithLinks") {
+                EXPECT_EQ(desktop.Caption(w, 256), "") << "panes keep their text to themselves";
+                texts.push_back(ReadWindowText(desktop, w));
+            }
+            return true;
+        });
     return texts;
 }
 
-TEST(Ts2Sim, ShowsThePlayerPaneOnlyWhileConnected) {
-    Ts2SimRun client(kRoundTripScenario);
-    ASSERT_TRUE(client.Start());
-    ASSERT_TRUE(client.WaitForLog("hold"));
-    ASSERT_EQ(FindWindowA(nullptr, "TeamSpeak 2"), client.MainWindow());
+bool NamesAPlayer(const std::string& paneText) {
+    return paneText.find("Player:") != std::string::npos;
+}
 
+TEST(Ts2SimWindowReader, ReadsTheOwnNicknameFromThePlayerPaneOnlyWhileConnected) {
+    Ts2SimRun client(
+        "0 server \"IVAO Test\"\n0 nickname EDDF_TWR\n0 channel 1 Lobby flags=32\n0 join EDDF_TWR channel=1\n"
+        "1000 disconnect\n2000 nickname LOWW_APP\n2000 connect\n",
+        {"--hold"});
+    ASSERT_TRUE(client.Start());
+    ASSERT_EQ(FindWindowA(nullptr, "TeamSpeak 2"), client.MainWindow());
+    win32::Win32Desktop desktop;
+    TeamSpeakWindowReader reader(desktop);
+
+    client.Step();
     std::vector<std::string> texts = PaneTexts(client.MainWindow());
     ASSERT_EQ(texts.size(), 2u);
-    EXPECT_EQ(std::count_if(texts.begin(), texts.end(),
-                            [](const std::string& t) { return t.find("Player:") != std::string::npos; }),
-              1);
-    EXPECT_NE(std::find(texts.begin(), texts.end(),
-                        "Server:\r\nTest Server\r\nPlayer:\r\nEDDF_APP\r\nChannel:\r\n" + kLongChannel),
+    EXPECT_EQ(std::count_if(texts.begin(), texts.end(), NamesAPlayer), 1);
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "Server:\r\nIVAO Test\r\nPlayer:\r\nEDDF_TWR\r\nChannel:\r\nLobby"),
               texts.end());
+    reader.ReadTeamSpeakWindow();
+    EXPECT_EQ(reader.TSWindowNickname(), "EDDF_TWR");
 
-    ASSERT_EQ(client.Step(), 1);  // silence
-    ASSERT_EQ(client.Step(), 1);  // disconnect
+    client.Step();  // disconnected: no "Player:" in any pane, so the name read last stays
     texts = PaneTexts(client.MainWindow());
-    EXPECT_TRUE(std::none_of(texts.begin(), texts.end(),
-                             [](const std::string& t) { return t.find("Player:") != std::string::npos; }));
+    EXPECT_TRUE(std::none_of(texts.begin(), texts.end(), NamesAPlayer));
+    reader.ReadTeamSpeakWindow();
+    EXPECT_EQ(reader.TSWindowNickname(), "EDDF_TWR");
+
+    client.Step();  // back, under another name
+    reader.ReadTeamSpeakWindow();
+    EXPECT_EQ(reader.TSWindowNickname(), "LOWW_APP");
+
+    ASSERT_TRUE(client.Close());
+    reader.ReadTeamSpeakWindow();
+    EXPECT_EQ(reader.TSWindowNickname(), "LOWW_APP") << "kept after the client closed";
 }
 
 const std::string kTwoChannelScenario =
@@ -239,22 +210,23 @@ bool HasChannel(TeamSpeakLink& link, const std::string& name) {
                        [&](const ChannelEntry& c) { return c.name == name; });
 }
 
-// The name field as Sayvane picks it: the top-most "TLabeledEdit" among the group box's
-// direct children.
-HWND TopMostLabeledEdit(HWND group) {
-    HWND best = nullptr;
-    LONG bestTop = 0;
+// The "TLabeledEdit" children of a group box.
+std::vector<HWND> LabeledEdits(HWND group) {
+    std::vector<HWND> edits;
     for (HWND child = GetWindow(group, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
         char name[50] = {};
         GetClassNameA(child, name, sizeof name);
-        RECT rect;
-        if (std::string(name) == "TLabeledEdit" && GetWindowRect(child, &rect) &&
-            (best == nullptr || rect.top < bestTop)) {
-            best = child;
-            bestTop = rect.top;
+        if (std::string(name) == "TLabeledEdit") {
+            edits.push_back(child);
         }
     }
-    return best;
+    return edits;
+}
+
+LONG Top(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect.top;
 }
 
 TEST(Ts2Sim, Command12OpensTheDialogThatCreatesTheChannel) {
@@ -265,9 +237,7 @@ TEST(Ts2Sim, Command12OpensTheDialogThatCreatesTheChannel) {
     TeamSpeakLink link(api);
     ASSERT_FALSE(HasChannel(link, "EDDF_TWR"));
 
-    HWND main = FindWindowA("TMainForm", nullptr);
-    ASSERT_NE(main, nullptr);
-    PostMessageA(main, WM_COMMAND, 12, 0);
+    PostMessageA(client.MainWindow(), WM_COMMAND, 12, 0);
     HWND dialog = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (dialog = FindWindowA("TfrmCreateChannel", nullptr)) != nullptr; }));
 
@@ -275,16 +245,13 @@ TEST(Ts2Sim, Command12OpensTheDialogThatCreatesTheChannel) {
     HWND group = FindWindowExA(dialog, nullptr, "TGroupBox", nullptr);
     ASSERT_NE(button, nullptr);
     ASSERT_NE(group, nullptr);
-    HWND nameField = TopMostLabeledEdit(group);
-    ASSERT_NE(nameField, nullptr);
+    // The name field as Sayvane picks it: the top-most of the labelled edits, which is not the
+    // first child, so that picking the first would fail.
+    const std::vector<HWND> edits = LabeledEdits(group);
+    ASSERT_GE(edits.size(), 2u);
+    const HWND nameField =
+        *std::min_element(edits.begin(), edits.end(), [](HWND a, HWND b) { return Top(a) < Top(b); });
     EXPECT_NE(nameField, GetWindow(group, GW_CHILD)) << "the name field should not be the first child";
-    int labeledEdits = 0;
-    for (HWND child = GetWindow(group, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-        char name[50] = {};
-        GetClassNameA(child, name, sizeof name);
-        labeledEdits += std::string(name) == "TLabeledEdit" ? 1 : 0;
-    }
-    EXPECT_GE(labeledEdits, 2);
 
     SendMessageA(nameField, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("EDDF_TWR"));
     PostMessageA(button, BM_CLICK, 0, 0);
@@ -296,49 +263,6 @@ TEST(Ts2Sim, Command12OpensTheDialogThatCreatesTheChannel) {
     ASSERT_TRUE(link.GetPlayers());
     ASSERT_FALSE(link.Players().empty());
     EXPECT_EQ(link.Players().front().channelId, 3);
-}
-
-void TapKey(BYTE key) {
-    keybd_event(key, static_cast<BYTE>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC)), 0, 0);
-    keybd_event(key, static_cast<BYTE>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC)), KEYEVENTF_KEYUP, 0);
-}
-
-TEST(Ts2Sim, WithoutCommand12TheMenuKeysOpenTheDialogWithTheNameFocused) {
-    Ts2SimRun client(kTwoChannelScenario, "--no-command-12");
-    ASSERT_TRUE(client.Start());
-    ASSERT_TRUE(client.WaitForLog("hold"));
-    HWND main = client.MainWindow();
-
-    PostMessageA(main, WM_COMMAND, 12, 0);
-    ASSERT_TRUE(client.WaitForLog("command 12 ignored"));
-    EXPECT_EQ(FindWindowA("TfrmCreateChannel", nullptr), nullptr);
-
-    SetForegroundWindow(main);
-    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == main; }));
-    TapKey(VK_MENU);
-    TapKey('C');
-    TapKey('C');
-    HWND dialog = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (dialog = FindWindowA("TfrmCreateChannel", nullptr)) != nullptr; }));
-    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == dialog; }));
-
-    for (const char c : "EDDF_TWR"s) {
-        const SHORT scan = VkKeyScanA(c);
-        const bool shift = (scan & 0x100) != 0;
-        if (shift) {
-            keybd_event(VK_SHIFT, 0, 0, 0);
-        }
-        TapKey(static_cast<BYTE>(scan & 0xFF));
-        if (shift) {
-            keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
-        }
-    }
-    TapKey(VK_RETURN);
-
-    ASSERT_TRUE(client.WaitForLog("channel created: EDDF_TWR"));
-    win32::Win32TsRemoteApi api;
-    TeamSpeakLink link(api);
-    EXPECT_TRUE(HasChannel(link, "EDDF_TWR"));
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "harness/SayvaneRun.h"
+#include "harness/PeerProcess.h"
 #include "win32/Artwork.h"
 
 namespace sayvane::testing {

@@ -1,21 +1,21 @@
 // The Win32 desktop: held to the same window-system behaviours as the simulated desktop on
-// real windows of this test program, then running the portable readers and searches against
-// other processes' windows: the radar stand-in ivacsim and the window fixture.
+// real windows of this test program, then running the portable searches and the aircraft
+// selection against the radar stand-in ivacsim in a process of its own: what reaches IvAc's
+// command line, as ivacsim logs it.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <set>
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "DesktopContract.h"
-#include "TempFolder.h"
-#include "harness/PeerProcess.h"
-#include "harness/SayvaneRun.h"
+#include "harness/Ts2SimRun.h"
+#include "ivac/AircraftSelection.h"
 #include "ivac/IvAcWindows.h"
-#include "teamspeak/TeamSpeakWindow.h"
+#include "sim/SoundRecorder.h"
 #include "win32/Win32Clock.h"
 #include "win32/Win32Desktop.h"
 
@@ -92,30 +92,18 @@ std::unique_ptr<DesktopScene> MakeWin32Scene() {
 
 }  // namespace
 
-INSTANTIATE_TEST_SUITE_P(Desktop, DesktopContract,
-                         ::testing::Values(DesktopSceneFactory{"Win32", MakeWin32Scene},
-                                           DesktopSceneFactory{"Simulated", MakeSimulatedScene}),
-                         SceneName);
+INSTANTIATE_TEST_SUITE_P(Win32Desktop, DesktopContract, ::testing::Values(SceneMaker{"Win32", MakeWin32Scene}));
 
 namespace {
 
 using e2e::PeerProcess;
-using e2e::WaitUntil;
 
-bool LogHas(const std::string& file, const std::string& line) {
-    const std::vector<std::string> lines = ReadLines(file);
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
-// ivacsim started with a log in a fresh folder; waits until its main window shows, which it
-// does once its command boxes exist.
+// ivacsim with the desktop, the searches and the selection that work on it.
 class IvAcSimTest : public ::testing::Test {
 protected:
-    void Start(std::vector<std::string> arguments) {
-        arguments.insert(arguments.end(), {"--log", LogFile()});
-        m_ivac = std::make_unique<PeerProcess>("ivacsim.exe", arguments);
-        ASSERT_TRUE(m_ivac->Running());
-        m_radar = ToHandle(m_ivac->WaitForWindow("IvAcSimRadar"));
+    void Start(const std::vector<std::string>& arguments) {
+        m_ivac = std::make_unique<e2e::IvAcSimRun>(arguments);
+        m_radar = ToHandle(m_ivac->Radar());
         ASSERT_NE(m_radar, kNoWindow) << "ivacsim's main window did not show";
     }
 
@@ -132,19 +120,18 @@ protected:
         return boxes;
     }
 
-    [[nodiscard]] std::string LogFile() const { return m_folder.File("ivacsim.log"); }
-
     win32::Win32Desktop desktop;
     win32::Win32Clock clock;
-    TempFolder m_folder;
-    std::unique_ptr<PeerProcess> m_ivac;
+    sim::SoundRecorder sound;
+    IvAcWindows ivac{desktop, clock};
+    AircraftSelection selection{ivac, desktop, clock, sound};
+    std::unique_ptr<e2e::IvAcSimRun> m_ivac;
     WindowHandle m_radar = kNoWindow;
 };
 
 TEST_F(IvAcSimTest, TheSearchFindsIvAcAndTheCallsignIsCutFromItsCaption) {
     Start({"--caption", "IvAc 1.2 - edDf_twr [Online]"});
     // The callsign is read only while TeamSpeak 2 runs too: its main window is of class "TMainForm".
-    IvAcWindows ivac(desktop, clock);
     EXPECT_EQ(ivac.GetIvAcCallsign(), "") << "no TeamSpeak 2 yet";
 
     PeerProcess teamSpeak("desktop_fixture.exe", {"--top", "TMainForm", "TeamSpeak 2"});
@@ -155,103 +142,110 @@ TEST_F(IvAcSimTest, TheSearchFindsIvAcAndTheCallsignIsCutFromItsCaption) {
     EXPECT_EQ(ivac.FindIvAcWindow(), m_radar);
 }
 
-TEST_F(IvAcSimTest, FindWindowLikeFromTheDesktopFindsBothCommandBoxesInZOrder) {
-    Start({"--callsign", "LFPG_APP", "--commbox", "two"});
-    const std::vector<WindowHandle> boxes = CommBoxes();
-    ASSERT_EQ(boxes.size(), 2u);
+struct SelectionCase {
+    const char* what;
+    std::vector<std::string> arguments;  // ivacsim's
+    std::size_t commandBoxes;
+    const char* command;
+    std::int16_t zoom;
+    std::int16_t beep;
+    SelectionResult result;
+    std::vector<std::string> typed;  // the lines that reach the upper command box, each with Enter
+    std::vector<sim::BeepRecord> beeps;
+};
 
-    IvAcWindows ivac(desktop, clock);
+void PrintTo(const SelectionCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
+class AircraftSelectionOnIvAcSim : public IvAcSimTest, public ::testing::WithParamInterface<SelectionCase> {};
+
+TEST_P(AircraftSelectionOnIvAcSim, TheBoxesAreFoundAndOnlyTheWideLineOfTheUpperOneGetsTheText) {
+    const SelectionCase& c = GetParam();
+    Start(c.arguments);
+    const std::vector<WindowHandle> boxes = CommBoxes();
+    ASSERT_EQ(boxes.size(), c.commandBoxes);
+    const HWND foreground = GetForegroundWindow();
+    WindowHandle wide = kNoWindow;
+    std::string box;
+    if (!boxes.empty()) {
+        // The narrow edit comes first in Z order and is passed over for the wide one.
+        const WindowHandle narrow = desktop.FirstChild(boxes[0]);
+        ASSERT_EQ(desktop.ClassName(narrow, 255), "Edit");
+        ASSERT_EQ(desktop.WindowRect(narrow)->Width(), 70);
+        wide = desktop.NextSibling(narrow);
+        ASSERT_EQ(desktop.ClassName(wide, 255), "Edit");
+        EXPECT_GT(desktop.WindowRect(wide)->Width(), 70);
+        EXPECT_EQ(desktop.FindChildWindow(boxes[0], kNoWindow, "edit", std::nullopt), narrow);
+        box = std::to_string((desktop.WindowRect(boxes[0])->left - 60) / 30);  // box n sits at 60 + 30 n
+    }
+    // The search finds every box, top first; a box is a top-level window owned by the radar:
+    // the climb ends at the radar, from the box as from its edit.
     std::vector<WindowHandle> hWndArray{123, 456};
     const int count = ivac.FindWindowLike(hWndArray, kNoWindow, "#32770");
     ASSERT_EQ(static_cast<std::size_t>(count) + 1, hWndArray.size());
     EXPECT_EQ(hWndArray[0], kNoWindow) << "element 0 is unused";
-    std::vector<WindowHandle> found(hWndArray.begin() + 1, hWndArray.end());
-    EXPECT_EQ(KeepOnly(found, boxes), boxes) << "both boxes, top first";
+    EXPECT_EQ(KeepOnly({hWndArray.begin() + 1, hWndArray.end()}, boxes), boxes);
     EXPECT_EQ(ivac.FindWindowLike(hWndArray, kNoWindow, "#32771"), 0);
-
-    // A box is a top-level window owned by the radar: the climb ends at the radar, from the
-    // box as from its edit.
-    EXPECT_EQ(ivac.GetTheParentWindowHandle(boxes[0]), m_radar);
-    EXPECT_EQ(ivac.GetTheParentWindowHandle(desktop.FirstChild(boxes[1])), m_radar);
+    for (WindowHandle b : boxes) {
+        EXPECT_EQ(ivac.GetTheParentWindowHandle(b), m_radar);
+        EXPECT_EQ(ivac.GetTheParentWindowHandle(desktop.FirstChild(b)), m_radar);
+    }
     EXPECT_EQ(ivac.GetTheParentWindowHandle(m_radar), m_radar);
-}
 
-TEST_F(IvAcSimTest, TextAndEnterReachTheWideCommandLine) {
-    Start({});
-    const std::vector<WindowHandle> boxes = CommBoxes();
-    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(selection.InviaCallsignIVAC(c.command, c.zoom, c.beep), c.result);
 
-    // The narrow edit comes first in Z order and is passed over for the wide one.
-    const WindowHandle narrow = desktop.FirstChild(boxes[0]);
-    ASSERT_EQ(desktop.ClassName(narrow, 255), "Edit");
-    ASSERT_EQ(desktop.WindowRect(narrow)->Width(), 70);
-    const WindowHandle wide = desktop.NextSibling(narrow);
-    ASSERT_EQ(desktop.ClassName(wide, 255), "Edit");
-    EXPECT_GT(desktop.WindowRect(wide)->Width(), 70);
-    EXPECT_EQ(desktop.FindChildWindow(boxes[0], kNoWindow, "edit", std::nullopt), narrow);
-
-    desktop.SendSetText(wide, ".s AFR123");
-    EXPECT_EQ(ReadWindowText(desktop, wide), ".s AFR123");
-    EXPECT_TRUE(desktop.Post(wide, message::kKeyDown, kVirtualKeyReturn, 1));
-    EXPECT_TRUE(WaitUntil([&] { return LogHas(LogFile(), "enter\t1\twide\t.s AFR123"); })) << ReadBytes(LogFile());
-    EXPECT_TRUE(WaitUntil([&] { return desktop.TextLength(wide) == 0; })) << "the command line empties after Enter";
-
-    desktop.SendSetText(wide, ".z 0");
-    EXPECT_TRUE(desktop.Post(wide, message::kKeyDown, kVirtualKeyReturn, 1));
-    EXPECT_TRUE(WaitUntil([&] { return LogHas(LogFile(), "enter\t1\twide\t.z 0"); })) << ReadBytes(LogFile());
-
-    const std::vector<std::string> expected{"settext\t1\twide\t.s AFR123", "enter\t1\twide\t.s AFR123",
-                                            "settext\t1\twide\t.z 0", "enter\t1\twide\t.z 0"};
-    EXPECT_EQ(ReadLines(LogFile()), expected);
-}
-
-TEST_F(IvAcSimTest, WithoutCommandBoxThereIsNoDialog) {
-    Start({"--commbox", "none"});
-    EXPECT_TRUE(CommBoxes().empty());
-    IvAcWindows ivac(desktop, clock);
+    std::vector<std::string> expected;
+    for (const std::string& line : c.typed) {
+        expected.insert(expected.end(), {"settext\t" + box + "\twide\t" + line, "enter\t" + box + "\twide\t" + line});
+    }
+    EXPECT_EQ(m_ivac->WaitForLogLines(expected.size()), expected);
+    EXPECT_EQ(sound.Beeps(), c.beeps);
+    EXPECT_EQ(GetForegroundWindow(), foreground) << "the foreground stays where it was";
+    EXPECT_EQ(ivac.hWndIvAc(), m_radar);
     EXPECT_EQ(ivac.FindIvAcWindow(), m_radar);
+    if (wide != kNoWindow) {
+        EXPECT_TRUE(e2e::WaitUntil([&] { return desktop.TextLength(wide) == 0; })) << "the line empties after Enter";
+    }
 }
 
-TEST_F(IvAcSimTest, ActivatingTheProcessGivesItTheForeground) {
-    Start({});
-    ASSERT_TRUE(desktop.ActivateProcess(m_ivac->ProcessId()));
-    EXPECT_EQ(desktop.ForegroundProcess(), m_ivac->ProcessId());
-    EXPECT_FALSE(desktop.ActivateProcess(0));
-}
-
-TEST(Win32TeamSpeakWindow, TheReaderFindsThePlayerInAnotherProcesssPane) {
-    PeerProcess teamSpeak(
-        "desktop_fixture.exe",
-        {"--top", "TMainForm", "TeamSpeak 2",                           //
-         "--child", "TPanel", "",                                       //
-         "--nested", "TRichEditWithLinks", "Player:\\r\\nFIRST\\r\\n",  //
-         "--child", "TRichEditWithLinks", "Channel:\\r\\nLobby",        //
-         "--child", "TPanel", "",                                       //
-         "--nested", "TRichEditWithLinks", "Server:\\r\\nTower\\r\\nPlayer:\\r\\nEDDF_TWR\\r\\nChannel:\\r\\nLobby"});
-    const HWND main = teamSpeak.WaitForWindow("TMainForm", "TeamSpeak 2");
-    ASSERT_NE(main, nullptr);
-
-    win32::Win32Desktop desktop;
-    std::vector<WindowHandle> panes;
-    desktop.EnumerateDescendants(ToHandle(main), [&](WindowHandle w) {
-        if (desktop.ClassName(w, 50) == "TRichEditWithLinks") {
-            panes.push_back(w);
-        }
-        return true;
-    });
-    ASSERT_EQ(panes.size(), 3u);
-    // What makes the messages necessary: the window system keeps no caption for such a pane.
-    EXPECT_EQ(desktop.Caption(panes[2], 256), "");
-    EXPECT_EQ(ReadWindowText(desktop, panes[2]), "Server:\r\nTower\r\nPlayer:\r\nEDDF_TWR\r\nChannel:\r\nLobby");
-
-    TeamSpeakWindowReader reader(desktop);
-    reader.ReadTeamSpeakWindow();
-    EXPECT_EQ(reader.TSWindowNickname(), "EDDF_TWR") << "the last pane with \"Player:\" wins";
-
-    ASSERT_TRUE(teamSpeak.Close());
-    reader.ReadTeamSpeakWindow();
-    EXPECT_EQ(reader.TSWindowNickname(), "EDDF_TWR") << "kept when TeamSpeak 2 is gone";
-}
+INSTANTIATE_TEST_SUITE_P(Cases, AircraftSelectionOnIvAcSim,
+                         ::testing::Values(SelectionCase{"the callsign with a beep",
+                                                         {},
+                                                         1,
+                                                         ".s AFR123",
+                                                         0,
+                                                         1,
+                                                         SelectionResult::Typed,
+                                                         {".s AFR123"},
+                                                         {{400, 10}}},
+                                           SelectionCase{"the zoom reset follows the selection",
+                                                         {"--callsign", "LOWW_APP"},
+                                                         1,
+                                                         ".s DLH4AB",
+                                                         1,
+                                                         0,
+                                                         SelectionResult::Typed,
+                                                         {".s DLH4AB", ".z 0"},
+                                                         {}},
+                                           SelectionCase{"of two boxes the higher one",
+                                                         {"--commbox", "two"},
+                                                         2,
+                                                         ".s BAW9",
+                                                         0,
+                                                         0,
+                                                         SelectionResult::Typed,
+                                                         {".s BAW9"},
+                                                         {}},
+                                           SelectionCase{"without command box nothing is sent",
+                                                         {"--commbox", "none"},
+                                                         0,
+                                                         ".s AFR123",
+                                                         1,
+                                                         1,
+                                                         SelectionResult::NoCommandBox,
+                                                         {},
+                                                         {}}));
 
 }  // namespace
 }  // namespace sayvane::testing

@@ -4,11 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <string>
 #include <thread>
 
-#include "harness/SayvaneRun.h"
+#include "harness/PeerProcess.h"
 #include "win32/Win32UserMessages.h"
 
 namespace sayvane::testing {
@@ -19,21 +18,10 @@ using e2e::WaitUntil;
 constexpr int kMessageTextId = 0xFFFF;  // the Static child that holds a message box's text
 constexpr int kMessageIconId = 0x0440;  // the Static child that shows its icon
 
-BOOL CALLBACK CloseDialog(HWND hwnd, LPARAM) {
-    char windowClass[16] = {};
-    GetClassNameA(hwnd, windowClass, sizeof windowClass);
-    if (std::string(windowClass) == "#32770") {
-        PostMessageA(hwnd, WM_COMMAND, IDOK, 0);
-    }
-    return TRUE;
-}
-
 TEST(Win32UserMessages, TheBoxShowsTextCaptionAndExclamationIconAndClosesWithOk) {
     const std::string text =
         "Unable to find IvAc callsign position.\r\n\nCheck if IvAc is connected to the IVAO Network";
-    std::atomic<DWORD> threadId{0};
     std::thread shower([&] {
-        threadId = GetCurrentThreadId();
         win32::Win32UserMessages messages;
         messages.ShowMessage(text, "Sayvane - Create TS Channel", 48);
     });
@@ -49,8 +37,9 @@ TEST(Win32UserMessages, TheBoxShowsTextCaptionAndExclamationIconAndClosesWithOk)
         shownText = e2e::WindowText(GetDlgItem(box, kMessageTextId));
         icon = reinterpret_cast<HICON>(SendDlgItemMessageA(box, kMessageIconId, STM_GETICON, 0, 0));
         PostMessageA(box, WM_COMMAND, IDOK, 0);
-    } else if (threadId.load() != 0) {
-        EnumThreadWindows(threadId.load(), CloseDialog, 0);  // whatever opened, so that the thread ends
+    } else {
+        // Whatever opened, so that the thread ends.
+        PostMessageA(e2e::FindProcessWindow(GetCurrentProcessId(), "#32770", nullptr, false), WM_COMMAND, IDOK, 0);
     }
     shower.join();
 

@@ -1,62 +1,97 @@
-// A helper program built beside the tests, started with arguments and ended with the object.
+// A program built beside the tests, started with arguments and ended with the object.
 #include "harness/PeerProcess.h"
-
-#include "harness/SayvaneRun.h"
 
 namespace sayvane::e2e {
 
 namespace {
 
-// Asks the process's visible top-level windows without owner to close; owned windows go with
-// their owners.
-BOOL CALLBACK CloseMainWindow(HWND hwnd, LPARAM processId) {
+// One command-line argument as the C runtime's parser gives it back: quoted when it holds
+// blanks. The arguments of the tests hold no quotes and end in no backslash, which would
+// need escaping.
+std::string QuoteArgument(const std::string& argument) {
+    return argument.empty() || argument.find_first_of(" \t") != std::string::npos ? "\"" + argument + "\"" : argument;
+}
+
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM windows) {
+    reinterpret_cast<std::vector<HWND>*>(windows)->push_back(hwnd);
+    return TRUE;
+}
+
+DWORD ProcessOf(HWND hwnd) {
     DWORD owner = 0;
     GetWindowThreadProcessId(hwnd, &owner);
-    if (owner == static_cast<DWORD>(processId) && IsWindowVisible(hwnd) && GetWindow(hwnd, GW_OWNER) == nullptr) {
-        PostMessageA(hwnd, WM_CLOSE, 0, 0);
-    }
-    return TRUE;
+    return owner;
 }
 
 }  // namespace
 
-std::string QuoteArgument(const std::string& argument) {
-    if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) {
-        return argument;
-    }
-    // Backslashes double only where a quote follows them (an inner one or the closing one).
-    std::string quoted = "\"";
-    std::size_t backslashes = 0;
-    for (char c : argument) {
-        if (c == '\\') {
-            ++backslashes;
-            continue;
-        }
-        if (c == '"') {
-            quoted.append(backslashes * 2 + 1, '\\');
-        } else {
-            quoted.append(backslashes, '\\');
-        }
-        backslashes = 0;
-        quoted += c;
-    }
-    quoted.append(backslashes * 2, '\\');
-    quoted += '"';
-    return quoted;
+std::string FolderOfThisProgram() {
+    char path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path, length);
+    return folder.substr(0, folder.find_last_of('\\'));
 }
 
-PeerProcess::PeerProcess(const std::string& program, const std::vector<std::string>& arguments) {
-    const std::string path = FolderOfThisProgram() + "\\" + program;
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+    for (;;) {
+        if (condition()) {
+            return true;
+        }
+        if (GetTickCount64() >= deadline) {
+            return condition();
+        }
+        Sleep(5);
+    }
+}
+
+std::vector<HWND> TopLevelWindows() {
+    std::vector<HWND> windows;
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+HWND FindProcessWindow(DWORD processId, const char* className, const char* caption, bool visibleOnly) {
+    for (HWND hwnd : TopLevelWindows()) {
+        char buffer[256] = {};
+        if (ProcessOf(hwnd) != processId || (visibleOnly && !IsWindowVisible(hwnd)) ||
+            GetClassNameA(hwnd, buffer, sizeof buffer) == 0 || lstrcmpA(buffer, className) != 0) {
+            continue;
+        }
+        if (caption != nullptr) {
+            GetWindowTextA(hwnd, buffer, sizeof buffer);
+            if (lstrcmpA(buffer, caption) != 0) {
+                continue;
+            }
+        }
+        return hwnd;
+    }
+    return nullptr;
+}
+
+std::string WindowText(HWND hwnd) {
+    const auto length = SendMessageA(hwnd, WM_GETTEXTLENGTH, 0, 0);
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    const auto copied = SendMessageA(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(copied));
+    return text;
+}
+
+bool PeerProcess::Start(const std::string& program, const std::vector<std::string>& arguments,
+                        const std::string& folder) {
+    const std::string path = program.find('\\') == std::string::npos ? FolderOfThisProgram() + "\\" + program : program;
     std::string commandLine = QuoteArgument(path);
     for (const std::string& argument : arguments) {
         commandLine += " " + QuoteArgument(argument);
     }
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &m_process)) {
+    if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &m_process)) {
         m_process = PROCESS_INFORMATION{};
+        return false;
     }
+    return true;
 }
 
 PeerProcess::~PeerProcess() {
@@ -71,23 +106,45 @@ bool PeerProcess::Running() const {
     return m_process.hProcess != nullptr && WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT;
 }
 
-HWND PeerProcess::WaitForWindow(const char* className, const char* caption, int timeoutMs) const {
+HWND PeerProcess::WaitForWindow(const char* className, const char* caption, int timeoutMs, bool visibleOnly) const {
     HWND found = nullptr;
-    WaitUntil([&] { return (found = FindProcessWindow(ProcessId(), className, caption)) != nullptr; }, timeoutMs);
+    WaitUntil([&] { return (found = FindProcessWindow(ProcessId(), className, caption, visibleOnly)) != nullptr; },
+              timeoutMs);
     return found;
+}
+
+std::optional<DWORD> PeerProcess::WaitForExit(int timeoutMs) const {
+    DWORD code = 0;
+    if (m_process.hProcess == nullptr ||
+        WaitForSingleObject(m_process.hProcess, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(m_process.hProcess, &code)) {
+        return std::nullopt;
+    }
+    return code;
 }
 
 bool PeerProcess::Close(int timeoutMs) {
     if (!Running()) {
         return true;
     }
-    EnumWindows(CloseMainWindow, static_cast<LPARAM>(m_process.dwProcessId));
-    if (WaitForSingleObject(m_process.hProcess, static_cast<DWORD>(timeoutMs)) == WAIT_OBJECT_0) {
+    // Its visible windows without owner; owned windows go with their owners.
+    for (HWND hwnd : TopLevelWindows()) {
+        if (ProcessOf(hwnd) == m_process.dwProcessId && IsWindowVisible(hwnd) && GetWindow(hwnd, GW_OWNER) == nullptr) {
+            PostMessageA(hwnd, WM_CLOSE, 0, 0);
+        }
+    }
+    if (WaitForExit(timeoutMs)) {
         return true;
     }
-    TerminateProcess(m_process.hProcess, 99);
-    WaitForSingleObject(m_process.hProcess, 5000);
+    Terminate();
     return false;
+}
+
+void PeerProcess::Terminate() {
+    if (Running()) {
+        TerminateProcess(m_process.hProcess, 99);
+        WaitForSingleObject(m_process.hProcess, 5000);
+    }
 }
 
 }  // namespace sayvane::e2e

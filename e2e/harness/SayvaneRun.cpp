@@ -2,197 +2,42 @@
 #include "harness/SayvaneRun.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <stdexcept>
-#include <vector>
 
 namespace sayvane::e2e {
 
-std::string FolderOfThisProgram() {
-    char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    return folder.substr(0, folder.find_last_of('\\'));
-}
-
-bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
-    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
-    for (;;) {
-        if (condition()) {
-            return true;
-        }
-        if (GetTickCount64() >= deadline) {
-            return condition();
-        }
-        Sleep(5);
-    }
-}
-
 namespace {
 
-struct WindowQuery {
-    DWORD processId;
-    const char* className;
-    const char* caption;
-    bool visibleOnly;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM param) {
-    auto* query = reinterpret_cast<WindowQuery*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(hwnd, &owner);
-    if (owner != query->processId || (query->visibleOnly && !IsWindowVisible(hwnd))) {
-        return TRUE;
-    }
-    char buffer[256] = {};
-    GetClassNameA(hwnd, buffer, sizeof buffer);
-    if (lstrcmpA(buffer, query->className) != 0) {
-        return TRUE;
-    }
-    if (query->caption != nullptr) {
-        GetWindowTextA(hwnd, buffer, sizeof buffer);
-        if (lstrcmpA(buffer, query->caption) != 0) {
-            return TRUE;
-        }
-    }
-    query->found = hwnd;
-    return FALSE;
-}
-
-}  // namespace
-
-HWND FindProcessWindow(DWORD processId, const char* className, const char* caption, bool visibleOnly) {
-    WindowQuery query{processId, className, caption, visibleOnly, nullptr};
-    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&query));
-    return query.found;
-}
-
-std::string WindowText(HWND hwnd) {
-    const auto length = SendMessageA(hwnd, WM_GETTEXTLENGTH, 0, 0);
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    const auto copied = SendMessageA(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<std::size_t>(copied));
-    return text;
-}
-
-namespace {
-
-struct TextQuery {
-    const std::string* text;
-    std::string (*read)(HWND);
-    HWND found;
-};
-
-BOOL CALLBACK MatchText(HWND hwnd, LPARAM param) {
-    auto* query = reinterpret_cast<TextQuery*>(param);
-    if (query->read(hwnd) == *query->text) {
-        query->found = hwnd;
-        return FALSE;
-    }
+BOOL CALLBACK CollectChild(HWND hwnd, LPARAM windows) {
+    reinterpret_cast<std::vector<HWND>*>(windows)->push_back(hwnd);
     return TRUE;
 }
 
-std::string Caption(HWND hwnd) {
-    char buffer[1024] = {};
-    const int length = GetWindowTextA(hwnd, buffer, sizeof buffer);
-    return std::string(buffer, static_cast<std::size_t>(length > 0 ? length : 0));
-}
-
 }  // namespace
 
-HWND FindChildWithText(HWND parent, const std::string& text) {
-    TextQuery query{&text, &WindowText, nullptr};
-    EnumChildWindows(parent, MatchText, reinterpret_cast<LPARAM>(&query));
-    return query.found;
+RECT WindowRect(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+RECT WorkArea() {
+    RECT work{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    return work;
 }
 
 HWND FindChildWithCaption(HWND parent, const std::string& caption) {
-    TextQuery query{&caption, &Caption, nullptr};
-    EnumChildWindows(parent, MatchText, reinterpret_cast<LPARAM>(&query));
-    return query.found;
-}
-
-bool ChooseFromTrayMenu(DWORD processId, HWND overlay, std::initializer_list<WPARAM> keys) {
-    PostMessageA(overlay, 1400, 0, WM_RBUTTONUP);
-    HWND menu = nullptr;
-    if (!WaitUntil([&] { return (menu = FindProcessWindow(processId, "#32768")) != nullptr; })) {
-        return false;
-    }
-    // The menu's own loop reads these from its thread's queue, as it would the keyboard.
-    for (WPARAM key : keys) {
-        PostMessageA(menu, WM_KEYDOWN, key, 0);
-    }
-    return true;
-}
-
-SayvaneRun::SayvaneRun(const std::optional<std::string>& settingsText) {
-    const std::string source = FolderOfThisProgram() + "\\Sayvane.exe";
-    if (!CopyFileA(source.c_str(), ExePath().c_str(), FALSE)) {
-        throw std::runtime_error("cannot copy " + source);
-    }
-    const std::string library = FolderOfThisProgram() + "\\TSRemote.dll";
-    CopyFileA(library.c_str(), m_folder.File("TSRemote.dll").c_str(), FALSE);
-    if (settingsText) {
-        testing::WriteBytes(SettingsFile(), *settingsText);
-    }
-}
-
-SayvaneRun::~SayvaneRun() {
-    if (m_process.hProcess != nullptr) {
-        if (WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(m_process.hProcess, 99);
-            WaitForSingleObject(m_process.hProcess, 5000);
+    std::vector<HWND> children;
+    EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&children));
+    for (HWND child : children) {
+        char buffer[1024] = {};
+        GetWindowTextA(child, buffer, sizeof buffer);
+        if (caption == buffer) {
+            return child;
         }
-        CloseHandle(m_process.hThread);
-        CloseHandle(m_process.hProcess);
     }
-}
-
-bool SayvaneRun::Start() {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    std::string commandLine = "\"" + ExePath() + "\"";
-    const std::string folder = m_folder.Path().string();
-    return CreateProcessA(ExePath().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                          &startup, &m_process) != FALSE;
-}
-
-HWND SayvaneRun::WaitForWindow(const char* className, const char* caption, int timeoutMs) const {
-    HWND found = nullptr;
-    WaitUntil([&] { return (found = FindProcessWindow(ProcessId(), className, caption)) != nullptr; }, timeoutMs);
-    return found;
-}
-
-HWND SayvaneRun::WaitForAnyWindow(const char* className, int timeoutMs) const {
-    HWND found = nullptr;
-    WaitUntil([&] { return (found = FindProcessWindow(ProcessId(), className, nullptr, false)) != nullptr; },
-              timeoutMs);
-    return found;
-}
-
-HWND SayvaneRun::WaitForOverlay(int timeoutMs) const {
-    HWND found = nullptr;
-    WaitUntil(
-        [&] {
-            found = FindProcessWindow(ProcessId(), "SayvaneOverlay", nullptr, false);
-            return found != nullptr && (GetWindowLongA(found, GWL_EXSTYLE) & WS_EX_LAYERED) != 0;
-        },
-        timeoutMs);
-    return found != nullptr && (GetWindowLongA(found, GWL_EXSTYLE) & WS_EX_LAYERED) != 0 ? found : nullptr;
-}
-
-std::optional<DWORD> WaitForProcessExit(HANDLE process, int timeoutMs) {
-    if (process == nullptr || WaitForSingleObject(process, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0) {
-        return std::nullopt;
-    }
-    DWORD code = 0;
-    GetExitCodeProcess(process, &code);
-    return code;
-}
-
-std::optional<DWORD> SayvaneRun::WaitForExit(int timeoutMs) const {
-    return WaitForProcessExit(m_process.hProcess, timeoutMs);
+    return nullptr;
 }
 
 std::vector<std::uint32_t> ScreenPixels(const RECT& area) {
@@ -225,12 +70,84 @@ std::vector<std::uint32_t> ScreenPixels(const RECT& area) {
 }
 
 bool ShowsColour(HWND window, COLORREF colour) {
-    RECT r{};
-    GetWindowRect(window, &r);
-    const std::vector<std::uint32_t> pixels = ScreenPixels(r);
+    const std::vector<std::uint32_t> pixels = ScreenPixels(WindowRect(window));
     // Screen pixels are 0x00RRGGBB; a COLORREF is 0x00BBGGRR.
     const std::uint32_t wanted = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
     return std::find(pixels.begin(), pixels.end(), wanted) != pixels.end();
+}
+
+bool VisibleIn(HWND window, COLORREF colour) {
+    return IsWindowVisible(window) && ShowsColour(window, colour);
+}
+
+bool ChooseFromTrayMenu(DWORD processId, HWND overlay, std::initializer_list<WPARAM> keys) {
+    PostMessageA(overlay, 1400, 0, WM_RBUTTONUP);
+    HWND menu = nullptr;
+    if (!WaitUntil([&] { return (menu = FindProcessWindow(processId, "#32768")) != nullptr; })) {
+        return false;
+    }
+    // The menu's own loop reads these from its thread's queue, as it would the keyboard.
+    for (WPARAM key : keys) {
+        PostMessageA(menu, WM_KEYDOWN, key, 0);
+    }
+    return true;
+}
+
+DiagnosticPanel::DiagnosticPanel(HWND overlay) {
+    WaitUntil([&] { return (m_frame = FindWindowExA(overlay, nullptr, "STATIC", "frameDebug")) != nullptr; });
+}
+
+std::string DiagnosticPanel::Status() const {
+    char text[64] = {};
+    GetWindowTextA(GetDlgItem(m_frame, 1), text, sizeof text);
+    return text;
+}
+
+std::vector<std::string> DiagnosticPanel::List(const char* name) const {
+    std::vector<std::string> items;
+    HWND list = FindWindowExA(m_frame, nullptr, "LISTBOX", name);
+    const auto count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        // Read as Unicode: Wine's list box does not convert this message to ANSI across processes.
+        wchar_t text[256] = {};
+        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        char narrow[512] = {};
+        WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
+        items.emplace_back(narrow);
+    }
+    return items;
+}
+
+SayvaneRun::SayvaneRun(const std::optional<std::string>& settingsText) {
+    const std::string source = FolderOfThisProgram() + "\\Sayvane.exe";
+    if (!CopyFileA(source.c_str(), ExePath().c_str(), FALSE)) {
+        throw std::runtime_error("cannot copy " + source);
+    }
+    const std::string library = FolderOfThisProgram() + "\\TSRemote.dll";
+    CopyFileA(library.c_str(), m_folder.File("TSRemote.dll").c_str(), FALSE);
+    if (settingsText) {
+        testing::WriteBytes(SettingsFile(), *settingsText);
+    }
+}
+
+HWND SayvaneRun::WaitForOverlay(int timeoutMs) const {
+    const auto layered = [](HWND hwnd) { return (GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED) != 0; };
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            found = FindProcessWindow(ProcessId(), "SayvaneOverlay", nullptr, false);
+            return found != nullptr && layered(found);
+        },
+        timeoutMs);
+    return found != nullptr && layered(found) ? found : nullptr;
+}
+
+std::optional<DWORD> SayvaneRun::ExitFromTray(HWND overlay) const {
+    // Up from nothing selected lands on the last item.
+    if (!ChooseFromTrayMenu(ProcessId(), overlay, {VK_UP, VK_RETURN})) {
+        return std::nullopt;
+    }
+    return WaitForExit();
 }
 
 }  // namespace sayvane::e2e

@@ -1,40 +1,31 @@
 // End-to-end harness: the real Sayvane.exe copied into a fresh folder, started there, and
-// watched through its windows. Every wait polls a condition; none sleeps a fixed time.
+// watched through its windows.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "TempFolder.h"
+#include "harness/PeerProcess.h"
 
 namespace sayvane::e2e {
 
-// The folder of the running test program; Sayvane.exe and the peers are built beside it.
-std::string FolderOfThisProgram();
+// The colours of the default settings.
+constexpr COLORREF kGreen = RGB(0, 255, 0);     // ForeColor 65280: speakers
+constexpr COLORREF kOrange = RGB(255, 128, 0);  // ChannelForeColor 33023: the channel, notices
+constexpr COLORREF kCyan = RGB(0, 255, 255);    // JoinForeColor 16776960: join lines
 
-// Polls `condition` every 5 ms until it holds (true) or `timeoutMs` has passed (false).
-bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
+RECT WindowRect(HWND window);
+RECT WorkArea();
 
-// Waits for a process to end; its exit code, or nullopt after the timeout (or without a process).
-std::optional<DWORD> WaitForProcessExit(HANDLE process, int timeoutMs);
-
-// A top-level window of a process with the given class (and caption, when given); only a
-// visible one unless `visibleOnly` is false.
-HWND FindProcessWindow(DWORD processId, const char* className, const char* caption = nullptr, bool visibleOnly = true);
-
-// A window's text, read with WM_GETTEXT as works across processes.
-std::string WindowText(HWND hwnd);
-
-// The first child of `parent` (any depth) whose text is `text`, or nullptr.
-HWND FindChildWithText(HWND parent, const std::string& text);
-
-// The same, by the caption Windows keeps for the window (GetWindowTextA): no message is
-// sent, so it answers while the program is busy or asleep. Fits labels, not edit boxes.
+// The first child of `parent` (any depth) with this caption, as Windows keeps it for the window
+// (GetWindowTextA): no message is sent, so it answers while the program is busy or asleep.
+// Fits labels, not edit boxes.
 HWND FindChildWithCaption(HWND parent, const std::string& caption);
 
 // What the screen shows in `area` (screen pixels), row by row from the top, each pixel
@@ -44,43 +35,62 @@ std::vector<std::uint32_t> ScreenPixels(const RECT& area);
 // Whether any pixel of the window's area, as the screen shows it, has this colour.
 bool ShowsColour(HWND window, COLORREF colour);
 
+// Whether the window is visible and shows this colour.
+bool VisibleIn(HWND window, COLORREF colour);
+
 // Opens the overlay's tray menu as a right click on the icon would (the tray callback
 // message), then presses the keys in the menu. False when no menu opened.
 bool ChooseFromTrayMenu(DWORD processId, HWND overlay, std::initializer_list<WPARAM> keys);
+
+// The overlay's diagnostic panel: the status word and the lists, as an inspection tool reads
+// them. The panel is made just after the overlay: the constructor waits for it.
+class DiagnosticPanel {
+public:
+    explicit DiagnosticPanel(HWND overlay);
+    [[nodiscard]] bool Found() const { return m_frame != nullptr; }
+    [[nodiscard]] std::string Status() const;
+    [[nodiscard]] std::vector<std::string> List(const char* name) const;
+
+private:
+    HWND m_frame = nullptr;
+};
 
 class SayvaneRun {
 public:
     // Prepares a fresh folder holding Sayvane.exe, the substitute TSRemote.dll beside it (as a
     // user puts the voice client's library there) and, when given, this Sayvane.INI text.
     explicit SayvaneRun(const std::optional<std::string>& settingsText = std::nullopt);
-    ~SayvaneRun();
+    // Ends the program at once if it still runs.
+    ~SayvaneRun() { m_process.Terminate(); }
     SayvaneRun(const SayvaneRun&) = delete;
     SayvaneRun& operator=(const SayvaneRun&) = delete;
 
     // Starts the program in its folder; false when it could not be started.
-    [[nodiscard]] bool Start();
+    [[nodiscard]] bool Start() { return m_process.Start(ExePath(), {}, Folder()); }
 
     // The first visible window of the program with this class (and caption), or nullptr
     // after the timeout.
-    HWND WaitForWindow(const char* className, const char* caption = nullptr, int timeoutMs = 10000) const;
-    // The same for a window that may be hidden (the overlay hides while nobody speaks).
-    HWND WaitForAnyWindow(const char* className, int timeoutMs = 10000) const;
+    HWND WaitForWindow(const char* className, const char* caption = nullptr, int timeoutMs = 10000) const {
+        return m_process.WaitForWindow(className, caption, timeoutMs);
+    }
     // The overlay window once its creation sequence has made it layered (its tray icon and
     // menu are ready by then), visible or not; nullptr after the timeout.
     HWND WaitForOverlay(int timeoutMs = 10000) const;
 
     // Waits for the process to end; its exit code, or nullopt after the timeout.
-    std::optional<DWORD> WaitForExit(int timeoutMs = 10000) const;
+    std::optional<DWORD> WaitForExit(int timeoutMs = 10000) const { return m_process.WaitForExit(timeoutMs); }
+    // Chooses Exit (the last item) from the overlay's tray menu; the exit code.
+    std::optional<DWORD> ExitFromTray(HWND overlay) const;
 
-    [[nodiscard]] DWORD ProcessId() const { return m_process.dwProcessId; }
-    [[nodiscard]] HANDLE Process() const { return m_process.hProcess; }
+    [[nodiscard]] DWORD ProcessId() const { return m_process.ProcessId(); }
+    [[nodiscard]] HANDLE Process() const { return m_process.Handle(); }
     [[nodiscard]] std::string ExePath() const { return m_folder.File("Sayvane.exe"); }
     [[nodiscard]] std::string SettingsFile() const { return m_folder.File("Sayvane.INI"); }
     [[nodiscard]] std::string Folder() const { return m_folder.Path().string(); }
 
 private:
     testing::TempFolder m_folder;
-    PROCESS_INFORMATION m_process{};
+    PeerProcess m_process;
 };
 
 }  // namespace sayvane::e2e

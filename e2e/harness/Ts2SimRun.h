@@ -1,5 +1,6 @@
-// The simulated voice client (ts2sim.exe, built beside the test programs) started with a
-// scenario in a fresh folder, and watched through its window and its log.
+// The simulated outside programs, built beside the test programs, each started in a fresh
+// folder with a log there, and watched through its windows and that log: the voice client
+// (ts2sim.exe) with a scenario, and the radar (ivacsim.exe).
 #pragma once
 
 #include <windows.h>
@@ -9,42 +10,58 @@
 #include <vector>
 
 #include "TempFolder.h"
+#include "harness/PeerProcess.h"
 
 namespace sayvane::e2e {
 
-class Ts2SimRun {
+// A peer that writes its log into its own fresh folder, one entry a line.
+class LoggingPeer {
+public:
+    [[nodiscard]] DWORD ProcessId() const { return m_process.ProcessId(); }
+    [[nodiscard]] std::string LogFile() const { return m_folder.File("peer.log"); }
+    [[nodiscard]] std::vector<std::string> LogLines() const { return testing::ReadLines(LogFile()); }
+    // Waits for a log line that contains `text`.
+    [[nodiscard]] bool WaitForLog(const std::string& text, int timeoutMs = 10000) const;
+    // The log once it holds at least `count` lines (all of it after the timeout).
+    [[nodiscard]] std::vector<std::string> WaitForLogLines(std::size_t count, int timeoutMs = 10000) const;
+    // Asks the peer to close and waits for it to exit; true when it did.
+    bool Close(int timeoutMs = 10000) { return m_process.Close(timeoutMs); }
+    std::optional<DWORD> WaitForExit(int timeoutMs = 10000) const { return m_process.WaitForExit(timeoutMs); }
+
+protected:
+    testing::TempFolder m_folder;
+    PeerProcess m_process;
+};
+
+class Ts2SimRun : public LoggingPeer {
 public:
     // Writes the scenario into a fresh folder; `extraArguments` go after the scenario and
     // log arguments ("--hold", "--no-command-12").
-    explicit Ts2SimRun(const std::string& scenarioText, std::string extraArguments = {});
-    // Closes the client (or ends it) and waits until it has exited.
-    ~Ts2SimRun();
-    Ts2SimRun(const Ts2SimRun&) = delete;
-    Ts2SimRun& operator=(const Ts2SimRun&) = delete;
+    explicit Ts2SimRun(const std::string& scenarioText, std::vector<std::string> extraArguments = {});
 
     // Starts the client and waits for its main window; false when it did not show.
     [[nodiscard]] bool Start(int timeoutMs = 10000);
 
     [[nodiscard]] HWND MainWindow() const { return m_main; }
-    [[nodiscard]] DWORD ProcessId() const { return m_process.dwProcessId; }
-
-    // The client's log, one entry per line, each "<scenario ms> <text>".
-    [[nodiscard]] std::vector<std::string> LogLines() const;
-    // Waits for a log line that contains `text`.
-    [[nodiscard]] bool WaitForLog(const std::string& text, int timeoutMs = 10000) const;
 
     // Applies the next events of the scenario; the number applied.
     int Step() const;
 
-    // Asks the client to close and waits for it to exit; its exit code.
-    std::optional<DWORD> Close(int timeoutMs = 10000);
-    std::optional<DWORD> WaitForExit(int timeoutMs = 10000) const;
+private:
+    std::vector<std::string> m_arguments;
+    HWND m_main = nullptr;
+};
+
+// ivacsim started with `arguments`; the constructor waits until its main window shows,
+// which it does once its command boxes exist.
+class IvAcSimRun : public LoggingPeer {
+public:
+    explicit IvAcSimRun(std::vector<std::string> arguments = {});
+    // Its main window, or nullptr when it did not show.
+    [[nodiscard]] HWND Radar() const { return m_radar; }
 
 private:
-    testing::TempFolder m_folder;
-    std::string m_arguments;
-    PROCESS_INFORMATION m_process{};
-    HWND m_main = nullptr;
+    HWND m_radar = nullptr;
 };
 
 }  // namespace sayvane::e2e
