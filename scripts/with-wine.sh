@@ -21,7 +21,8 @@ case "$arch" in
     32 | 64) ;;
     *) echo "with-wine: SAYVANE_WINE_ARCH=$arch: use 32 or 64" >&2; exit 1 ;;
 esac
-if [ "$arch" = 32 ] && ! host_runs_32bit; then
+host_runs_32bit || true  # sets SAYVANE_HOST_RUNS_32BIT for the session, whichever the architecture
+if [ "$arch" = 32 ] && [ "$SAYVANE_HOST_RUNS_32BIT" = no ]; then
     echo "with-wine: this host cannot run 32-bit programs (Wine's 32-bit loader does not start); use SAYVANE_WINE_ARCH=64 and the win64 tree" >&2
     exit 1
 fi
