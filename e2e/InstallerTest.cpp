@@ -16,11 +16,6 @@
 namespace sayvane::e2e {
 namespace {
 
-// Runs a program with arguments and waits for it to end; its exit code.
-std::optional<DWORD> RunAndWait(const std::string& program, const std::vector<std::string>& arguments) {
-    return PeerProcess(program, arguments).WaitForExit(60000);
-}
-
 std::filesystem::path KnownFolder(int csidl) {
     char path[MAX_PATH] = {};
     SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
@@ -41,7 +36,7 @@ TEST(Installer, InstallsPerUserStartsAndUninstallsKeepingTheSettings) {
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
 
-    ASSERT_EQ(RunAndWait(setup, {"/S"}), std::optional<DWORD>(0));
+    ASSERT_EQ(PeerProcess(setup, {"/S"}).WaitForExit(60000), std::optional<DWORD>(0));
     EXPECT_TRUE(std::filesystem::exists(folder / "Sayvane.exe"));
     EXPECT_TRUE(std::filesystem::exists(folder / "README.txt"));
     EXPECT_TRUE(std::filesystem::exists(shortcut)) << "a Start-menu entry";
@@ -60,7 +55,7 @@ TEST(Installer, InstallsPerUserStartsAndUninstallsKeepingTheSettings) {
     ASSERT_TRUE(std::filesystem::exists(folder / "Sayvane.INI"));
 
     // A silent uninstall (run in place, so that it can be waited for) keeps them.
-    ASSERT_EQ(RunAndWait((folder / "Uninstall.exe").string(), {"/S", "_?=" + folder.string()}),
+    ASSERT_EQ(PeerProcess((folder / "Uninstall.exe").string(), {"/S", "_?=" + folder.string()}).WaitForExit(60000),
               std::optional<DWORD>(0));
     EXPECT_FALSE(std::filesystem::exists(folder / "Sayvane.exe"));
     EXPECT_FALSE(std::filesystem::exists(shortcut));

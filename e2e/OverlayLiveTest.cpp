@@ -66,14 +66,14 @@ private:
 // Tells the overlay, as Windows does, that its monitor's DPI is now `dpi`. The suggested
 // rectangle must lie in the overlay's own process: it is written there.
 bool SendDpiChanged(const SayvaneRun& run, HWND overlay, UINT dpi, const RECT& suggested) {
-    void* remote = VirtualAllocEx(run.Process(), nullptr, sizeof suggested, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    if (remote == nullptr || !WriteProcessMemory(run.Process(), remote, &suggested, sizeof suggested, nullptr)) {
+    void* remote = VirtualAllocEx(run.Handle(), nullptr, sizeof suggested, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (remote == nullptr || !WriteProcessMemory(run.Handle(), remote, &suggested, sizeof suggested, nullptr)) {
         return false;
     }
     DWORD_PTR result = 0;
     const bool answered = SendMessageTimeoutA(overlay, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                                               reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 5000, &result) != 0;
-    VirtualFreeEx(run.Process(), remote, 0, MEM_RELEASE);
+    VirtualFreeEx(run.Handle(), remote, 0, MEM_RELEASE);
     return answered;
 }
 

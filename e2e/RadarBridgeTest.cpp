@@ -29,7 +29,9 @@ protected:
         m_voice = std::make_unique<Ts2SimRun>(kScenario, voiceArguments);
         ASSERT_TRUE(m_voice->Start());
         m_voice->Step();
-        m_radar = std::make_unique<IvAcSimRun>(std::vector<std::string>{"--caption", "IvAc 1.2 - eddf_twr [Online]"});
+        // Two command boxes, the second above the first: only the upper one is typed into.
+        m_radar = std::make_unique<IvAcSimRun>(
+            std::vector<std::string>{"--caption", "IvAc 1.2 - eddf_twr [Online]", "--commbox", "two"});
         ASSERT_NE(m_radar->Radar(), nullptr);
         m_run = std::make_unique<SayvaneRun>("[Setup]\r\nAutoStart=1\r\nRefresh=0\r\nDelay=0\r\n" + settings);
         ASSERT_TRUE(m_run->Start());
@@ -50,7 +52,9 @@ TEST_F(RadarBridgeTest, ShiftF12SelectsTheSpeakingPilotOnTheRadar) {
     m_voice->Step();  // DLH4AB speaks
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(m_overlay) != FALSE; }));
 
-    // The controller holds Shift+F12 until the radar has the command.
+    // The controller holds Shift+F12 until the radar has the command; the window he works in
+    // stays in the foreground.
+    const HWND foreground = GetForegroundWindow();
     keybd_event(VK_SHIFT, 0, 0, 0);
     keybd_event(VK_F12, 0, 0, 0);
     const std::vector<std::string> lines = m_radar->WaitForLogLines(4);
@@ -59,8 +63,9 @@ TEST_F(RadarBridgeTest, ShiftF12SelectsTheSpeakingPilotOnTheRadar) {
     ASSERT_GE(lines.size(), 4u) << "nothing reached the radar";
 
     const std::vector<std::string> first(lines.begin(), lines.begin() + 4);
-    EXPECT_EQ(first, (std::vector<std::string>{"settext\t1\twide\t.s DLH4AB", "enter\t1\twide\t.s DLH4AB",
-                                               "settext\t1\twide\t.z 0", "enter\t1\twide\t.z 0"}));
+    EXPECT_EQ(first, (std::vector<std::string>{"settext\t2\twide\t.s DLH4AB", "enter\t2\twide\t.s DLH4AB",
+                                               "settext\t2\twide\t.z 0", "enter\t2\twide\t.z 0"}));
+    EXPECT_EQ(GetForegroundWindow(), foreground);
     for (const std::string& line : m_radar->LogLines()) {
         EXPECT_EQ(line.find("narrow"), std::string::npos) << "the 70-pixel edit is passed over: " << line;
     }

@@ -2,6 +2,7 @@
 // window messages, the keystroke fallback, the four messages and the connection test.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <string>
@@ -121,16 +122,6 @@ struct Rig : sim::OverlayRig {
         return d;
     }
 
-    // TeamSpeak 2 opens the dialog when it gets command 12.
-    void OpenDialogOnCommand(const std::vector<Field>& fields, bool withGroupBox = true, bool withButton = true) {
-        desktop.OnMessage([=](const DesktopMessage& m) {
-            if (m.delivery == sim::Delivery::Posted && m.target == teamSpeak && m.message == message::kCommand &&
-                m.wParam == 12) {
-                dialog = AddDialog(fields, withGroupBox, withButton);
-            }
-        });
-    }
-
     FakeHost host;
     ChannelCreation creation{ChannelCreationServices{desktop, clock, keyboard, messages, ivac, reader, host}};
 
@@ -146,7 +137,8 @@ TEST(ChannelCreation, TheCallsignGoesIntoTheTopMostNameFieldOfTheDialogsFirstGro
         int chosen;  // the field that gets the name; -1: none fits, the keystrokes follow
         bool groupBox = true;
         bool button = true;
-        std::size_t shownAtPause = 0;  // the dialog shows during this pause; 0: as the command arrives
+        // The dialog shows during this pause: 1 is the one after the command, 99 never.
+        std::size_t shownAtPause = 1;
     };
     const std::vector<Case> cases = {
         {"lower one first", {{"TLabeledEdit", 300}, {"TLabeledEdit", 250}}, 1},
@@ -161,69 +153,59 @@ TEST(ChannelCreation, TheCallsignGoesIntoTheTopMostNameFieldOfTheDialogsFirstGro
         // It is looked for four times, 25 ms apart.
         {"shown during the third pause: two looks in vain", {{"TLabeledEdit", 300}}, 0, true, true, 3},
         {"shown after the fourth look: too late", {{"TLabeledEdit", 300}}, -1, true, true, 5},
+        {"command 12 ignored: no dialog at all", {}, -1, true, true, 99},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.story);
         Rig rig;
         rig.AddBoth("IvAc 1.2 - ab_1 [Online]");
-        if (c.shownAtPause == 0) {
-            rig.OpenDialogOnCommand(c.fields, c.groupBox, c.button);
-        } else {
-            rig.clock.OnSleep([&] {
-                if (rig.clock.Sleeps().size() == c.shownAtPause && rig.dialog.dialog == kNoWindow) {
-                    rig.dialog = rig.AddDialog(c.fields, c.groupBox, c.button);
-                }
-            });
-        }
+        rig.clock.OnSleep([&] {
+            if (rig.clock.Sleeps().size() == c.shownAtPause && rig.dialog.dialog == kNoWindow) {
+                rig.dialog = rig.AddDialog(c.fields, c.groupBox, c.button);
+            }
+        });
         std::string nameAtRefresh;
         rig.host.onRefresh = [&] { nameAtRefresh = rig.reader.TSWindowNickname(); };
+        // Every key must reach TeamSpeak 2.
+        std::vector<ProcessId> foregroundAtKey;
+        rig.keyboard.OnKeyEvent(
+            [&](const KeyEventRecord&) { foregroundAtKey.push_back(rig.desktop.ForegroundProcess()); });
 
         const ChannelCreationResult result = rig.creation.CreateTSChannel();
 
         EXPECT_EQ(nameAtRefresh, "EDDF_TWR") << "the TeamSpeak 2 window is read before the lists";
         EXPECT_EQ(rig.host.refreshes, 1);
         EXPECT_TRUE(rig.messages.Messages().empty());
-        ASSERT_NE(rig.dialog.dialog, kNoWindow);
+        EXPECT_TRUE(rig.keyboard.HeldKeys().empty());
         std::vector<DesktopMessage> expected{PostedMessage(rig.teamSpeak, message::kCommand, 12, 0)};
+        // The post, and a pause after each of the four looks made in vain.
+        std::vector<int> sleeps(1 + std::min<std::size_t>(c.shownAtPause - 1, 4), 25);
         if (c.chosen < 0) {
             EXPECT_EQ(result, ChannelCreationResult::KeysTyped);
             EXPECT_EQ(rig.keyboard.Events(), kFallbackKeysForAB1);
+            EXPECT_EQ(foregroundAtKey, std::vector<ProcessId>(kFallbackKeysForAB1.size(), kTeamSpeakProcess));
+            if (rig.dialog.dialog == kNoWindow) {
+                EXPECT_EQ(rig.desktop.ForegroundWindow(), rig.teamSpeak)
+                    << "the visible main form, not the hidden application window at the top of the owners";
+            }
+            // Alt, "c", "c", 10 ms per character of "AB_1", the callsign, the return.
+            sleeps.insert(sleeps.end(), {25, 25, 50, 10, 10, 10, 10, 25, 10});
+            // Messages run while climbing to TeamSpeak's top window and after every character typed.
+            EXPECT_EQ(rig.clock.YieldCount(), 1 + 4 + 1);
         } else {
+            ASSERT_NE(rig.dialog.dialog, kNoWindow);
             EXPECT_EQ(result, ChannelCreationResult::DialogFilled);
             expected.push_back(SentSetText(rig.dialog.fields[static_cast<std::size_t>(c.chosen)], "AB_1"));
             if (c.button) {
                 expected.push_back(PostedMessage(rig.dialog.button, message::kButtonClick, 0, 0));
             }
-            // The post, a pause after each look in vain, the name.
-            EXPECT_EQ(rig.clock.Sleeps(), std::vector<int>(c.shownAtPause == 0 ? 2 : c.shownAtPause + 1, 25));
+            sleeps.push_back(25);  // after the name
             EXPECT_TRUE(rig.keyboard.Events().empty());
             EXPECT_EQ(rig.desktop.ForegroundWindow(), rig.other) << "the dialog is filled without taking the focus";
         }
+        EXPECT_EQ(rig.clock.Sleeps(), sleeps);
         EXPECT_EQ(rig.desktop.Commands(), expected) << "no text set, no button clicked but these";
     }
-}
-
-TEST(ChannelCreation, WithoutDialogTheMainFormIsBroughtForwardAndDrivenFromItsMenu) {
-    Rig rig;
-    rig.AddBoth("IvAc 1.2 - ab_1 [Online]");
-    // Every key must reach TeamSpeak 2.
-    std::vector<ProcessId> foregroundAtKey;
-    rig.keyboard.OnKeyEvent([&](const KeyEventRecord&) { foregroundAtKey.push_back(rig.desktop.ForegroundProcess()); });
-
-    EXPECT_EQ(rig.creation.CreateTSChannel(), ChannelCreationResult::KeysTyped);
-
-    EXPECT_EQ(rig.keyboard.Events(), kFallbackKeysForAB1);
-    EXPECT_EQ(foregroundAtKey, std::vector<ProcessId>(kFallbackKeysForAB1.size(), kTeamSpeakProcess));
-    EXPECT_EQ(rig.desktop.ForegroundWindow(), rig.teamSpeak)
-        << "the visible main form, not the hidden application window at the top of the owners";
-    EXPECT_EQ(rig.desktop.Commands(),
-              (std::vector<DesktopMessage>{PostedMessage(rig.teamSpeak, message::kCommand, 12, 0)}));
-    // The post, four looks, Alt, "c", "c", 10 ms per character of "AB_1", the callsign, the return.
-    EXPECT_EQ(rig.clock.Sleeps(), (std::vector<int>{25, 25, 25, 25, 25, 25, 25, 50, 10, 10, 10, 10, 25, 10}));
-    // Messages run while climbing to TeamSpeak's top window and after every character typed.
-    EXPECT_EQ(rig.clock.YieldCount(), 1 + 4 + 1);
-    EXPECT_TRUE(rig.keyboard.HeldKeys().empty());
-    EXPECT_TRUE(rig.messages.Messages().empty());
 }
 
 TEST(ChannelCreation, EachMessageStopsTheRunInItsOrderAndTheRefreshDecidesTheConnection) {

@@ -21,9 +21,11 @@ private:
     sim::SimulatedDesktop m_desktop;
 };
 
-std::vector<WindowHandle> TopLevelOrder(Desktop& desktop) {
+// The windows an enumeration visits, in its order.
+template <typename Enumerate>
+std::vector<WindowHandle> Visited(Enumerate enumerate) {
     std::vector<WindowHandle> order;
-    desktop.EnumerateTopLevelWindows([&](WindowHandle w) {
+    enumerate([&](WindowHandle w) {
         order.push_back(w);
         return true;
     });
@@ -38,27 +40,15 @@ std::vector<WindowHandle> SiblingChain(Desktop& desktop, WindowHandle parent) {
     return chain;
 }
 
-std::vector<WindowHandle> Descendants(Desktop& desktop, WindowHandle parent) {
-    std::vector<WindowHandle> order;
-    desktop.EnumerateDescendants(parent, [&](WindowHandle w) {
-        order.push_back(w);
-        return true;
-    });
-    return order;
-}
-
-std::unique_ptr<DesktopScene> MakeSimulatedScene() {
-    return std::make_unique<SimulatedScene>();
-}
-
-}  // namespace
-
+// `windows` without the ones that are not in `mine`, order kept.
 std::vector<WindowHandle> KeepOnly(const std::vector<WindowHandle>& windows, const std::vector<WindowHandle>& mine) {
     std::vector<WindowHandle> kept;
     std::copy_if(windows.begin(), windows.end(), std::back_inserter(kept),
                  [&](WindowHandle w) { return std::find(mine.begin(), mine.end(), w) != mine.end(); });
     return kept;
 }
+
+}  // namespace
 
 TEST_P(DesktopContract, NewTopLevelWindowsGoOnTopOfTheZOrder) {
     const WindowHandle first = Add(Window("SayvaneSceneFirst").Caption("first"));
@@ -67,7 +57,8 @@ TEST_P(DesktopContract, NewTopLevelWindowsGoOnTopOfTheZOrder) {
     const std::vector<WindowHandle> mine{first, second, third};
     const std::vector<WindowHandle> expected{third, second, first};
 
-    EXPECT_EQ(KeepOnly(TopLevelOrder(View()), mine), expected) << "EnumWindows";
+    EXPECT_EQ(KeepOnly(Visited([&](auto visit) { View().EnumerateTopLevelWindows(visit); }), mine), expected)
+        << "EnumWindows";
     EXPECT_EQ(KeepOnly(SiblingChain(View(), View().DesktopWindow()), mine), expected) << "GW_CHILD of the desktop";
 
     std::vector<WindowHandle> stopped;
@@ -91,7 +82,7 @@ TEST_P(DesktopContract, FindTopLevelWindowTakesTheFirstMatchIgnoringCase) {
 
 TEST_P(DesktopContract, ChildrenKeepCreationOrderAndDescendantsAreWalkedDepthFirst) {
     const WindowHandle top = Add(Window("SayvaneSceneTop").Caption("top").Bounds(40, 30, 400, 300));
-    const WindowHandle panel = Add(Window("SayvaneScenePanel").Parent(top).Bounds(40, 30, 200, 200));
+    const WindowHandle panel = Add(Window("SayvaneScenePanel").Parent(top).Bounds(55, 70, 210, 20));
     const WindowHandle inner1 = Add(Window("SayvaneScenePane").Caption("inner 1").Parent(panel));
     const WindowHandle inner2 = Add(Window("SayvaneScenePane").Caption("inner 2").Parent(panel));
     const WindowHandle deep = Add(Window("SayvaneScenePane").Caption("deep").Parent(inner2));
@@ -100,7 +91,11 @@ TEST_P(DesktopContract, ChildrenKeepCreationOrderAndDescendantsAreWalkedDepthFir
     EXPECT_EQ(SiblingChain(View(), top), (std::vector<WindowHandle>{panel, button}));
     EXPECT_EQ(SiblingChain(View(), panel), (std::vector<WindowHandle>{inner1, inner2}));
     EXPECT_EQ(SiblingChain(View(), button), std::vector<WindowHandle>{});
-    EXPECT_EQ(Descendants(View(), top), (std::vector<WindowHandle>{panel, inner1, inner2, deep, button}));
+    EXPECT_EQ(Visited([&](auto visit) { View().EnumerateDescendants(top, visit); }),
+              (std::vector<WindowHandle>{panel, inner1, inner2, deep, button}));
+    // Rectangles are in screen pixels, a child's as well as a top-level window's.
+    EXPECT_EQ(View().WindowRect(top), (ScreenRect{40, 30, 440, 330}));
+    EXPECT_EQ(View().WindowRect(panel), (ScreenRect{55, 70, 265, 90}));
 
     EXPECT_EQ(View().FindChildWindow(top, kNoWindow, "SayvaneSceneButton", std::nullopt), button);
     EXPECT_EQ(View().FindChildWindow(top, kNoWindow, "SayvaneScenePane", std::nullopt), kNoWindow)
@@ -112,7 +107,6 @@ TEST_P(DesktopContract, ChildrenKeepCreationOrderAndDescendantsAreWalkedDepthFir
 
     EXPECT_EQ(View().ParentOrOwner(deep), inner2);
     EXPECT_EQ(View().ParentOrOwner(panel), top);
-    EXPECT_EQ(View().ParentOrOwner(top), kNoWindow) << "a top-level window has no parent";
 }
 
 TEST_P(DesktopContract, GetParentReportsTheOwnerOfAnOwnedPopup) {
@@ -124,7 +118,7 @@ TEST_P(DesktopContract, GetParentReportsTheOwnerOfAnOwnedPopup) {
     EXPECT_EQ(View().ParentOrOwner(popup), main);
     EXPECT_EQ(View().ParentOrOwner(edit), popup);
     EXPECT_EQ(View().ParentOrOwner(overlapped), kNoWindow);
-    EXPECT_EQ(View().ParentOrOwner(main), kNoWindow);
+    EXPECT_EQ(View().ParentOrOwner(main), kNoWindow) << "a top-level window has no parent";
     EXPECT_EQ(View().FindChildWindow(kNoWindow, kNoWindow, "SayvaneSceneDialog", "Dialog"), popup)
         << "an owned window is a top-level window";
 }
@@ -148,17 +142,6 @@ TEST_P(DesktopContract, TextsComeThroughBuffersOfTheGivenSize) {
     EXPECT_EQ(View().TextLength(window), 0);
 }
 
-TEST_P(DesktopContract, RectanglesAreInScreenPixels) {
-    const WindowHandle top = Add(Window("SayvaneSceneBox").Caption("COMMBox").Bounds(100, 120, 300, 80));
-    const WindowHandle narrow = Add(Window("SayvaneSceneEdit").Parent(top).Bounds(105, 130, 70, 20));
-    const WindowHandle wide = Add(Window("SayvaneSceneEdit").Parent(top).Bounds(180, 130, 210, 20));
-
-    EXPECT_EQ(View().WindowRect(top), (ScreenRect{100, 120, 400, 200}));
-    ASSERT_TRUE(View().WindowRect(narrow).has_value());
-    EXPECT_EQ(View().WindowRect(narrow)->Width(), 70);
-    EXPECT_EQ(View().WindowRect(wide), (ScreenRect{180, 130, 390, 150}));
-}
-
 TEST_P(DesktopContract, ProcessesAndWindowsThatAreGone) {
     const WindowHandle main = Add(Window("SayvaneSceneMain").Caption("main").Bounds(10, 10, 200, 100));
     const WindowHandle child = Add(Window("SayvaneSceneChild").Caption("child").Parent(main));
@@ -179,6 +162,6 @@ TEST_P(DesktopContract, ProcessesAndWindowsThatAreGone) {
     EXPECT_FALSE(View().Post(main, message::kKeyDown, kVirtualKeyReturn, 1));
 }
 
-INSTANTIATE_TEST_SUITE_P(Desktop, DesktopContract, ::testing::Values(SceneMaker{"Simulated", MakeSimulatedScene}));
+INSTANTIATE_TEST_SUITE_P(Desktop, DesktopContract, ::testing::Values(MakeScene<SimulatedScene>("Simulated")));
 
 }  // namespace sayvane::testing

@@ -2,7 +2,7 @@
 // for the test: the simulated desktop natively and under Wine, the Win32 desktop under Wine
 // (on real windows of the test program). DesktopContract.cpp instantiates it for the simulated
 // desktop; a test program adds another desktop with
-//   INSTANTIATE_TEST_SUITE_P(Desktop, DesktopContract, ::testing::Values(SceneMaker{"Some", MakeSomeScene}));
+//   INSTANTIATE_TEST_SUITE_P(Desktop, DesktopContract, ::testing::Values(MakeScene<SomeScene>("Some")));
 #pragma once
 
 #include <gtest/gtest.h>
@@ -28,9 +28,6 @@ public:
     [[nodiscard]] virtual ProcessId OwnProcess() const = 0;
 };
 
-// `windows` without the ones that are not in `mine`, order kept.
-std::vector<WindowHandle> KeepOnly(const std::vector<WindowHandle>& windows, const std::vector<WindowHandle>& mine);
-
 // A kind of scene under test, with the name the test names end with.
 struct SceneMaker {
     const char* name;
@@ -38,10 +35,14 @@ struct SceneMaker {
     friend void PrintTo(const SceneMaker& maker, std::ostream* os) { *os << maker.name; }
 };
 
+template <typename Scene>
+SceneMaker MakeScene(const char* name) {
+    return {name, [] { return std::unique_ptr<DesktopScene>(std::make_unique<Scene>()); }};
+}
+
 class DesktopContract : public ::testing::TestWithParam<SceneMaker> {
 protected:
     void SetUp() override { m_scene = GetParam().make(); }
-    void TearDown() override { m_scene.reset(); }
 
     DesktopScene& Scene() { return *m_scene; }
     Desktop& View() { return m_scene->View(); }

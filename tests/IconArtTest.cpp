@@ -8,17 +8,13 @@
 namespace sayvane::art {
 namespace {
 
-int Alpha(std::uint32_t p) {
-    return static_cast<int>(p >> 24);
-}
-int Red(std::uint32_t p) {
-    return static_cast<int>((p >> 16) & 0xFF);
-}
-int Green(std::uint32_t p) {
-    return static_cast<int>((p >> 8) & 0xFF);
-}
-int Blue(std::uint32_t p) {
-    return static_cast<int>(p & 0xFF);
+// A pixel's alpha, red, green and blue.
+struct Argb {
+    int a, r, g, b;
+};
+Argb Split(std::uint32_t p) {
+    return {static_cast<int>(p >> 24), static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF),
+            static_cast<int>(p & 0xFF)};
 }
 
 struct Census {
@@ -31,12 +27,13 @@ struct Census {
 
 Census Count(const Image& image) {
     Census c;
-    for (const std::uint32_t p : image.pixels) {
-        c.opaque += Alpha(p) == 255 ? 1 : 0;
-        c.partial += Alpha(p) > 0 && Alpha(p) < 255 ? 1 : 0;
-        c.green += Alpha(p) > 0 && Green(p) > Red(p) + 40 && Green(p) > Blue(p) + 20 ? 1 : 0;
-        c.red += Alpha(p) > 0 && Red(p) > 150 && Green(p) < 80 ? 1 : 0;
-        c.light += Alpha(p) == 255 && Red(p) > 200 && Green(p) > 200 && Blue(p) > 200 ? 1 : 0;
+    for (const std::uint32_t pixel : image.pixels) {
+        const auto [a, r, g, b] = Split(pixel);
+        c.opaque += a == 255 ? 1 : 0;
+        c.partial += a > 0 && a < 255 ? 1 : 0;
+        c.green += a > 0 && g > r + 40 && g > b + 20 ? 1 : 0;
+        c.red += a > 0 && r > 150 && g < 80 ? 1 : 0;
+        c.light += a == 255 && r > 200 && g > 200 && b > 200 ? 1 : 0;
     }
     return c;
 }
@@ -51,18 +48,18 @@ TEST(IconArt, ReadableAndDisabledAtEveryTraySize) {
             ASSERT_EQ(image->height, size);
             ASSERT_EQ(image->pixels.size(), static_cast<std::size_t>(size * size));
             // Round, not square: the corners away from the shapes are see-through.
-            EXPECT_EQ(Alpha(image->At(0, 0)), 0);
-            EXPECT_EQ(Alpha(image->At(size - 1, size - 1)), 0);
+            EXPECT_EQ(Split(image->At(0, 0)).a, 0);
+            EXPECT_EQ(Split(image->At(size - 1, size - 1)).a, 0);
         }
-        // The balloon, white; grey and crossed by the bar when disabled.
-        EXPECT_GT(Count(enabled).light, size);
-        EXPECT_GT(Count(disabled).light, size / 4);
-        // The balloon's middle is solid and white.
-        const std::uint32_t balloon = enabled.At(size * 71 / 100, size * 22 / 100);
-        EXPECT_EQ(Alpha(balloon), 255);
-        EXPECT_GT(Red(balloon) + Green(balloon) + Blue(balloon), 3 * 240);
         const Census on = Count(enabled);
         const Census off = Count(disabled);
+        // The balloon, white; grey and crossed by the bar when disabled.
+        EXPECT_GT(on.light, size);
+        EXPECT_GT(off.light, size / 4);
+        // The balloon's middle is solid and white.
+        const Argb balloon = Split(enabled.At(size * 71 / 100, size * 22 / 100));
+        EXPECT_EQ(balloon.a, 255);
+        EXPECT_GT(balloon.r + balloon.g + balloon.b, 3 * 240);
         // Enabled: a solid green scope fills a good part of it, and no red.
         EXPECT_GT(on.green, size * size / 4);
         EXPECT_EQ(on.red, 0);
@@ -70,7 +67,7 @@ TEST(IconArt, ReadableAndDisabledAtEveryTraySize) {
         // Disabled: grey, with a red bar right across.
         EXPECT_EQ(off.green, 0);
         EXPECT_GT(off.red, size * 3 / 2);
-        EXPECT_TRUE(Red(disabled.At(size / 2, size / 2)) > 150) << "the bar crosses the middle";
+        EXPECT_GT(Split(disabled.At(size / 2, size / 2)).r, 150) << "the bar crosses the middle";
         // Edges are smoothed, not stepped.
         EXPECT_GT(on.partial, size);
     }

@@ -115,19 +115,5 @@ TEST(JoinLeaveTest, StoriesOfAChannel) {
     }
 }
 
-TEST(JoinLeaveTest, ItScalesToAFullServer) {
-    ChannelTicks channel;
-    std::vector<std::string> names;
-    for (int i = 0; i < 1024; ++i) {
-        names.push_back("PILOT" + std::to_string(1023 - i));
-    }
-    channel.Tick(names);
-    const OverlayState& state = channel.m_state;
-    EXPECT_EQ(state.lstInOut.Count(), 1024u);
-    EXPECT_EQ(state.lstInOut[0].text, "In:PILOT0");
-    EXPECT_EQ(state.lstChkPlayer.Count(), 1024u);
-    EXPECT_EQ(state.lstChkPlayer[0].text, "PILOT1023") << "the base keeps lstUsers' order";
-}
-
 }  // namespace
 }  // namespace sayvane

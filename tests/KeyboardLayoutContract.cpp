@@ -1,6 +1,7 @@
 // The US keyboard layout's look-ups (see KeyboardLayoutContract.h).
 #include "KeyboardLayoutContract.h"
 
+#include <cctype>
 #include <cstdint>
 #include <string>
 
@@ -19,23 +20,17 @@ std::string Shown(char c) {
 
 TEST_P(KeyboardLayoutContract, EveryCharacterOfTheMainBlockHasItsKeyAndShiftState) {
     // Not "(", ")" nor "<": the X server the Wine tests run on has no key for the first two
-    // and types "<" with the extra key of 102-key keyboards.
-    const char* const unshifted[] = {"abcdefghijklmnopqrstuvwxyz", "12345678", ";=-./`[\\]'"};
-    const char* const shifted[] = {"ABCDEFGHIJKLMNOPQRSTUVWXYZ", "!@#$%^&*", ":+_>?~{|}\""};
-    const int keys[][26] = {
-        {'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L', 'M',
-         'N', 'O', 'P', 'Q', 'R', 'S', 'T', 'U', 'V', 'W', 'X', 'Y', 'Z'},
-        {'1', '2', '3', '4', '5', '6', '7', '8'},
-        {0xBA, 0xBB, 0xBD, 0xBE, 0xBF, 0xC0, 0xDB, 0xDC, 0xDD, 0xDE},
-    };
-    for (int row = 0; row < 3; ++row) {
-        const std::string plain = unshifted[row];
-        const std::string upper = shifted[row];
-        ASSERT_EQ(plain.size(), upper.size());
-        for (std::size_t i = 0; i < plain.size(); ++i) {
-            EXPECT_EQ(Board().KeyForCharacter(plain[i]), keys[row][i]) << Shown(plain[i]);
-            EXPECT_EQ(Board().KeyForCharacter(upper[i]), 0x100 | keys[row][i]) << Shown(upper[i]);
-        }
+    // and types "<" with the extra key of 102-key keyboards. A letter's or a digit's key is
+    // its capital's code; the punctuation is on the OEM keys.
+    const std::string plain = "abcdefghijklmnopqrstuvwxyz12345678;=-./`[\\]'";
+    const std::string upper = "ABCDEFGHIJKLMNOPQRSTUVWXYZ!@#$%^&*:+_>?~{|}\"";
+    const int oemKeys[] = {0xBA, 0xBB, 0xBD, 0xBE, 0xBF, 0xC0, 0xDB, 0xDC, 0xDD, 0xDE};
+    const std::size_t firstOem = 34;
+    ASSERT_EQ(plain.size(), upper.size());
+    for (std::size_t i = 0; i < plain.size(); ++i) {
+        const int key = i < firstOem ? std::toupper(static_cast<unsigned char>(plain[i])) : oemKeys[i - firstOem];
+        EXPECT_EQ(Board().KeyForCharacter(plain[i]), key) << Shown(plain[i]);
+        EXPECT_EQ(Board().KeyForCharacter(upper[i]), 0x100 | key) << Shown(upper[i]);
     }
     const struct {
         char character;
@@ -69,15 +64,12 @@ TEST_P(KeyboardLayoutContract, VirtualKeysMapToTheirScanCodesAndUnshiftedCharact
     }
 }
 
-TEST_P(KeyboardLayoutContract, ALookUpValueWithItsShiftStateNamesNoKey) {
+TEST_P(KeyboardLayoutContract, ALookUpValueWithItsShiftStateAndALetterOfTheUpperHalfNameNoKey) {
     for (std::uint32_t lookUp : {0x141u, 0x1BDu, 0x231u, 0x651u}) {
         SCOPED_TRACE(lookUp);
         EXPECT_EQ(Board().MapKey(lookUp, kMapVirtualKeyToScanCode), 0u);
         EXPECT_EQ(Board().MapKey(lookUp, kMapVirtualKeyToChar), 0u);
     }
-}
-
-TEST_P(KeyboardLayoutContract, LettersOfTheUpperHalfHaveNoKey) {
     for (char c : {'\xE9', '\xFC', '\xDF', '\xA3'}) {
         EXPECT_EQ(Board().KeyForCharacter(c), -1) << Shown(c);
     }

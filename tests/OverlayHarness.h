@@ -56,6 +56,17 @@ struct OverlayHarness : sim::OverlayRig {
         return static_cast<int>(std::count(api.Calls().begin(), api.Calls().end(), name));
     }
 
+    // The texts put into this window (a radar's command line), in order.
+    [[nodiscard]] std::vector<std::string> TextsSentTo(WindowHandle target) const {
+        std::vector<std::string> texts;
+        for (const sim::DesktopMessage& m : desktop.Messages()) {
+            if (m.target == target && m.message == message::kSetText) {
+                texts.push_back(m.text);
+            }
+        }
+        return texts;
+    }
+
     void HoldShiftF12(bool held) {
         keyboard.SetHeld(vk::kShift, held);
         keyboard.SetHeld(vk::kF12, held);

@@ -46,8 +46,7 @@ TEST(AutoPosition, EachCornerKeepsATwoPixelMarginAndFlagsDecideInTheirOrder) {
 }
 
 TEST(CentredCoordinate, HalvesTheRoundedDifferenceTowardsZero) {
-    EXPECT_EQ(CentredCoordinate(15360, 100), 7630);
-    EXPECT_EQ(CentredCoordinate(15361, 100), 7630);   // 15261 / 2
+    EXPECT_EQ(CentredCoordinate(15361, 100), 7630);   // 15261 / 2; an even difference: OverlayPlace
     EXPECT_EQ(CentredCoordinate(100, 15361), -7630);  // towards zero, not down
     EXPECT_EQ(CentredCoordinate(100.6, 0), 50);       // 101 / 2
 }

@@ -26,17 +26,6 @@ protected:
 
     [[nodiscard]] std::vector<std::string> Speakers() const { return testing::Texts(overlay->State().lstSpeakers); }
 
-    // The command lines put into the radar's command box, in order.
-    [[nodiscard]] std::vector<std::string> CommandLines(const sim::IvAcScene& radar) const {
-        std::vector<std::string> lines;
-        for (const sim::DesktopMessage& m : desktop.Messages()) {
-            if (m.target == radar.commBoxes.front().commandLine && m.message == message::kSetText) {
-                lines.push_back(m.text);
-            }
-        }
-        return lines;
-    }
-
     WindowHandle m_tsMain;
 };
 
@@ -50,8 +39,9 @@ TEST_F(RefreshCycleTest, TheFirstConnectedTickShowsAnEmptyNoticeThenFillsTheList
     EXPECT_EQ(overlay->State().CurrentChannelName, "Approach");
     EXPECT_FALSE(window.IsVisible());
 
-    Tick();  // the channel is new to the cycle: shown once
+    Tick();  // the channel is new to the cycle: shown once, in its colour
     EXPECT_EQ(window.LineTexts(), std::vector<std::string>{"Approach"});
+    EXPECT_EQ(window.Lines().front().colour, 33023);
     EXPECT_EQ(clock.Sleeps().size(), 2u);
     Tick();
     EXPECT_FALSE(window.IsVisible());
@@ -204,7 +194,7 @@ TEST_F(RefreshCycleTest, OnlyAMissingFirstSpeakerIdRefreshesThePlayerList) {
 }
 
 TEST_F(RefreshCycleTest, ShiftF12SelectsTheLastPilotHeardButNeverTheUser) {
-    const sim::IvAcScene radar = AddIvAc(desktop, "IvAc 1.2 - EDDF_APP [Online]");
+    const WindowHandle commandLine = AddIvAc(desktop, "IvAc 1.2 - EDDF_APP [Online]").commBoxes.front().commandLine;
     Start("IvAcSelect=1\r\nMeFromChannel=0\r\nNickName=EDDF_APP\r\n");
     Tick(3);
     Server().StartSpeaking(11);
@@ -215,35 +205,33 @@ TEST_F(RefreshCycleTest, ShiftF12SelectsTheLastPilotHeardButNeverTheUser) {
     EXPECT_EQ(Speakers(), std::vector<std::string>{"DLH4AB"});
     HoldShiftF12(true);
     Tick(2);
-    EXPECT_EQ(CommandLines(radar), (std::vector<std::string>{".s DLH4AB", ".s DLH4AB"})) << "again on every tick held";
-    keyboard.SetHeld(vk::kShift, false);  // F12 alone sends nothing
-    Tick();
-    EXPECT_EQ(CommandLines(radar).size(), 2u);
+    EXPECT_EQ(TextsSentTo(commandLine), (std::vector<std::string>{".s DLH4AB", ".s DLH4AB"}))
+        << "again on every tick held";
     HoldShiftF12(false);
 
     overlay->MenuCommand(MenuItem::ShowIvac);
-    EXPECT_EQ(CommandLines(radar).back(), ".s DLH4AB") << "the menu entry sends the same";
+    EXPECT_EQ(TextsSentTo(commandLine).back(), ".s DLH4AB") << "the menu entry sends the same";
     overlay->MenuCommand(MenuItem::IvAc);  // selection off
     HoldShiftF12(true);
     Server().StartSpeaking(11);
     Tick();
     overlay->MenuCommand(MenuItem::ShowIvac);
-    EXPECT_EQ(CommandLines(radar).size(), 3u) << "nothing while IvAc selection is off";
+    EXPECT_EQ(TextsSentTo(commandLine).size(), 3u) << "nothing while IvAc selection is off";
 }
 
 TEST_F(RefreshCycleTest, OnlyTheUserHeardWithShowMeOnSendsAnEmptySelection) {
-    const sim::IvAcScene radar = AddIvAc(desktop, "IvAc 1.2 - EDDF_APP [Online]");
+    const WindowHandle commandLine = AddIvAc(desktop, "IvAc 1.2 - EDDF_APP [Online]").commBoxes.front().commandLine;
     Start("IvAcSelect=1\r\nShowMe=1\r\nMeFromChannel=0\r\nIvAcResetZoom=1\r\nIvAcBeepSelect=1\r\n");
     Tick(3);
     Server().StartSpeaking(10);
     HoldShiftF12(true);
     Tick();
     EXPECT_EQ(Speakers(), std::vector<std::string>{"EDDF_APP"});
-    EXPECT_EQ(CommandLines(radar), (std::vector<std::string>{".s ", ".z 0"}));
+    EXPECT_EQ(TextsSentTo(commandLine), (std::vector<std::string>{".s ", ".z 0"}));
     EXPECT_EQ(sound.Beeps().size(), 1u);
     HoldShiftF12(false);
     overlay->MenuCommand(MenuItem::ShowIvac);
-    EXPECT_EQ(CommandLines(radar).size(), 2u) << "the menu needs a pilot";
+    EXPECT_EQ(TextsSentTo(commandLine).size(), 2u) << "the menu needs a pilot";
 }
 
 TEST_F(RefreshCycleTest, LosingTheLinkShowsDisconnectedOnceIfAChannelWasKnown) {
@@ -286,18 +274,6 @@ TEST_F(RefreshCycleTest, LosingTheLinkShowsDisconnectedOnceIfAChannelWasKnown) {
     }
 }
 
-TEST_F(RefreshCycleTest, JoinAndLeaveLinesAppearInTheirColours) {
-    Start();
-    Tick(3);
-    Server().players.push_back({13, 2, 0, 8, 0, "AFR7731"});
-    Server().players.erase(Server().players.begin() + 2);  // BAW12 leaves
-    Tick(17);                                              // up to the next periodic refresh
-    EXPECT_EQ(window.LineTexts(), (std::vector<std::string>{"Out:BAW12", "In:AFR7731"}));
-    EXPECT_EQ(window.Lines()[0].colour, 8421631);
-    EXPECT_EQ(window.Lines()[1].colour, 16776960);
-    EXPECT_EQ(window.Lines()[0].fontSize, 16);
-}
-
 TEST_F(RefreshCycleTest, TheTrayAndMenuFollowTheLinkAndTheMenuCreatesThePositionsChannel) {
     AddIvAc(desktop, "IvAc 1.2 - eddf_app [Online]");
     // The voice client answers command 12 with its create-channel dialog.
@@ -333,16 +309,18 @@ TEST_F(RefreshCycleTest, TheTrayAndMenuFollowTheLinkAndTheMenuCreatesThePosition
 }
 
 TEST_F(RefreshCycleTest, TheLibraryNicknameOverridesTheOneFromTheWindow) {
-    Start("MeFromChannel=1\r\nNickName=SOMEONE\r\n");
+    EXPECT_EQ(Start("MeFromChannel=1\r\nNickName=SOMEONE\r\n").Settings().NickName, "") << "found at run time";
+    // The pane's text is longer than any buffer, and so is the name in it: both are read whole.
+    const std::string fromWindow(300, 'N');
     desktop.SetText(desktop.FindChildWindow(m_tsMain, kNoWindow, "TRichEditWithLinks", std::nullopt),
-                    "Player:\r\nFROM_WINDOW\r\n");
+                    std::string(400, '-') + "Player:\r\n" + fromWindow + "\r\nChannel:\r\nLobby");
     reader.ReadTeamSpeakWindow();
     overlay->RefreshChannelList();
     overlay->RefreshPlayerList();
     EXPECT_EQ(overlay->Settings().NickName, "EDDF_APP");
     Server().ownNickname.clear();
     overlay->RefreshPlayerList();
-    EXPECT_EQ(overlay->Settings().NickName, "FROM_WINDOW");
+    EXPECT_EQ(overlay->Settings().NickName, fromWindow);
 
     // A failed player read leaves the channel and captions alone.
     Server().forcedResult[static_cast<std::size_t>(sim::TsCall::Players)] = -5;
@@ -371,16 +349,13 @@ TEST_F(RefreshCycleTest, TicksDueDuringAYieldAreSkipped) {
     EXPECT_EQ(CallsOf("tsrGetSpeakers"), 2) << "the next tick runs again";
 }
 
-TEST_F(RefreshCycleTest, TheDiagnosticPanelMirrorsListsOnlyWhenTheyChange) {
+// How often the hidden panel is refilled is nobody's concern; what it shows is read by the
+// end-to-end tests.
+TEST_F(RefreshCycleTest, TheDiagnosticPanelMirrorsTheLists) {
     Start();
     Tick(3);
-    const int users = window.MirrorUpdates("lstUsers");
-    const int base = window.MirrorUpdates("lstChkPlayer");
     EXPECT_EQ(window.Mirrored("lstUsers").size(), 3u);
     EXPECT_EQ(window.Mirrored("lstChans")[1], (std::pair<std::string, std::int32_t>{"Approach", 2}));
-    Tick(20);  // refilled on every tick and by the periodic refresh, but with the same content
-    EXPECT_EQ(window.MirrorUpdates("lstUsers"), users);
-    EXPECT_EQ(window.MirrorUpdates("lstChkPlayer"), base);
     Server().StartSpeaking(12);
     Tick();
     EXPECT_EQ(window.Mirrored("lstSpeakers").front().first, "BAW12");

@@ -6,8 +6,6 @@
 #include "TempFolder.h"
 #include "app/Settings.h"
 #include "app/SettingsFile.h"
-#include "overlay/Placement.h"
-#include "sim/SimOverlayWindow.h"
 #include "sim/PortableProfileStore.h"
 
 namespace sayvane {
@@ -171,12 +169,6 @@ TEST(PositionString, CharactersSetTheFiveFlags) {
     for (const char* none : {"", "xxxxx", "-----", "00000"}) {
         EXPECT_EQ(ParsePositionString(none), PositionFlags{}) << none;
     }
-    // With no flag set the window stays where it is.
-    EXPECT_EQ(
-        AutoPositionPlace(PositionFlags{}, sim::SimOverlayWindow::DefaultScreen(), TwipsRect{1234, 5678, 3000, 600}),
-        (WindowPlace{1234, 5678}));
-    EXPECT_EQ(FormatPositionString({false, false, false, true, false}), "00010");
-    EXPECT_EQ(FormatPositionString({false, false, false, false, true}), "00001");
 }
 
 TEST_F(SettingsFileTest, AutoStartOpensTheOverlayOnlyForOne) {

@@ -41,6 +41,7 @@ struct SoakCase {
     std::uint32_t seed;
 };
 
+// Names the case in the test list instead of a dump of its bytes.
 void PrintTo(const SoakCase& c, std::ostream* os) {
     *os << c.name << " (seed " << c.seed << ")";
 }
@@ -86,6 +87,7 @@ protected:
                 phaseEnd = tick + seconds * 1000 / m_interval;
                 if (quiet) {
                     EndEverything();
+                    m_quietSince = m_ticks;
                 }
             }
             if (!quiet) {
@@ -124,8 +126,6 @@ private:
     }
     sim::TsServer& Server() { return m_h.api.Server(); }
 
-    void Activity() { m_lastActivity = m_ticks; }
-
     // The server answers again, and the client runs again with its window.
     void BringTheLinkBack() {
         Server().connected = true;
@@ -142,7 +142,6 @@ private:
         if (m_linkDownFor > 0) {
             if (--m_linkDownFor == 0) {
                 BringTheLinkBack();
-                Activity();
             }
             return;
         }
@@ -150,49 +149,41 @@ private:
             const std::string& name = kNamePool[m_random() % kNamePool.size()];
             if (server.FindPlayerByName(name) == nullptr) {
                 server.UpsertPlayer({server.NextPlayerId(), Between(1, kChannelCount), 0, 8, 0, name});
-                Activity();
             }
         }
         if (Chance(0.015) && server.players.size() > 1) {
             const sim::TsPlayer& leaving = server.players[1 + m_random() % (server.players.size() - 1)];
             m_bursts.erase(leaving.id);
             (void)server.RemovePlayer(leaving.id);
-            Activity();
         }
         if (Chance(0.08) && !server.players.empty()) {
             const sim::TsPlayer& speaker = server.players[m_random() % server.players.size()];
             if (m_bursts.count(speaker.id) == 0) {
                 m_bursts[speaker.id] = Between(1, 40);  // a quarter second to ten seconds at 250 ms
                 server.StartSpeaking(speaker.id);
-                Activity();
             }
         }
         if (Chance(0.003)) {
             Server().FindPlayer(kOwnId)->channelId = Between(1, kChannelCount);
             ++tally.channelSwitches;
-            Activity();
         }
         if (Chance(0.0015)) {
             server.connected = false;
             m_linkDownFor = Between(1, 60);
             ++tally.disconnects;
-            Activity();
         } else if (Chance(0.0008)) {
             server.clientRunning = false;
             m_h.desktop.Destroy(m_tsMain);
             m_linkDownFor = Between(1, 120);
             ++tally.quits;
-            Activity();
         } else if (Chance(0.001)) {
             // The library fails one call for a few ticks.
             const auto call = static_cast<sim::TsCall>(m_random() % 3);
             server.forcedResult[static_cast<std::size_t>(call)] = -5;
             m_failureFor = Between(1, 10);
-            Activity();
         }
         if (m_failureFor > 0 && --m_failureFor == 0) {
             server.forcedResult = {};
-            Activity();
         }
         if (Chance(0.01)) {
             ToggleSomething();
@@ -205,7 +196,6 @@ private:
         for (auto it = m_bursts.begin(); it != m_bursts.end();) {
             if (--it->second <= 0) {
                 Server().StopSpeaking(it->first);
-                Activity();
                 it = m_bursts.erase(it);
             } else {
                 ++it;
@@ -225,7 +215,6 @@ private:
         m_failureFor = 0;
         BringTheLinkBack();
         m_h.HoldShiftF12(false);
-        Activity();
     }
 
     void ToggleSomething() {
@@ -240,9 +229,6 @@ private:
         ++m_ticks;
         const sim::TsServer& server = Server();
         m_linkUp = server.clientRunning && server.connected && server.forcedResult[0] == 0;
-        if (!m_linkUp) {
-            m_linkUpSince = m_ticks + 1;
-        }
         m_playerHistory.push_back(server.players.size());
         if (m_playerHistory.size() > static_cast<std::size_t>(m_quietTicks)) {
             m_playerHistory.pop_front();
@@ -291,10 +277,11 @@ private:
         tally.mostInOutListed = std::max(tally.mostInOutListed, static_cast<int>(s.lstInOut.Count()));
     }
 
-    // Once the link has been up and nothing has happened for longer than a refresh period and
-    // the retention time, nothing is listed and nothing shows.
+    // A quiet spell brings the link back and then changes nothing but the menu's toggles: once
+    // it has lasted longer than a refresh period and the retention time, nothing is listed and
+    // nothing shows.
     void CheckQuiet() {
-        if (!m_linkUp || m_ticks - m_lastActivity < m_quietTicks || m_ticks - m_linkUpSince < m_quietTicks) {
+        if (m_ticks - m_quietSince < m_quietTicks) {
             return;
         }
         const OverlayState& s = m_h.overlay->State();
@@ -316,8 +303,7 @@ private:
     int m_failureFor = 0;
     bool m_linkUp = true;
     std::int64_t m_ticks = 0;
-    std::int64_t m_lastActivity = 0;
-    std::int64_t m_linkUpSince = 0;
+    std::int64_t m_quietSince = 0;
     std::deque<std::size_t> m_playerHistory;
 };
 

@@ -1,5 +1,6 @@
 // The TeamSpeak link on the in-memory library: statuses, snapshots and their replacement,
-// the 1024-zero-IDs rule, counts out of range, and an absent library.
+// the 1024-zero-IDs rule, counts out of range, and an absent library. The buffers handed to
+// the library (1024 records, zeroed) are checked by fuzz/fuzz_ts_records.cpp.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -86,69 +87,6 @@ TEST_F(TeamSpeakLinkTest, MapsLibraryResultsToStatuses) {
     }
 }
 
-TEST_F(TeamSpeakLinkTest, NoSpeakerLeavesOneThousandTwentyFourZeroIds) {
-    api.Server().speakers.clear();
-    ASSERT_EQ(link.GetSpeakers(), LinkStatus::Connected);
-    EXPECT_EQ(link.Speakers().size(), 1024u);
-    EXPECT_EQ(LastIndex(link.Speakers()), 1023);
-    EXPECT_TRUE(std::all_of(link.Speakers().begin(), link.Speakers().end(), [](std::int32_t id) { return id == 0; }));
-
-    api.Server().speakers = {14};
-    ASSERT_EQ(link.GetSpeakers(), LinkStatus::Connected);
-    EXPECT_EQ(LastIndex(link.Speakers()), 0);
-    EXPECT_EQ(link.Speakers(), (SpeakerSnapshot{14}));
-}
-
-TEST(TeamSpeakLink, AsksForAtMost1024RecordsInZeroedBuffers) {
-    // A library that records what it is handed, and writes nothing.
-    class Spy final : public TsRemoteApi {
-    public:
-        bool IsAvailable() override { return true; }
-        std::int32_t tsrGetSpeakers(std::int32_t* ids, std::int32_t* count) override {
-            return Note(std::all_of(ids, ids + 1024, [](std::int32_t id) { return id == 0; }), count);
-        }
-        std::int32_t tsrGetPlayers(std::uint8_t* records, std::int32_t* count) override {
-            return Note(Zero(records, 51200), count);
-        }
-        std::int32_t tsrGetChannels(std::uint8_t* records, std::int32_t* count) override {
-            return Note(Zero(records, 51200), count);
-        }
-        std::int32_t tsrGetUserInfo(std::uint8_t* record) override {
-            zeroed.push_back(Zero(record, 150));
-            return 0;
-        }
-        std::int32_t tsrGetLastError(char* buffer, std::int32_t size) override {
-            sizes.push_back(size);
-            buffer[size - 1] = '\0';
-            return 0;
-        }
-        static bool Zero(const std::uint8_t* bytes, std::size_t size) {
-            return std::all_of(bytes, bytes + size, [](std::uint8_t b) { return b == 0; });
-        }
-        std::int32_t Note(bool bufferZeroed, std::int32_t* count) {
-            zeroed.push_back(bufferZeroed);
-            sizes.push_back(*count);
-            *count = 0;
-            return 0;
-        }
-        std::vector<std::int32_t> sizes;  // each call's capacity, then the error text's buffer size
-        std::vector<bool> zeroed;         // each call's buffer
-    } spy;
-    TeamSpeakLink link(spy);
-
-    EXPECT_EQ(link.GetSpeakers(), LinkStatus::Connected);
-    EXPECT_TRUE(link.GetPlayers());
-    EXPECT_TRUE(link.GetChannels());
-    EXPECT_EQ(link.GetUserNickname(), "");
-    link.ReportTSError();
-
-    EXPECT_EQ(spy.sizes, (std::vector<std::int32_t>{1024, 1024, 1024, 1024}));
-    EXPECT_EQ(spy.zeroed, std::vector<bool>(4, true));
-    // A count of 0 on success: empty player and channel snapshots.
-    EXPECT_TRUE(link.Players().empty());
-    EXPECT_TRUE(link.Channels().empty());
-}
-
 TEST_F(TeamSpeakLinkTest, AFailedCallKeepsThePreviousSnapshot) {
     ASSERT_TRUE(link.GetChannels());
     ASSERT_TRUE(link.GetPlayers());
@@ -193,6 +131,12 @@ TEST_F(TeamSpeakLinkTest, CountsBeyondTheBuffersAreLimitedTo1024) {
     EXPECT_EQ(link.Channels()[2].channelId, 0) << "records the library did not write stay zero";
     EXPECT_EQ(link.Players().size(), 1024u);
 
+    // A count of 0 leaves nothing but the buffer's 1024 zero IDs.
+    server.reportedCount = {};
+    server.speakers.clear();
+    ASSERT_EQ(link.GetSpeakers(), LinkStatus::Connected);
+    EXPECT_EQ(link.Speakers(), SpeakerSnapshot(1024, 0));
+
     // And one that reports a negative count: nothing.
     server.reportedCount[static_cast<std::size_t>(TsCall::Speakers)] = -3;
     server.reportedCount[static_cast<std::size_t>(TsCall::Channels)] = -3;
@@ -200,7 +144,7 @@ TEST_F(TeamSpeakLinkTest, CountsBeyondTheBuffersAreLimitedTo1024) {
     ASSERT_EQ(link.GetSpeakers(), LinkStatus::Connected);
     ASSERT_TRUE(link.GetChannels());
     ASSERT_TRUE(link.GetPlayers());
-    EXPECT_EQ(LastIndex(link.Speakers()), 1023) << "no speaker, as for a count of 0";
+    EXPECT_EQ(link.Speakers(), SpeakerSnapshot(1024, 0)) << "no speaker, as for a count of 0";
     EXPECT_TRUE(link.Channels().empty());
     EXPECT_TRUE(link.Players().empty());
 }

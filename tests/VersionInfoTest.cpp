@@ -113,15 +113,6 @@ TEST_F(VersionInfoTest, AFileWithAVersionResource) {
     EXPECT_FALSE(info.Error().Failed());
 }
 
-TEST_F(VersionInfoTest, AnAllZeroTranslationLooksUnderTheUsEnglishKey) {
-    GivenFile("a.exe", {0, 0, 0, 0}, "040904E4");
-    VersionInfo info(m_api);
-    info.SetFileName("a.exe");
-    EXPECT_EQ(info.FileVersion(), "1.00.0009");
-    EXPECT_EQ(info.Language(), 1033u);
-    EXPECT_EQ(info.CodePage(), 1252u);
-}
-
 TEST_F(VersionInfoTest, NothingLoadedGivesEmptyValuesAndTheFailure) {
     VersionInfo fresh(m_api);
     EXPECT_EQ(fresh.Language(), 0u);

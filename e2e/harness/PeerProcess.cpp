@@ -17,6 +17,13 @@ BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM windows) {
     return TRUE;
 }
 
+// The top-level windows, top of the Z order first.
+std::vector<HWND> TopLevelWindows() {
+    std::vector<HWND> windows;
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
 DWORD ProcessOf(HWND hwnd) {
     DWORD owner = 0;
     GetWindowThreadProcessId(hwnd, &owner);
@@ -43,12 +50,6 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
         }
         Sleep(5);
     }
-}
-
-std::vector<HWND> TopLevelWindows() {
-    std::vector<HWND> windows;
-    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
-    return windows;
 }
 
 HWND FindProcessWindow(DWORD processId, const char* className, const char* caption, bool visibleOnly) {
@@ -106,10 +107,9 @@ bool PeerProcess::Running() const {
     return m_process.hProcess != nullptr && WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT;
 }
 
-HWND PeerProcess::WaitForWindow(const char* className, const char* caption, int timeoutMs, bool visibleOnly) const {
+HWND PeerProcess::WaitForWindow(const char* className, const char* caption, int timeoutMs) const {
     HWND found = nullptr;
-    WaitUntil([&] { return (found = FindProcessWindow(ProcessId(), className, caption, visibleOnly)) != nullptr; },
-              timeoutMs);
+    WaitUntil([&] { return (found = FindProcessWindow(ProcessId(), className, caption)) != nullptr; }, timeoutMs);
     return found;
 }
 

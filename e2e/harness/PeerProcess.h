@@ -18,9 +18,6 @@ std::string FolderOfThisProgram();
 // Polls `condition` every 5 ms until it holds (true) or `timeoutMs` has passed (false).
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
 
-// The top-level windows, top of the Z order first.
-std::vector<HWND> TopLevelWindows();
-
 // A top-level window of a process with the given class (and caption, when given); only a
 // visible one unless `visibleOnly` is false.
 HWND FindProcessWindow(DWORD processId, const char* className, const char* caption = nullptr, bool visibleOnly = true);
@@ -48,17 +45,15 @@ public:
     [[nodiscard]] DWORD ProcessId() const { return m_process.dwProcessId; }
     [[nodiscard]] HANDLE Handle() const { return m_process.hProcess; }
 
-    // Its first top-level window of this class (and caption), visible unless `visibleOnly` is
-    // false, or nullptr after the timeout.
-    HWND WaitForWindow(const char* className, const char* caption = nullptr, int timeoutMs = 10000,
-                       bool visibleOnly = true) const;
+    // Its first visible top-level window of this class (and caption), or nullptr after the timeout.
+    HWND WaitForWindow(const char* className, const char* caption = nullptr, int timeoutMs = 10000) const;
 
     // Waits for the process to end; its exit code, or nullopt after the timeout.
     std::optional<DWORD> WaitForExit(int timeoutMs = 10000) const;
 
     // Asks its windows to close (WM_CLOSE) and waits for the process to end; after the
     // timeout it is terminated. True when it ended by itself.
-    bool Close(int timeoutMs = 5000);
+    bool Close(int timeoutMs = 10000);
     // Ends it at once.
     void Terminate();
 

@@ -131,15 +131,14 @@ SayvaneRun::SayvaneRun(const std::optional<std::string>& settingsText) {
 }
 
 HWND SayvaneRun::WaitForOverlay(int timeoutMs) const {
-    const auto layered = [](HWND hwnd) { return (GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED) != 0; };
     HWND found = nullptr;
-    WaitUntil(
+    const bool layered = WaitUntil(
         [&] {
             found = FindProcessWindow(ProcessId(), "SayvaneOverlay", nullptr, false);
-            return found != nullptr && layered(found);
+            return found != nullptr && (GetWindowLongA(found, GWL_EXSTYLE) & WS_EX_LAYERED) != 0;
         },
         timeoutMs);
-    return found != nullptr && layered(found) ? found : nullptr;
+    return layered ? found : nullptr;
 }
 
 std::optional<DWORD> SayvaneRun::ExitFromTray(HWND overlay) const {

@@ -55,42 +55,31 @@ private:
     HWND m_frame = nullptr;
 };
 
-class SayvaneRun {
+// The program started, watched and waited for as any PeerProcess.
+class SayvaneRun : public PeerProcess {
 public:
     // Prepares a fresh folder holding Sayvane.exe, the substitute TSRemote.dll beside it (as a
     // user puts the voice client's library there) and, when given, this Sayvane.INI text.
     explicit SayvaneRun(const std::optional<std::string>& settingsText = std::nullopt);
-    // Ends the program at once if it still runs.
-    ~SayvaneRun() { m_process.Terminate(); }
-    SayvaneRun(const SayvaneRun&) = delete;
-    SayvaneRun& operator=(const SayvaneRun&) = delete;
+    // Ends the program at once if it still runs, before its folder goes.
+    ~SayvaneRun() { Terminate(); }
 
     // Starts the program in its folder; false when it could not be started.
-    [[nodiscard]] bool Start() { return m_process.Start(ExePath(), {}, Folder()); }
+    [[nodiscard]] bool Start() { return PeerProcess::Start(ExePath(), {}, Folder()); }
 
-    // The first visible window of the program with this class (and caption), or nullptr
-    // after the timeout.
-    HWND WaitForWindow(const char* className, const char* caption = nullptr, int timeoutMs = 10000) const {
-        return m_process.WaitForWindow(className, caption, timeoutMs);
-    }
     // The overlay window once its creation sequence has made it layered (its tray icon and
     // menu are ready by then), visible or not; nullptr after the timeout.
     HWND WaitForOverlay(int timeoutMs = 10000) const;
 
-    // Waits for the process to end; its exit code, or nullopt after the timeout.
-    std::optional<DWORD> WaitForExit(int timeoutMs = 10000) const { return m_process.WaitForExit(timeoutMs); }
     // Chooses Exit (the last item) from the overlay's tray menu; the exit code.
     std::optional<DWORD> ExitFromTray(HWND overlay) const;
 
-    [[nodiscard]] DWORD ProcessId() const { return m_process.ProcessId(); }
-    [[nodiscard]] HANDLE Process() const { return m_process.Handle(); }
     [[nodiscard]] std::string ExePath() const { return m_folder.File("Sayvane.exe"); }
     [[nodiscard]] std::string SettingsFile() const { return m_folder.File("Sayvane.INI"); }
     [[nodiscard]] std::string Folder() const { return m_folder.Path().string(); }
 
 private:
     testing::TempFolder m_folder;
-    PeerProcess m_process;
 };
 
 }  // namespace sayvane::e2e

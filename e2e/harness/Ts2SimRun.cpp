@@ -30,10 +30,10 @@ Ts2SimRun::Ts2SimRun(const std::string& scenarioText, std::vector<std::string> e
 }
 
 bool Ts2SimRun::Start(int timeoutMs) {
-    if (!m_process.Start("ts2sim.exe", m_arguments, m_folder.Path().string())) {
+    if (!PeerProcess::Start("ts2sim.exe", m_arguments, m_folder.Path().string())) {
         return false;
     }
-    m_main = m_process.WaitForWindow("TMainForm", "TeamSpeak 2", timeoutMs);
+    m_main = WaitForWindow("TMainForm", "TeamSpeak 2", timeoutMs);
     return m_main != nullptr;
 }
 
@@ -45,8 +45,8 @@ int Ts2SimRun::Step() const {
 
 IvAcSimRun::IvAcSimRun(std::vector<std::string> arguments) {
     arguments.insert(arguments.end(), {"--log", LogFile()});
-    if (m_process.Start("ivacsim.exe", arguments, m_folder.Path().string())) {
-        m_radar = m_process.WaitForWindow("IvAcSimRadar");
+    if (PeerProcess::Start("ivacsim.exe", arguments, m_folder.Path().string())) {
+        m_radar = WaitForWindow("IvAcSimRadar");
     }
 }
 

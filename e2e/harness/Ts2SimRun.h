@@ -15,22 +15,20 @@
 namespace sayvane::e2e {
 
 // A peer that writes its log into its own fresh folder, one entry a line.
-class LoggingPeer {
+class LoggingPeer : public PeerProcess {
 public:
-    [[nodiscard]] DWORD ProcessId() const { return m_process.ProcessId(); }
+    // Asks the peer to close before its folder goes.
+    ~LoggingPeer() { Close(); }
+
     [[nodiscard]] std::string LogFile() const { return m_folder.File("peer.log"); }
     [[nodiscard]] std::vector<std::string> LogLines() const { return testing::ReadLines(LogFile()); }
     // Waits for a log line that contains `text`.
     [[nodiscard]] bool WaitForLog(const std::string& text, int timeoutMs = 10000) const;
     // The log once it holds at least `count` lines (all of it after the timeout).
     [[nodiscard]] std::vector<std::string> WaitForLogLines(std::size_t count, int timeoutMs = 10000) const;
-    // Asks the peer to close and waits for it to exit; true when it did.
-    bool Close(int timeoutMs = 10000) { return m_process.Close(timeoutMs); }
-    std::optional<DWORD> WaitForExit(int timeoutMs = 10000) const { return m_process.WaitForExit(timeoutMs); }
 
 protected:
     testing::TempFolder m_folder;
-    PeerProcess m_process;
 };
 
 class Ts2SimRun : public LoggingPeer {
