@@ -8,9 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <ostream>
 #include <vector>
 
+#include "ContractMaker.h"
 #include "platform/Desktop.h"
 #include "sim/SimulatedDesktop.h"
 
@@ -28,16 +28,11 @@ public:
     [[nodiscard]] virtual ProcessId OwnProcess() const = 0;
 };
 
-// A kind of scene under test, with the name the test names end with.
-struct SceneMaker {
-    const char* name;
-    std::unique_ptr<DesktopScene> (*make)();
-    friend void PrintTo(const SceneMaker& maker, std::ostream* os) { *os << maker.name; }
-};
+using SceneMaker = ContractMaker<DesktopScene>;
 
 template <typename Scene>
 SceneMaker MakeScene(const char* name) {
-    return {name, [] { return std::unique_ptr<DesktopScene>(std::make_unique<Scene>()); }};
+    return MakeContractCase<DesktopScene, Scene>(name);
 }
 
 class DesktopContract : public ::testing::TestWithParam<SceneMaker> {

@@ -8,22 +8,17 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <ostream>
 
+#include "ContractMaker.h"
 #include "platform/Keyboard.h"
 
 namespace sayvane::testing {
 
-// A keyboard under test, with the name the test names end with.
-struct KeyboardMaker {
-    const char* name;
-    std::unique_ptr<Keyboard> (*make)();
-    friend void PrintTo(const KeyboardMaker& maker, std::ostream* os) { *os << maker.name; }
-};
+using KeyboardMaker = ContractMaker<Keyboard>;
 
 template <typename Board>
 KeyboardMaker MakeKeyboard(const char* name) {
-    return {name, [] { return std::unique_ptr<Keyboard>(std::make_unique<Board>()); }};
+    return MakeContractCase<Keyboard, Board>(name);
 }
 
 class KeyboardLayoutContract : public ::testing::TestWithParam<KeyboardMaker> {

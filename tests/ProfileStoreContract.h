@@ -7,22 +7,17 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <ostream>
 
+#include "ContractMaker.h"
 #include "platform/ProfileStore.h"
 
 namespace sayvane::testing {
 
-// A store under test, with the name the test names end with.
-struct StoreMaker {
-    const char* name;
-    std::unique_ptr<ProfileStore> (*make)();
-    friend void PrintTo(const StoreMaker& maker, std::ostream* os) { *os << maker.name; }
-};
+using StoreMaker = ContractMaker<ProfileStore>;
 
 template <typename Store>
 StoreMaker MakeStore(const char* name) {
-    return {name, [] { return std::unique_ptr<ProfileStore>(std::make_unique<Store>()); }};
+    return MakeContractCase<ProfileStore, Store>(name);
 }
 
 class ProfileStoreContract : public ::testing::TestWithParam<StoreMaker> {};
