@@ -63,6 +63,8 @@ ServerScale::ServerScale(ServerSize size) : m_size(size), m_folder(FreshFolder()
     const WindowHandle main = m_rig.desktop.Add(sim::Window("TMainForm").Caption("TeamSpeak 2").Process(7));
     m_rig.desktop.Add(sim::Window("TRichEditWithLinks").Parent(main).Text("Player:\r\nEDDF_APP\r\n"));
 
+    m_rig.api.Publish();
+    m_rig.window.RecordLines(false);
     m_rig.Create(m_folder.string());
     if (m_rig.overlay->Settings().RefreshInterval != kRefreshIntervalMs) {
         m_problem = "the settings file did not give a 2500 ms refresh interval";
@@ -106,6 +108,46 @@ void ServerScale::Tick(bool changeOrder) {
         }
     }
     m_rig.Tick();
+}
+
+void ServerScale::ChangePlayers(int count) {
+    sim::TsServer& server = m_rig.api.Server();
+    const auto speaking = [&](const sim::TsPlayer& p) {
+        return std::find(server.speakers.begin(), server.speakers.end(), p.id) != server.speakers.end();
+    };
+    for (int i = 0; i < count; ++i, ++m_changes) {
+        // Someone who is not speaking and not the user, from a place that moves on each time.
+        const std::size_t players = server.players.size();
+        std::size_t at = 1 + static_cast<std::size_t>(m_changes) * 7919 % std::max<std::size_t>(players - 1, 1);
+        while (at < players && speaking(server.players[at])) {
+            at = at + 1 < players ? at + 1 : 1;
+        }
+        sim::TsPlayer& player = server.players[at];
+        switch (m_changes % 4) {
+            case 0:
+                server.players.push_back(
+                    sim::TsPlayer{server.NextPlayerId(), 1, 0, 8, 0, "NEW" + std::to_string(m_changes)});
+                break;
+            case 1: (void)server.RemovePlayer(player.id); break;
+            case 2: player.channelId = 1 + (player.channelId % std::max(m_size.channels, 1)); break;
+            default: player.name = "REN" + std::to_string(m_changes); break;
+        }
+    }
+    m_rig.api.Publish();
+}
+
+void ServerScale::ChangeEveryRecord() {
+    sim::TsServer& server = m_rig.api.Server();
+    for (sim::TsChannel& channel : server.channels) {
+        channel.flags ^= 4;
+    }
+    ++m_changes;
+    for (std::size_t i = 1; i < server.players.size(); ++i) {
+        sim::TsPlayer& player = server.players[i];
+        player.name = player.name.substr(0, player.name.find('-')) + "-" + std::to_string(m_changes % 2);
+        player.channelId = 1 + (player.channelId % std::max(m_size.channels, 1));
+    }
+    m_rig.api.Publish();
 }
 
 void ServerScale::ForgetRecords() {

@@ -35,14 +35,24 @@ public:
     // Drops what the recorders wrote (call logs, event log) so long runs keep their memory.
     void ForgetRecords();
 
+    // Changes `count` players who are not speaking, taking turns at a join, a leave (so the
+    // number of players stays), a move to another channel and a rename; the library serves
+    // the changed records from then on.
+    void ChangePlayers(int count);
+    // Changes every record: each channel's flags, and each player but the user, who is renamed
+    // and moves to another channel.
+    void ChangeEveryRecord();
+
     [[nodiscard]] const OverlayState& State() const { return m_rig.overlay->State(); }
     [[nodiscard]] int Redraws() const { return m_rig.window.Redraws(); }
+    [[nodiscard]] std::size_t ServerPlayers() { return m_rig.api.Server().players.size(); }
     // Why the assembled overlay is not in the expected steady state, or empty text.
     [[nodiscard]] const std::string& Problem() const { return m_problem; }
 
 private:
     ServerSize m_size;
     std::filesystem::path m_folder;
+    int m_changes = 0;  // changes made so far, for the turns and for new names
     sim::OverlayRig m_rig;
     std::string m_problem;
 };

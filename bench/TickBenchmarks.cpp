@@ -82,6 +82,52 @@ void BM_TickGrowthNoRefresh(benchmark::State& state) {
 }
 BENCHMARK(BM_TickGrowthNoRefresh)->Apply(GrowthSizes);
 
+// Measures refresh ticks, each after `change` changed the server (untimed); the ticks in
+// between run untimed too.
+template <typename Change>
+void MeasureRefreshes(benchmark::State& state, ServerSize size, Change change) {
+    ServerScale server(size);
+    if (!server.Problem().empty()) {
+        state.SkipWithError(server.Problem().c_str());
+        return;
+    }
+    std::int64_t wrongTicks = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        server.ForgetRecords();
+        server.TickUntilRefreshIsDue();
+        change(server);
+        state.ResumeTiming();
+        server.Tick(false);
+        wrongTicks += server.State().RefreshCounter == 0 ? 0 : 1;
+    }
+    if (wrongTicks != 0) {
+        state.SkipWithError("a measured tick did not run the periodic refresh");
+    } else if (server.State().lstSpeakers.Count() != static_cast<std::size_t>(size.speakers)) {
+        state.SkipWithError("the speakers were not kept listed");
+    } else if (server.State().lstUsers.Count() != server.ServerPlayers()) {
+        state.SkipWithError("the player list does not hold the server's players");
+    }
+    state.SetComplexityN(size.players);
+}
+
+// A refresh after 1 % of the players (at least one) joined, left, moved or were renamed,
+// 16 of them speaking.
+void BM_RefreshSomeChange(benchmark::State& state) {
+    const int players = static_cast<int>(state.range(0));
+    MeasureRefreshes(state, ServerSize{1024, players, 16},
+                     [players](ServerScale& server) { server.ChangePlayers(std::max(players / 100, 1)); });
+}
+BENCHMARK(BM_RefreshSomeChange)->Apply(GrowthSizes);
+
+// The worst case: a refresh after every channel and player record changed (every player
+// renamed, so all of them leave and join), 16 of them speaking.
+void BM_RefreshAllChange(benchmark::State& state) {
+    MeasureRefreshes(state, ServerSize{1024, static_cast<int>(state.range(0)), 16},
+                     [](ServerScale& server) { server.ChangeEveryRecord(); });
+}
+BENCHMARK(BM_RefreshAllChange)->Apply(GrowthSizes);
+
 // For scale: a copy of the bytes a refresh tick reads from the library.
 void BM_CopyTickInput(benchmark::State& state) {
     std::vector<unsigned char> input(kTickInputBytes);

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "harness/SayvaneRun.h"
-#include "harness/Ts2SimRun.h"
 
 namespace sayvane::e2e {
 namespace {
@@ -131,7 +130,7 @@ void ExpectDpiAndDisplayChangesKeepTheCorner(const SayvaneRun& run, HWND overlay
 TEST(OverlayLive, SpeakersJoinLinesRetentionDpiAndDisconnect) {
     const ScreenDpi screen(96);
     Ts2SimRun client(kScenario, {"--hold"});
-    ASSERT_TRUE(client.Start());
+    ASSERT_NE(client.MainWindow(), nullptr);
     ASSERT_EQ(client.Step(), 7) << "the server, its channels and players";
 
     SayvaneRun run(kSettings);
@@ -190,7 +189,7 @@ TEST(OverlayLive, SpeakersJoinLinesRetentionDpiAndDisconnect) {
     // the font and the margins are made for the screen's DPI.
     const ScreenDpi highDpi(144);
     Ts2SimRun again(kScenario, {"--hold"});
-    ASSERT_TRUE(again.Start());
+    ASSERT_NE(again.MainWindow(), nullptr);
     again.Step();
     SayvaneRun at144(kSettings);
     ASSERT_TRUE(at144.Start());

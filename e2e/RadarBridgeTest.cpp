@@ -1,6 +1,7 @@
 // The real Sayvane.exe driving the simulated radar and voice clients: Shift+F12 selects the
 // pilot heard last on the radar, and the tray menu creates the controller's channel, through
-// the voice client's dialog or, when that does not answer, through its menu by keyboard.
+// the voice client's dialog or, when that does not answer, through its menu by keyboard: the
+// Win32 keyboard typing into another process's window (its look-ups are the layout contract's).
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -8,7 +9,6 @@
 #include <vector>
 
 #include "harness/SayvaneRun.h"
-#include "harness/Ts2SimRun.h"
 
 namespace sayvane::e2e {
 namespace {
@@ -27,12 +27,13 @@ class RadarBridgeTest : public ::testing::Test {
 protected:
     void Start(const std::vector<std::string>& voiceArguments, const std::string& settings) {
         m_voice = std::make_unique<Ts2SimRun>(kScenario, voiceArguments);
-        ASSERT_TRUE(m_voice->Start());
+        ASSERT_NE(m_voice->MainWindow(), nullptr);
         m_voice->Step();
         // Two command boxes, the second above the first: only the upper one is typed into.
-        m_radar = std::make_unique<IvAcSimRun>(
-            std::vector<std::string>{"--caption", "IvAc 1.2 - eddf_twr [Online]", "--commbox", "two"});
-        ASSERT_NE(m_radar->Radar(), nullptr);
+        m_radar = std::make_unique<LoggingPeer>(
+            "ivacsim.exe", std::vector<std::string>{"--caption", "IvAc 1.2 - eddf_twr [Online]", "--commbox", "two"},
+            "IvAcSimRadar");
+        ASSERT_NE(m_radar->MainWindow(), nullptr);
         m_run = std::make_unique<SayvaneRun>("[Setup]\r\nAutoStart=1\r\nRefresh=0\r\nDelay=0\r\n" + settings);
         ASSERT_TRUE(m_run->Start());
         m_overlay = m_run->WaitForOverlay();
@@ -42,7 +43,7 @@ protected:
     }
 
     std::unique_ptr<Ts2SimRun> m_voice;
-    std::unique_ptr<IvAcSimRun> m_radar;
+    std::unique_ptr<LoggingPeer> m_radar;
     std::unique_ptr<SayvaneRun> m_run;
     HWND m_overlay = nullptr;
 };
@@ -57,7 +58,8 @@ TEST_F(RadarBridgeTest, ShiftF12SelectsTheSpeakingPilotOnTheRadar) {
     const HWND foreground = GetForegroundWindow();
     keybd_event(VK_SHIFT, 0, 0, 0);
     keybd_event(VK_F12, 0, 0, 0);
-    const std::vector<std::string> lines = m_radar->WaitForLogLines(4);
+    std::vector<std::string> lines;
+    WaitUntil([&] { return (lines = m_radar->LogLines()).size() >= 4; });
     keybd_event(VK_F12, 0, KEYEVENTF_KEYUP, 0);
     keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
     ASSERT_GE(lines.size(), 4u) << "nothing reached the radar";
@@ -87,7 +89,10 @@ TEST_P(CreateTSChannel, UsesTheDialogOrElseTypesThroughTheMenu) {
         ChooseFromTrayMenu(m_run->ProcessId(), m_overlay,
                            {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}));
     EXPECT_TRUE(m_voice->WaitForLog(GetParam().path));
-    EXPECT_TRUE(m_voice->WaitForLog("channel created: EDDF_TWR"));
+    EXPECT_TRUE(m_voice->WaitForLog("channel created: EDDF_TWR (id")) << "the name, filled in or typed once";
+    // Typed into another process, the keys it held (Alt, and Shift for the capitals) are let go.
+    EXPECT_TRUE(WaitUntil(
+        [] { return (GetAsyncKeyState(VK_SHIFT) & 0x8000) == 0 && (GetAsyncKeyState(VK_MENU) & 0x8000) == 0; }));
     EXPECT_EQ(m_run->ExitFromTray(m_overlay), std::optional<DWORD>(0));
 }
 

@@ -28,22 +28,27 @@ void CheckControls(const ConfigControls& c) {
     FUZZ_CHECK(c.txtMe.size() <= 254);
 }
 
+// The programs' folders: drive roots, whose settings paths are short enough for a string to
+// keep them without allocating, as the store copies the path on every key it reads or writes.
+constexpr char kLoadFolder[] = "C:";
+constexpr char kSaveFolder[] = "D:";
+
 }  // namespace
 
 void fuzz::FuzzOne(FuzzedDataProvider& in) {
     sim::MemoryProfileStore store;
-    store.PutFile(SettingsPath("C:\\load"), in.ConsumeRemainingBytesAsString());
+    store.PutFile(SettingsPath(kLoadFolder), in.ConsumeRemainingBytesAsString());
 
-    ConfigForm form(store, "C:\\load");
+    ConfigForm form(store, kLoadFolder);
     form.Form_Load();
     const ConfigControls loaded = form.Controls();
     CheckControls(loaded);
 
-    ConfigForm saver(store, "C:\\save");
+    ConfigForm saver(store, kSaveFolder);
     saver.Controls() = loaded;
     FUZZ_CHECK(saver.SaveConfig());
 
-    ConfigForm reloaded(store, "C:\\save");
+    ConfigForm reloaded(store, kSaveFolder);
     reloaded.Form_Load();
     const ConfigControls& back = reloaded.Controls();
     CheckControls(back);

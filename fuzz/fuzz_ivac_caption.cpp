@@ -55,25 +55,18 @@ void fuzz::FuzzOne(FuzzedDataProvider& in) {
         desktop.Add(sim::Window(in.ConsumeBool() ? "TIvAcMain" : "Other").Caption(caption));
     }
 
-    // The window the search must find: the top-most whose caption, as a 256-character buffer
-    // reads it, begins with "IvAc 1". The last one added is on top.
-    std::string expected;
-    WindowHandle expectedWindow = kNoWindow;
-    for (const WindowHandle window : desktop.TopLevelWindows()) {
-        const std::string caption = desktop.Caption(window, 256);
-        if (caption.rfind("IvAc 1", 0) == 0) {
-            expectedWindow = window;
-            expected = CutIvAcCallsign(desktop.Caption(window, 255));
-            break;
-        }
-    }
-
     const std::string callsign = ivac.GetIvAcCallsign();
     FUZZ_CHECK(callsign.size() <= 254);
     if (!teamSpeakRunning) {
-        FUZZ_CHECK(callsign.empty());
-    } else {
-        FUZZ_CHECK(ivac.hWndIvAc() == expectedWindow);
-        FUZZ_CHECK(callsign == expected);
+        FUZZ_CHECK(callsign.empty() && ivac.hWndIvAc() == kNoWindow);
+        return;
     }
+    // The top-most window (the last added) whose caption, as a 256-character buffer reads it,
+    // begins with "IvAc 1"; the callsign cut from its caption as a 255-character buffer reads it.
+    const std::vector<WindowHandle> windows = desktop.TopLevelWindows();
+    const auto first = std::find_if(windows.begin(), windows.end(), [&](WindowHandle window) {
+        return desktop.Caption(window, 256).rfind("IvAc 1", 0) == 0;
+    });
+    FUZZ_CHECK(ivac.hWndIvAc() == (first == windows.end() ? kNoWindow : *first));
+    FUZZ_CHECK(callsign == (first == windows.end() ? "" : CutIvAcCallsign(desktop.Caption(*first, 255))));
 }

@@ -94,11 +94,12 @@ void SimOverlayWindow::SetForeColor(std::int32_t colour) {
 }
 
 std::int32_t SimOverlayWindow::TextHeight(std::string_view) const {
-    return m_metrics.lineHeight(m_fontSize);
+    return m_customMetrics ? m_metrics.lineHeight(m_fontSize) : DefaultLineHeight(m_fontSize);
 }
 
 std::int32_t SimOverlayWindow::TextWidth(std::string_view text) const {
-    return m_metrics.width(m_fontSize, text);
+    return m_customMetrics ? m_metrics.width(m_fontSize, text)
+                           : static_cast<std::int32_t>(text.size()) * m_fontSize * 10;
 }
 
 void SimOverlayWindow::Repaint() {}
@@ -112,6 +113,9 @@ void SimOverlayWindow::Clear() {
 }
 
 void SimOverlayWindow::Print(std::string_view text) {
+    if (!m_recordingLines) {
+        return;
+    }
     m_lines.push_back(DrawnLine{std::string(text), m_foreColor, m_fontSize, m_penTop});
     m_penTop += TextHeight(text);
     m_log.push_back("Print \"" + std::string(text) + "\"");
@@ -123,21 +127,22 @@ void SimOverlayWindow::SetStatusLabel(std::string_view text, std::int32_t colour
     m_log.push_back("Status \"" + m_statusText + "\"");
 }
 
-void SimOverlayWindow::MirrorList(std::string_view listName,
-                                  const std::vector<std::pair<std::string, std::int32_t>>& items) {
-    const std::string name(listName);
-    m_mirrors[name] = items;
-    ++m_mirrorUpdates[name];
+void SimOverlayWindow::MirrorList(std::string_view listName, std::size_t count,
+                                  const std::function<MirroredItem(std::size_t)>& item) {
+    if (!m_recordingLines) {
+        return;
+    }
+    auto& mirror = m_mirrors[std::string(listName)];
+    mirror.clear();
+    for (std::size_t i = 0; i < count; ++i) {
+        const MirroredItem mirrored = item(i);
+        mirror.emplace_back(std::string(mirrored.text), mirrored.value);
+    }
 }
 
 std::vector<std::pair<std::string, std::int32_t>> SimOverlayWindow::Mirrored(const std::string& name) const {
     const auto it = m_mirrors.find(name);
     return it == m_mirrors.end() ? std::vector<std::pair<std::string, std::int32_t>>{} : it->second;
-}
-
-int SimOverlayWindow::MirrorUpdates(const std::string& name) const {
-    const auto it = m_mirrorUpdates.find(name);
-    return it == m_mirrorUpdates.end() ? 0 : it->second;
 }
 
 std::vector<std::string> SimOverlayWindow::LineTexts() const {

@@ -26,12 +26,17 @@ struct DrawnLine {
     }
 };
 
-// Font measures of the simulated window, in twips for a font size in points.
+// Font measures of the simulated window, in twips for a font size in points: by default a
+// line is 20 twips a point high and a character 10 twips a point wide.
+inline std::int32_t DefaultLineHeight(int points) {
+    return points * 20;
+}
+inline std::int32_t DefaultTextWidth(int points, std::string_view text) {
+    return static_cast<std::int32_t>(text.size()) * points * 10;
+}
 struct SimFontMetrics {
-    std::function<std::int32_t(int points)> lineHeight = [](int points) { return points * 20; };
-    std::function<std::int32_t(int points, std::string_view text)> width = [](int points, std::string_view text) {
-        return static_cast<std::int32_t>(text.size()) * points * 10;
-    };
+    std::function<std::int32_t(int points)> lineHeight = DefaultLineHeight;
+    std::function<std::int32_t(int points, std::string_view text)> width = DefaultTextWidth;
 };
 
 class SimOverlayWindow final : public OverlayWindow {
@@ -66,7 +71,8 @@ public:
     void Clear() override;
     void Print(std::string_view text) override;
     void SetStatusLabel(std::string_view text, std::int32_t colour) override;
-    void MirrorList(std::string_view listName, const std::vector<std::pair<std::string, std::int32_t>>& items) override;
+    void MirrorList(std::string_view listName, std::size_t count,
+                    const std::function<MirroredItem(std::size_t)>& item) override;
     void StartTimer(int intervalMilliseconds) override;
     void StopTimer() override;
     void Close() override;
@@ -78,7 +84,13 @@ public:
     [[nodiscard]] int TimerInterval() const { return m_timerInterval; }  // 0 while stopped
     [[nodiscard]] bool Closed() const { return m_closed; }
 
-    void SetMetrics(SimFontMetrics metrics) { m_metrics = std::move(metrics); }
+    void SetMetrics(SimFontMetrics metrics) {
+        m_metrics = std::move(metrics);
+        m_customMetrics = true;
+    }
+    // Off, the window keeps no copy (nor log) of the lines it prints or the lists it mirrors,
+    // as a real one keeps none the program pays for: benchmarks turn it off.
+    void RecordLines(bool on) { m_recordingLines = on; }
     // What the window shows now: the lines printed since the last Clear, on this background.
     [[nodiscard]] const std::vector<DrawnLine>& Lines() const { return m_lines; }
     [[nodiscard]] std::vector<std::string> LineTexts() const;
@@ -86,9 +98,8 @@ public:
     [[nodiscard]] int Redraws() const { return m_clears; }
     [[nodiscard]] const std::string& StatusText() const { return m_statusText; }
     [[nodiscard]] std::int32_t StatusColour() const { return m_statusColour; }
-    // The diagnostic panel's copy of a list, and how often it was updated.
+    // The diagnostic panel's copy of a list.
     [[nodiscard]] std::vector<std::pair<std::string, std::int32_t>> Mirrored(const std::string& name) const;
-    [[nodiscard]] int MirrorUpdates(const std::string& name) const;
 
 private:
     EventLog& m_log;
@@ -103,16 +114,17 @@ private:
     int m_timerInterval = 0;
     bool m_closed = false;
     SimFontMetrics m_metrics;
+    bool m_customMetrics = false;  // the default ones are worked out without a call through m_metrics
     std::int32_t m_backColor = 0;
     std::int32_t m_foreColor = 0;
     std::int32_t m_background = 0;
     std::int32_t m_penTop = 0;
     int m_clears = 0;
+    bool m_recordingLines = true;
     std::vector<DrawnLine> m_lines;
     std::string m_statusText;
     std::int32_t m_statusColour = 0;
     std::map<std::string, std::vector<std::pair<std::string, std::int32_t>>> m_mirrors;
-    std::map<std::string, int> m_mirrorUpdates;
 };
 
 class SimTrayIcon final : public TrayIcon {

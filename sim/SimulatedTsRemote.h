@@ -22,6 +22,12 @@ public:
     // client ran, and are logged.
     void SetAbsent(bool absent) { m_absent = absent; }
 
+    // From now on the player, channel and user records are served from byte images of the
+    // server as it is now, copied out as a real library copies what it holds, until the next
+    // Publish; changes to the server in between are not seen. Benchmarks use it so that the
+    // figures are the program's work, not the encoding of a thousand records per call.
+    void Publish();
+
     // Every library call in order, by its export name ("tsrGetSpeakers" ...).
     [[nodiscard]] const std::vector<std::string>& Calls() const { return m_calls; }
     void ClearCalls() { m_calls.clear(); }
@@ -43,6 +49,10 @@ private:
     bool m_absent = false;
     std::vector<std::string> m_calls;
     std::string m_lastError;
+    bool m_published = false;
+    std::vector<std::uint8_t> m_playerImage;
+    std::vector<std::uint8_t> m_channelImage;
+    std::vector<std::uint8_t> m_userImage;
 };
 
 }  // namespace sayvane::sim

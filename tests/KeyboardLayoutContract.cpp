@@ -9,14 +9,7 @@
 
 namespace sayvane::testing {
 
-namespace {
-
-std::string Shown(char c) {
-    const auto code = static_cast<unsigned char>(c);
-    return code >= 0x20 && code < 0x7F ? std::string(1, c) : "\\x" + std::to_string(code);
-}
-
-}  // namespace
+using ::testing::PrintToString;
 
 TEST_P(KeyboardLayoutContract, EveryCharacterOfTheMainBlockHasItsKeyAndShiftState) {
     // Not "(", ")" nor "<": the X server the Wine tests run on has no key for the first two
@@ -29,8 +22,8 @@ TEST_P(KeyboardLayoutContract, EveryCharacterOfTheMainBlockHasItsKeyAndShiftStat
     ASSERT_EQ(plain.size(), upper.size());
     for (std::size_t i = 0; i < plain.size(); ++i) {
         const int key = i < firstOem ? std::toupper(static_cast<unsigned char>(plain[i])) : oemKeys[i - firstOem];
-        EXPECT_EQ(Board().KeyForCharacter(plain[i]), key) << Shown(plain[i]);
-        EXPECT_EQ(Board().KeyForCharacter(upper[i]), 0x100 | key) << Shown(upper[i]);
+        EXPECT_EQ(Board().KeyForCharacter(plain[i]), key) << PrintToString(plain[i]);
+        EXPECT_EQ(Board().KeyForCharacter(upper[i]), 0x100 | key) << PrintToString(upper[i]);
     }
     const struct {
         char character;
@@ -41,7 +34,7 @@ TEST_P(KeyboardLayoutContract, EveryCharacterOfTheMainBlockHasItsKeyAndShiftStat
         {'\b', 0x08}, {'\x1B', 0x1B}, {'\x01', 0x241}, {'\x1A', 0x25A},
     };
     for (const auto& other : others) {
-        EXPECT_EQ(Board().KeyForCharacter(other.character), other.lookUp) << Shown(other.character);
+        EXPECT_EQ(Board().KeyForCharacter(other.character), other.lookUp) << PrintToString(other.character);
     }
 }
 
@@ -71,7 +64,7 @@ TEST_P(KeyboardLayoutContract, ALookUpValueWithItsShiftStateAndALetterOfTheUpper
         EXPECT_EQ(Board().MapKey(lookUp, kMapVirtualKeyToChar), 0u);
     }
     for (char c : {'\xE9', '\xFC', '\xDF', '\xA3'}) {
-        EXPECT_EQ(Board().KeyForCharacter(c), -1) << Shown(c);
+        EXPECT_EQ(Board().KeyForCharacter(c), -1) << PrintToString(c);
     }
 }
 

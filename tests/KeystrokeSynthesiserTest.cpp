@@ -36,15 +36,11 @@ TEST_F(KeystrokeTest, EachCharacterGoesWithTheModifiersItNeedsPressedAndReleased
         Events events;
     };
     const Case cases[] = {
-        // A plain key types a character, so it goes with its scan code and no flag.
-        {"c", {Down(0x43, 0x2E), Up(0x43, 0x2E)}},
-        {"7", {Down(0x37, 0x08), Up(0x37, 0x08)}},
+        // A plain key types a character, so it goes with its scan code and no flag. (The keys
+        // of "c", "A", "_", "1" and Enter are those of ChannelCreationTest's fallback.)
         {" ", {Down(0x20, 0x39), Up(0x20, 0x39)}},
-        {"\r", {Down(0x0D, 0x1C), Up(0x0D, 0x1C)}},
         // The look-up value with its shift state translates to no character and no scan code:
         // the key goes as an extended key with scan code 0.
-        {"A", {Down(0x10), Down(0x41, 0, kExtended), Up(0x41, 0, kExtended), Up(0x10)}},
-        {"_", {Down(0x10), Down(0xBD, 0, kExtended), Up(0xBD, 0, kExtended), Up(0x10)}},
         {"@", {Down(0x11), Down(0x12), Down(0x51, 0, kExtended), Up(0x51, 0, kExtended), Up(0x11), Up(0x12)}},
         {"~",
          {Down(0x10), Down(0x11), Down(0x12), Down(0x51, 0, kExtended), Up(0x51, 0, kExtended), Up(0x10), Up(0x11),

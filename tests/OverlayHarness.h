@@ -21,7 +21,7 @@ inline std::vector<std::string> Texts(const ItemList& list) {
 }
 
 struct OverlayHarness : sim::OverlayRig {
-    void WriteSettings(const std::string& lines) { WriteBytes(folder.File("Sayvane.INI"), "[Setup]\r\n" + lines); }
+    void WriteSettings(const std::string& lines) { folder.WriteSettings(lines); }
     [[nodiscard]] std::string SettingsBytes() const { return ReadBytes(folder.File("Sayvane.INI")); }
 
     Overlay& Create() { return OverlayRig::Create(folder.Path().string()); }

@@ -1,4 +1,5 @@
-// The settings file as the overlay and the start-up routine read it, and as they write it.
+// The settings file as the overlay, the start-up routine and the configuration window read it,
+// and as they write it; and the configuration window's lists.
 #include <gtest/gtest.h>
 
 #include <variant>
@@ -6,25 +7,16 @@
 #include "TempFolder.h"
 #include "app/Settings.h"
 #include "app/SettingsFile.h"
+#include "config/ConfigForm.h"
 #include "sim/PortableProfileStore.h"
 
 namespace sayvane {
 namespace {
 
 using sayvane::testing::TempFolder;
-using sayvane::testing::WriteBytes;
 
 class SettingsFileTest : public ::testing::Test {
 protected:
-    // A settings file holding these "Key=Value" lines under [Setup].
-    void GivenFile(std::initializer_list<std::string> lines) {
-        std::string text = "[Setup]\r\n";
-        for (const std::string& line : lines) {
-            text += line + "\r\n";
-        }
-        WriteBytes(m_folder.File("Sayvane.INI"), text);
-    }
-
     OverlaySettings Load(OverlaySettings settings = {}) {
         LoadSettings(m_store, m_file, settings);
         return settings;
@@ -40,27 +32,16 @@ TEST(SettingsPath, IsTheProgramFolderAndTheFileName) {
     EXPECT_EQ(SettingsPath("C:\\"), "C:\\\\Sayvane.INI");  // a drive root: Windows accepts the doubled "\"
 }
 
+// The other defaults show in the new overlay window (OverlayWindowTest: on top, the toggles, the
+// period, the speakers' font, the opacity, the corner) and in what it draws (DrawingTest: the
+// colours, the retention time).
 TEST_F(SettingsFileTest, WithoutAFileTheOverlayGetsItsDefaults) {
     const OverlaySettings s = Load();
-    EXPECT_EQ(s.OnTop, 1);
     EXPECT_EQ(s.MeFromChannel, 1);
-    EXPECT_EQ(s.ShowChannel, 0);
-    EXPECT_EQ(s.ShowMe, 0);
     EXPECT_EQ(s.AutoStart, 0);
-    EXPECT_EQ(s.IvAcSelect, 0);
-    EXPECT_EQ(s.ShowInOut, 1);
-    EXPECT_EQ(s.RefreshInterval, 550);
-    EXPECT_EQ(s.RetentionTime, 1000);
-    EXPECT_EQ(s.SpeakerFontSize, 16);
     EXPECT_EQ(s.UserFontSize, 16);
     EXPECT_EQ(s.NickName, "");
-    EXPECT_EQ(s.Transparent, 60);
     EXPECT_EQ(s.BackColor, 0);
-    EXPECT_EQ(s.ForeColor, 65280);
-    EXPECT_EQ(s.ChannelForeColor, 33023);
-    EXPECT_EQ(s.JoinForeColor, 16776960);
-    EXPECT_EQ(s.LeaveForeColor, 8421631);
-    EXPECT_EQ(s.Position, (PositionFlags{false, false, false, true, false}));
     EXPECT_FALSE(ReadAutoStart(m_store, m_file));
 }
 
@@ -76,8 +57,8 @@ TEST_F(SettingsFileTest, ListPositionsBecomeQuantities) {
         {"2", "6", "8", "3.5", 350, 2000, 16, 12},
     };
     for (const Case& c : cases) {
-        GivenFile({(std::string("Refresh=") + c.refresh).c_str(), (std::string("Delay=") + c.delay).c_str(),
-                   (std::string("Size=") + c.size).c_str(), (std::string("SizeUsers=") + c.sizeUsers).c_str()});
+        m_folder.WriteSettings(std::string("Refresh=") + c.refresh + "\r\nDelay=" + c.delay + "\r\nSize=" + c.size +
+                               "\r\nSizeUsers=" + c.sizeUsers + "\r\n");
         const OverlaySettings s = Load();
         EXPECT_EQ(s.RefreshInterval, c.interval) << c.refresh;
         EXPECT_EQ(s.RetentionTime, c.retention) << c.delay;
@@ -100,16 +81,12 @@ TEST_F(SettingsFileTest, ANumberThatDoesNotConvertKeepsThePreviousValueAndHandEd
         // when the value is empty (no fall-back to the default).
         {"OnTop=yes", &OverlaySettings::OnTop, 7, 7},
         {"OnTop=", &OverlaySettings::OnTop, 7, 7},
-        {"ShowChannel=", &OverlaySettings::ShowChannel, 3, 3},
         {"Transparent=abc", &OverlaySettings::Transparent, 42, 42},
         {"Size=40000", &OverlaySettings::SpeakerFontSize, 11, 11},  // the number itself is out of range
         {"Size=32760", &OverlaySettings::SpeakerFontSize, 7, 7},    // 8 + 32760 is out of range
-        {"Size=-8", &OverlaySettings::SpeakerFontSize, 0, 0},
-        {"Size=999", &OverlaySettings::SpeakerFontSize, 0, 1007},  // taken as it is: a giant font
+        {"Size=999", &OverlaySettings::SpeakerFontSize, 0, 1007},   // taken as it is: a giant font
         {"SizeUsers=32760", &OverlaySettings::UserFontSize, 9, 9},
-        {"SizeUsers=1e300", &OverlaySettings::UserFontSize, 0, 0},
         {"Delay=999", &OverlaySettings::RetentionTime, 1234, 1234},    // 500 + 250 x 999 is out of range
-        {"Delay=200", &OverlaySettings::RetentionTime, 7, 7},          // a new window keeps 0: one tick, no wait
         {"ForeColor=99999999999", &OverlaySettings::ForeColor, 5, 5},  // beyond 32 bits
         // Later keys still load after one that does not convert.
         {"OnTop=yes\r\nSize=40000\r\nForeColor=99999999999\r\nLeaveForeColor=255", &OverlaySettings::LeaveForeColor, 0,
@@ -120,29 +97,23 @@ TEST_F(SettingsFileTest, ANumberThatDoesNotConvertKeepsThePreviousValueAndHandEd
         {"ChannelForeColor=orange", &OverlaySettings::ChannelForeColor, 5, 0},
         {"JoinForeColor=255 red", &OverlaySettings::JoinForeColor, 0, 255},
         {"ForeColor=", &OverlaySettings::ForeColor, 5, 0},
-        // Values are cut to 254 characters before they convert.
-        {"ForeColor=" + std::string(300, '1'), &OverlaySettings::ForeColor, 5, 5},  // 254 digits: beyond 32 bits
-        {"Refresh=" + std::string(298, '0') + "12", &OverlaySettings::RefreshInterval, 0, 250},  // the 12 is cut off
-        {"Transparent=" + std::string(300, '9'), &OverlaySettings::Transparent, 42, 42},         // beyond 16 bits
+        // Values are cut to 254 characters before they convert: the 12 is cut off.
+        {"Refresh=" + std::string(298, '0') + "12", &OverlaySettings::RefreshInterval, 0, 250},
         // Opacity is limited to 0..100 (above 100 it would wrap in a byte).
         {"Transparent=150", &OverlaySettings::Transparent, 0, 100},
-        {"Transparent=32767", &OverlaySettings::Transparent, 0, 100},
-        {"Transparent=-5", &OverlaySettings::Transparent, 0, 0},
-        {"Transparent=-32768", &OverlaySettings::Transparent, 0, 0},
+        {"Transparent=-5", &OverlaySettings::Transparent, 42, 0},
         {"Transparent=", &OverlaySettings::Transparent, 42, 42},  // a new window's 0: fully transparent
         // No timer runs on a period that is not positive: the default one instead.
         {"Refresh=", &OverlaySettings::RefreshInterval, 0, 550},
         {"Refresh=-5", &OverlaySettings::RefreshInterval, 0, 550},
         {"Refresh=-4", &OverlaySettings::RefreshInterval, 0, 50},
-        {"Refresh=1000", &OverlaySettings::RefreshInterval, 0, 550},  // 250 + 50 x 1000 is beyond 16 bits
-        {"Refresh=1e9", &OverlaySettings::RefreshInterval, 0, 550},
+        {"Refresh=1000", &OverlaySettings::RefreshInterval, 0, 550},   // 250 + 50 x 1000 is beyond 16 bits
         {"Refresh=600", &OverlaySettings::RefreshInterval, 0, 30250},  // slow, but a period
         // A notice must not sleep a negative time.
-        {"Delay=-2", &OverlaySettings::RetentionTime, 0, 0},
-        {"Delay=-3", &OverlaySettings::RetentionTime, 0, 0},
+        {"Delay=-3", &OverlaySettings::RetentionTime, 7, 0},
     };
     for (const Case& c : cases) {
-        GivenFile({c.lines});
+        m_folder.WriteSettings(c.lines + "\r\n");
         OverlaySettings previous;
         std::visit([&](auto field) { previous.*field = static_cast<std::int16_t>(c.previous); }, c.field);
         const OverlaySettings s = Load(previous);
@@ -152,10 +123,10 @@ TEST_F(SettingsFileTest, ANumberThatDoesNotConvertKeepsThePreviousValueAndHandEd
 }
 
 TEST_F(SettingsFileTest, TextValuesAreCutAndTrailingSpacesDropped) {
-    GivenFile({"NickName=" + std::string(300, 'N'), "Position=" + std::string(300, '1')});
+    m_folder.WriteSettings("NickName=" + std::string(300, 'N') + "\r\nPosition=" + std::string(300, '1') + "\r\n");
     EXPECT_EQ(Load().NickName, std::string(254, 'N'));
     EXPECT_EQ(Load().Position, (PositionFlags{true, true, true, true, true})) << "only the first five characters count";
-    GivenFile({"NickName=\"ABC_TWR   \"", "Position="});
+    m_folder.WriteSettings("NickName=\"ABC_TWR   \"\r\nPosition=\r\n");
     EXPECT_EQ(Load().NickName, "ABC_TWR");
     EXPECT_EQ(Load().Position, PositionFlags{});
 }
@@ -163,7 +134,6 @@ TEST_F(SettingsFileTest, TextValuesAreCutAndTrailingSpacesDropped) {
 TEST(PositionString, CharactersSetTheFiveFlags) {
     EXPECT_EQ(ParsePositionString("00001"), (PositionFlags{false, false, false, false, true}));
     EXPECT_EQ(ParsePositionString("0"), PositionFlags{});
-    EXPECT_EQ(ParsePositionString("11111"), (PositionFlags{true, true, true, true, true}));
     EXPECT_EQ(ParsePositionString("9x0a1"), (PositionFlags{true, false, false, false, true}));
     EXPECT_EQ(ParsePositionString("0001"), (PositionFlags{false, false, false, true, false}));
     for (const char* none : {"", "xxxxx", "-----", "00000"}) {
@@ -176,7 +146,7 @@ TEST_F(SettingsFileTest, AutoStartOpensTheOverlayOnlyForOne) {
         {"AutoStart=1", true},   {"AutoStart= 1 ", true},  {"AutoStart=0", false}, {"AutoStart=2", false},
         {"AutoStart=-1", false}, {"AutoStart=yes", false}, {"AutoStart=", false}};
     for (const auto& [line, opensOverlay] : cases) {
-        GivenFile({line});
+        m_folder.WriteSettings(std::string(line) + "\r\n");
         EXPECT_EQ(ReadAutoStart(m_store, m_file), opensOverlay) << line;
     }
 }
@@ -198,18 +168,140 @@ TEST_F(SettingsFileTest, TheCustomPlaceRoundTripsBeyondSixteenBitsAndAnAxisThatD
         {"LastX=000000001500", {1500, 5000}},  // a missing key gives the default
     };
     for (const auto& [lines, expected] : cases) {
-        GivenFile({lines});
+        m_folder.WriteSettings(std::string(lines) + "\r\n");
         EXPECT_EQ(LoadLastPlace(m_store, m_file, defaults, current), expected) << lines;
     }
 }
 
-TEST(SettingsWrite, AFailedWriteIsReported) {
-    TempFolder folder;
-    sim::PortableProfileStore store;
-    const std::string file = SettingsPath((folder.Path() / "missing").string());
-    EXPECT_FALSE(WriteIni(store, file, kSettingsSection, "OnTop", 1));
-    EXPECT_FALSE(SaveLastPlace(store, file, WindowPlace{0, 0}));
-    EXPECT_EQ(ReadIni(store, file, "OnTop", "dflt"), "dflt");
+TEST_F(SettingsFileTest, AFailedWriteIsReported) {
+    const std::string file = SettingsPath((m_folder.Path() / "missing").string());
+    EXPECT_FALSE(WriteIni(m_store, file, kSettingsSection, "OnTop", 1));
+    EXPECT_FALSE(SaveLastPlace(m_store, file, WindowPlace{0, 0}));
+    EXPECT_EQ(ReadIni(m_store, file, "OnTop", "dflt"), "dflt");
+}
+
+TEST(ConfigLists, DurationsReadAsTheUserExpects) {
+    const auto refresh = RefreshListEntries();
+    ASSERT_EQ(refresh.size(), 46u);
+    EXPECT_EQ(refresh.front(), (ListEntry{"250 ms.", 250}));
+    EXPECT_EQ(refresh[14], (ListEntry{"950 ms.", 950}));
+    EXPECT_EQ(refresh[15], (ListEntry{"1 sec.", 1000}));
+    EXPECT_EQ(refresh[16], (ListEntry{"1.05 sec.", 1050}));
+    EXPECT_EQ(refresh[17], (ListEntry{"1.1 sec.", 1100}));
+    EXPECT_EQ(refresh[44], (ListEntry{"2.45 sec.", 2450}));
+    EXPECT_EQ(refresh.back(), (ListEntry{"2.5 sec.", 2500}));
+
+    const auto delay = DelayListEntries();
+    ASSERT_EQ(delay.size(), 20u);
+    EXPECT_EQ(delay.front(), (ListEntry{"500 ms.", 500}));
+    EXPECT_EQ(delay[3], (ListEntry{"1.25 sec.", 1250}));  // the refresh list shows the other forms
+    EXPECT_EQ(delay.back(), (ListEntry{"5.25 sec.", 5250}));
+
+    const auto sizes = FontSizeListEntries();
+    ASSERT_EQ(sizes.size(), 93u);
+    EXPECT_EQ(sizes.front(), (ListEntry{"8", 8}));
+    EXPECT_EQ(sizes[8], (ListEntry{"16", 16}));
+    EXPECT_EQ(sizes.back(), (ListEntry{"100", 100}));
+}
+
+// The configuration window on the same folder.
+class ConfigFormTest : public SettingsFileTest {
+protected:
+    ConfigForm Open() {
+        ConfigForm form(m_store, m_folder.Path().string());
+        form.Form_Load();
+        return form;
+    }
+};
+
+TEST_F(ConfigFormTest, WithoutAFileTheControlsShowTheDefaultsAndSaveThemAsTheTwentyOneKeysInOrder) {
+    ConfigForm form = Open();
+    EXPECT_FALSE(form.Controls().chkBeepEnabled) << "no IvAc selection";
+    EXPECT_FALSE(form.Controls().chkZoomEnabled);
+    form.Controls().txtMe = "EDDF_TWR";
+    ASSERT_TRUE(form.SaveConfig());
+
+    const std::vector<std::string> expected = {
+        "[Setup]",
+        "OnTop=1",
+        "MeFromChannel=1",
+        "ShowChannel=0",
+        "ShowMe=0",
+        "AutoStart=0",
+        "IvAcSelect=0",
+        "IvAcResetZoom=0",
+        "IvAcBeepSelect=0",
+        "ShowInOut=1",
+        "Delay=6",    // 2 sec.
+        "Refresh=2",  // 350 ms.
+        "Size=8",     // 16 points
+        "NickName=EDDF_TWR",
+        "Position=00010",
+        "Transparent=60",
+        "BackColor=000000000000",
+        "ForeColor=000000065280",
+        "ChannelForeColor=000000033023",
+        "SizeUsers=8",
+        "JoinForeColor=000016776960",
+        "LeaveForeColor=000008421631",
+    };
+    EXPECT_EQ(testing::ReadLines(m_folder.File("Sayvane.INI")), expected);
+}
+
+TEST_F(ConfigFormTest, ValuesAControlRefusesLeaveItAsItWasOpened) {
+    m_folder.WriteSettings(
+        "OnTop=3\r\nShowMe=abc\r\nShowChannel=2\r\nDelay=20\r\nRefresh=-1\r\nSize=x\r\nSizeUsers=93\r\n"
+        "Transparent=101\r\nForeColor=blue\r\nJoinForeColor=255 \r\nPosition=0z\r\nIvAcSelect=0\r\n"
+        "IvAcBeepSelect=1\r\n");
+    const ConfigForm form = Open();
+    const ConfigControls& c = form.Controls();
+    EXPECT_EQ(c.Check(ConfigCheck::OnTop), CheckState::Checked);
+    EXPECT_EQ(c.Check(ConfigCheck::ShowMe), CheckState::Unchecked);
+    EXPECT_EQ(c.Check(ConfigCheck::ShowChannel), CheckState::Grayed);
+    EXPECT_EQ(c.cboDelay, 6);
+    EXPECT_EQ(c.cboRefresh, 0);
+    EXPECT_EQ(c.cboSize, 8);
+    EXPECT_EQ(c.cboUsers, -1);
+    EXPECT_EQ(c.HScroll1, 60);
+    EXPECT_EQ(c.Colour(ConfigColour::Fore), 0) << "a colour without a number is black";
+    EXPECT_EQ(c.Colour(ConfigColour::Join), 255);
+    EXPECT_EQ(c.optPosition, (PositionFlags{false, false, false, true, false})) << "'0' clears TopLeft only";
+    EXPECT_EQ(c.Check(ConfigCheck::Beep), CheckState::Checked) << "shows its stored state";
+    EXPECT_FALSE(c.chkBeepEnabled) << "but stays disabled without IvAc selection";
+}
+
+TEST_F(ConfigFormTest, TheLastPositionSetWinsAndAGreyedOrUnsetControlIsSavedAsItIs) {
+    m_folder.WriteSettings("SizeUsers=200\r\nShowChannel=2\r\nIvAcSelect=1\r\nPosition=11111\r\n");
+    ConfigForm form = Open();
+    EXPECT_TRUE(form.Controls().chkZoomEnabled);
+    EXPECT_EQ(form.Controls().optPosition, (PositionFlags{false, false, false, false, true}))
+        << "the last one set wins";
+    std::filesystem::remove(m_folder.File("Sayvane.INI"));  // saving writes a new file
+    ASSERT_TRUE(form.SaveConfig());
+    const std::string file = form.SettingsFile();
+    EXPECT_EQ(ReadIni(m_store, file, "ShowChannel", ""), "2");
+    EXPECT_EQ(ReadIni(m_store, file, "SizeUsers", ""), "-1");
+    EXPECT_EQ(ReadIni(m_store, file, "IvAcSelect", ""), "1");
+    EXPECT_EQ(ReadIni(m_store, file, "Position", ""), "00001");
+}
+
+TEST_F(ConfigFormTest, TheIvAcBoxEnablesItsSubOptions) {
+    ConfigForm form = Open();
+    form.Controls().Check(ConfigCheck::IvAc) = CheckState::Checked;
+    form.chkIvAc_Click();
+    EXPECT_TRUE(form.Controls().chkBeepEnabled);
+    EXPECT_TRUE(form.Controls().chkZoomEnabled);
+    form.Controls().Check(ConfigCheck::Zoom) = CheckState::Checked;
+    form.Controls().Check(ConfigCheck::IvAc) = CheckState::Unchecked;
+    form.chkIvAc_Click();
+    EXPECT_FALSE(form.Controls().chkZoomEnabled);
+    EXPECT_EQ(form.Controls().Check(ConfigCheck::Zoom), CheckState::Checked) << "its own state stays";
+}
+
+TEST_F(ConfigFormTest, AFailedWriteIsReported) {
+    ConfigForm form(m_store, (m_folder.Path() / "missing").string());
+    form.Form_Load();
+    EXPECT_FALSE(form.SaveConfig());
 }
 
 }  // namespace

@@ -58,7 +58,7 @@ protected:
         }
         server.players.push_back({kOwnId, 2, 1, 8, 1, kOwnName});
         m_tsMain = m_h.ShowTeamSpeakWindow();
-        sim::AddIvAc(m_h.desktop, "IvAc 1.2 - EDDF_APP [Online]");
+        m_commandLine = sim::AddIvAc(m_h.desktop, "IvAc 1.2 - EDDF_APP [Online]").commBoxes[0].commandLine;
         m_h.WriteSettings("Refresh=" + std::to_string(c.refreshPosition) +
                           "\r\nDelay=" + std::to_string(c.delayPosition) + "\r\nIvAcSelect=1\r\nShowChannel=1\r\n");
         m_h.Create();
@@ -206,9 +206,6 @@ private:
     // The start of a quiet spell: everybody stops, the link comes back, nothing fails.
     void EndEverything() {
         sim::TsServer& server = Server();
-        for (const auto& [id, left] : m_bursts) {
-            server.StopSpeaking(id);
-        }
         m_bursts.clear();
         server.speakers.clear();
         server.forcedResult = {};
@@ -233,11 +230,7 @@ private:
         if (m_playerHistory.size() > static_cast<std::size_t>(m_quietTicks)) {
             m_playerHistory.pop_front();
         }
-        for (const sim::DesktopMessage& m : m_h.desktop.Messages()) {
-            if (m.message == message::kSetText && m.text.rfind(".s ", 0) == 0) {
-                ++tally.selectionsSent;
-            }
-        }
+        tally.selectionsSent += static_cast<int>(m_h.TextsSentTo(m_commandLine).size());
         // The recorders would otherwise keep every call of the whole run.
         m_h.log.clear();
         m_h.api.ClearCalls();
@@ -295,6 +288,7 @@ private:
     std::mt19937 m_random;  // its sequence is fixed by the standard: the same run everywhere
     testing::OverlayHarness m_h;
     WindowHandle m_tsMain = kNoWindow;
+    WindowHandle m_commandLine = kNoWindow;
     int m_interval = 0;
     int m_quietTicks = 0;
 

@@ -115,6 +115,49 @@ TEST_F(TeamSpeakLinkTest, AFailedCallKeepsThePreviousSnapshot) {
     EXPECT_TRUE(link.Players().empty());
 }
 
+// A refill tells how the records changed, so the lists built from them change only there.
+TEST_F(TeamSpeakLinkTest, ARefillSaysHowThePlayerRecordsChanged) {
+    using Kind = RecordEdit::Kind;
+    struct Case {
+        const char* story;
+        void (*change)(TsServer&);
+        std::vector<std::pair<Kind, std::size_t>> edits;  // in order
+    };
+    const Case cases[] = {
+        {"one joins",
+         [](TsServer& s) {
+             s.players.push_back({20, 1, 0, 0, 0, "AFR7731"});
+         },
+         {{Kind::Keep, 3}, {Kind::Make, 1}}},
+        {"one in the middle leaves",
+         [](TsServer& s) { s.players.erase(s.players.begin()); },
+         {{Kind::Keep, 1}, {Kind::Remove, 1}, {Kind::Keep, 1}}},
+        {"one is renamed",
+         [](TsServer& s) { s.players[2].name = "BAW12X"; },
+         {{Kind::Keep, 2}, {Kind::Remove, 1}, {Kind::Make, 1}}},
+        {"two change places",
+         [](TsServer& s) { std::swap(s.players[0], s.players[2]); },
+         {{Kind::Keep, 1}, {Kind::Remove, 1}, {Kind::Keep, 1}, {Kind::Make, 1}}},
+        {"everybody leaves", [](TsServer& s) { s.players.clear(); }, {{Kind::Remove, 3}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.story);
+        api.Server() = ApproachServer();
+        ASSERT_TRUE(link.GetPlayers());
+        const std::uint64_t revision = link.PlayersRevision();
+        ASSERT_TRUE(link.GetPlayers());
+        EXPECT_EQ(link.PlayersRevision(), revision) << "the same records are no change";
+        c.change(api.Server());
+        ASSERT_TRUE(link.GetPlayers());
+        EXPECT_EQ(link.PlayersRevision(), revision + 1);
+        std::vector<std::pair<Kind, std::size_t>> edits;
+        for (const RecordEdit& edit : link.PlayerEdits()) {
+            edits.emplace_back(edit.kind, edit.count);
+        }
+        EXPECT_EQ(edits, c.edits);
+    }
+}
+
 TEST_F(TeamSpeakLinkTest, CountsBeyondTheBuffersAreLimitedTo1024) {
     TsServer& server = api.Server();
     // A library that claims more records than it was asked for.

@@ -37,6 +37,9 @@ public:
     // A file of this folder as the program names it (native separators).
     [[nodiscard]] std::string File(const std::string& name) const { return (m_path / name).string(); }
 
+    // The program's settings file in this folder: its section line, then `lines` ("Key=Value\r\n").
+    void WriteSettings(const std::string& lines) const;
+
 private:
     std::filesystem::path m_path;
 };
@@ -44,6 +47,10 @@ private:
 inline void WriteBytes(const std::string& file, const std::string& bytes) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out << bytes;
+}
+
+inline void TempFolder::WriteSettings(const std::string& lines) const {
+    WriteBytes(File("Sayvane.INI"), "[Setup]\r\n" + lines);
 }
 
 inline std::string ReadBytes(const std::string& file) {

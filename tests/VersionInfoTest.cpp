@@ -57,7 +57,6 @@ TEST(VersionTables, FlagsOsTypeAndSubtypeReadAsText) {
     EXPECT_EQ(FileFlagsText(0x03), "Debug Pre-release ");
     EXPECT_EQ(FileFlagsText(0x3F), "Debug Patched Pre-release Private Special ");
     EXPECT_EQ(FileFlagsText(0x10), "");
-    EXPECT_EQ(FileOSText(0x40004), "Win32 API on Windows NT");
     EXPECT_EQ(FileOSText(0x10001), "Win16 API on DOS");
     EXPECT_EQ(FileOSText(0x50002), "PM16 API");
     EXPECT_EQ(FileOSText(0x30007), "Unknown API on OS2/32");

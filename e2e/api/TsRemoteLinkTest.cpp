@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "harness/SayvaneRun.h"
-#include "harness/Ts2SimRun.h"
 #include "teamspeak/TeamSpeakLink.h"
 #include "teamspeak/TeamSpeakWindow.h"
 #include "win32/Win32Desktop.h"
@@ -40,13 +39,9 @@ const std::string kRoundTripScenario =
     "300 connect\n"
     "300 quit\n";
 
-std::vector<int> Ids(const SpeakerSnapshot& speakers) {
-    return {speakers.begin(), speakers.end()};
-}
-
 TEST(TsRemoteLink, RoundTripsTheSimulatedServerExactly) {
     Ts2SimRun client(kRoundTripScenario);
-    ASSERT_TRUE(client.Start());
+    ASSERT_NE(client.MainWindow(), nullptr);
     ASSERT_TRUE(client.WaitForLog("hold"));
 
     win32::Win32TsRemoteApi api;
@@ -54,7 +49,7 @@ TEST(TsRemoteLink, RoundTripsTheSimulatedServerExactly) {
     TeamSpeakLink link(api);
 
     ASSERT_EQ(link.GetSpeakers(), LinkStatus::Connected);
-    EXPECT_EQ(Ids(link.Speakers()), (std::vector<int>{12, 3}));
+    EXPECT_EQ(link.Speakers(), (SpeakerSnapshot{12, 3}));
 
     ASSERT_TRUE(link.GetChannels());
     const ChannelSnapshot expectedChannels = {
@@ -79,7 +74,7 @@ TEST(TsRemoteLink, RoundTripsTheSimulatedServerExactly) {
     // Nobody speaks: a successful call with a count of 0 keeps 1024 zero IDs.
     ASSERT_EQ(client.Step(), 1);
     ASSERT_EQ(link.GetSpeakers(), LinkStatus::Connected);
-    EXPECT_EQ(Ids(link.Speakers()), std::vector<int>(1024, 0));
+    EXPECT_EQ(link.Speakers(), SpeakerSnapshot(1024, 0));
 
     // Disconnected: the client runs and the calls fail.
     ASSERT_EQ(client.Step(), 1);
@@ -142,15 +137,11 @@ TEST(Ts2SimWindowReader, ReadsTheOwnNicknameFromThePlayerPaneOfTheClientsWindow)
         "0 server \"IVAO Test\"\n0 nickname EDDF_TWR\n0 channel 1 Lobby flags=32\n0 join EDDF_TWR channel=1\n"
         "1000 disconnect\n2000 nickname LOWW_APP\n2000 connect\n",
         {"--hold"});
-    ASSERT_TRUE(client.Start());
+    ASSERT_NE(client.MainWindow(), nullptr);
     win32::Win32Desktop desktop;
     TeamSpeakWindowReader reader(desktop);
 
     client.Step();
-    EXPECT_EQ(
-        FindChildWithCaption(client.MainWindow(), "Server:\r\nIVAO Test\r\nPlayer:\r\nEDDF_TWR\r\nChannel:\r\nLobby"),
-        nullptr)
-        << "the pane keeps its text to itself";
     reader.ReadTeamSpeakWindow();
     EXPECT_EQ(reader.TSWindowNickname(), "EDDF_TWR");
 

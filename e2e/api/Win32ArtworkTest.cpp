@@ -4,10 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
-#include "harness/PeerProcess.h"
+#include "harness/SayvaneRun.h"
 #include "win32/Artwork.h"
 
 namespace sayvane::testing {
@@ -29,18 +30,8 @@ IconBits Inspect(HICON icon) {
     GetObjectA(info.hbmColor, sizeof bitmap, &bitmap);
     bits.width = bitmap.bmWidth;
     bits.height = bitmap.bmHeight;
-    BITMAPINFO header{};
-    header.bmiHeader.biSize = sizeof header.bmiHeader;
-    header.bmiHeader.biWidth = bitmap.bmWidth;
-    header.bmiHeader.biHeight = -bitmap.bmHeight;
-    header.bmiHeader.biPlanes = 1;
-    header.bmiHeader.biBitCount = 32;
-    std::string pixels(static_cast<std::size_t>(bitmap.bmWidth * bitmap.bmHeight * 4), '\0');
-    HDC dc = GetDC(nullptr);
-    GetDIBits(dc, info.hbmColor, 0, static_cast<UINT>(bitmap.bmHeight), pixels.data(), &header, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, dc);
-    for (std::size_t i = 3; i < pixels.size(); i += 4) {
-        bits.opaque += static_cast<unsigned char>(pixels[i]) == 255 ? 1 : 0;
+    for (const std::uint32_t pixel : e2e::BitmapPixels(info.hbmColor, bitmap.bmWidth, bitmap.bmHeight)) {
+        bits.opaque += pixel >> 24 == 255 ? 1 : 0;
     }
     DeleteObject(info.hbmColor);
     DeleteObject(info.hbmMask);

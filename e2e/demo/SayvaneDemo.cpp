@@ -10,7 +10,6 @@
 
 #include "harness/PeerProcess.h"
 #include "harness/SayvaneRun.h"
-#include "harness/Ts2SimRun.h"
 #include "TempFolder.h"
 #include "win32/resource.h"
 
@@ -170,7 +169,7 @@ int FirstStart(const std::string& out) {
 int OnFrequency(const std::string& out) {
     const std::string scenarioFile = sayvane::e2e::FolderOfThisProgram() + "\\scenarios\\approach.txt";
     sayvane::e2e::Ts2SimRun voice(sayvane::testing::ReadBytes(scenarioFile));
-    if (!voice.Start()) {
+    if (voice.MainWindow() == nullptr) {
         return Fail("the simulated voice client did not start");
     }
     sayvane::testing::TempFolder radarFolder;

@@ -1,5 +1,10 @@
-// A program built beside the tests, started with arguments and ended with the object.
+// A program built beside the tests, started with arguments and ended with the object; the
+// simulated voice client and radar, watched through their windows and logs.
 #include "harness/PeerProcess.h"
+
+#include <algorithm>
+
+#include "common/Ts2SimControl.h"
 
 namespace sayvane::e2e {
 
@@ -17,13 +22,6 @@ BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM windows) {
     return TRUE;
 }
 
-// The top-level windows, top of the Z order first.
-std::vector<HWND> TopLevelWindows() {
-    std::vector<HWND> windows;
-    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
-    return windows;
-}
-
 DWORD ProcessOf(HWND hwnd) {
     DWORD owner = 0;
     GetWindowThreadProcessId(hwnd, &owner);
@@ -31,6 +29,16 @@ DWORD ProcessOf(HWND hwnd) {
 }
 
 }  // namespace
+
+std::vector<HWND> Windows(HWND parent) {
+    std::vector<HWND> windows;
+    if (parent == nullptr) {
+        EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    } else {
+        EnumChildWindows(parent, CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    }
+    return windows;
+}
 
 std::string FolderOfThisProgram() {
     char path[MAX_PATH] = {};
@@ -53,7 +61,7 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
 }
 
 HWND FindProcessWindow(DWORD processId, const char* className, const char* caption, bool visibleOnly) {
-    for (HWND hwnd : TopLevelWindows()) {
+    for (HWND hwnd : Windows()) {
         char buffer[256] = {};
         if (ProcessOf(hwnd) != processId || (visibleOnly && !IsWindowVisible(hwnd)) ||
             GetClassNameA(hwnd, buffer, sizeof buffer) == 0 || lstrcmpA(buffer, className) != 0) {
@@ -88,7 +96,7 @@ bool PeerProcess::Start(const std::string& program, const std::vector<std::strin
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.empty() ? nullptr : folder.c_str(), &startup, &m_process)) {
+                        (folder.empty() ? Folder() : folder).c_str(), &startup, &m_process)) {
         m_process = PROCESS_INFORMATION{};
         return false;
     }
@@ -97,7 +105,7 @@ bool PeerProcess::Start(const std::string& program, const std::vector<std::strin
 
 PeerProcess::~PeerProcess() {
     if (m_process.hProcess != nullptr) {
-        Close();
+        Terminate();
         CloseHandle(m_process.hThread);
         CloseHandle(m_process.hProcess);
     }
@@ -128,7 +136,7 @@ bool PeerProcess::Close(int timeoutMs) {
         return true;
     }
     // Its visible windows without owner; owned windows go with their owners.
-    for (HWND hwnd : TopLevelWindows()) {
+    for (HWND hwnd : Windows()) {
         if (ProcessOf(hwnd) == m_process.dwProcessId && IsWindowVisible(hwnd) && GetWindow(hwnd, GW_OWNER) == nullptr) {
             PostMessageA(hwnd, WM_CLOSE, 0, 0);
         }
@@ -145,6 +153,37 @@ void PeerProcess::Terminate() {
         TerminateProcess(m_process.hProcess, 99);
         WaitForSingleObject(m_process.hProcess, 5000);
     }
+}
+
+void LoggingPeer::Launch(const std::string& program, std::vector<std::string> arguments, const char* windowClass,
+                         const char* caption) {
+    arguments.insert(arguments.end(), {"--log", File("peer.log")});
+    if (Start(program, arguments)) {
+        m_main = WaitForWindow(windowClass, caption);
+    }
+}
+
+bool LoggingPeer::WaitForLog(const std::string& text, int timeoutMs) const {
+    return WaitUntil(
+        [&] {
+            const std::vector<std::string> lines = LogLines();
+            return std::any_of(lines.begin(), lines.end(),
+                               [&](const std::string& line) { return line.find(text) != std::string::npos; });
+        },
+        timeoutMs);
+}
+
+Ts2SimRun::Ts2SimRun(const std::string& scenarioText, const std::vector<std::string>& extraArguments) {
+    testing::WriteBytes(File("scenario.txt"), scenarioText);
+    std::vector<std::string> arguments{"--scenario", File("scenario.txt")};
+    arguments.insert(arguments.end(), extraArguments.begin(), extraArguments.end());
+    Launch("ts2sim.exe", std::move(arguments), "TMainForm", "TeamSpeak 2");
+}
+
+int Ts2SimRun::Step() const {
+    DWORD_PTR applied = 0;
+    SendMessageTimeoutA(MainWindow(), peers::kTs2SimStep, 0, 0, SMTO_ABORTIFHUNG, 5000, &applied);
+    return static_cast<int>(applied);
 }
 
 }  // namespace sayvane::e2e

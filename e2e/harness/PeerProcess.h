@@ -1,6 +1,7 @@
-// A program built beside the tests (Sayvane.exe, a peer such as ivacsim, or a fixture) started
-// with arguments, watched through its windows and ended, with everything it opened, when the
-// object goes; and the polling every wait of the harness is made of: none sleeps a fixed time.
+// A program (Sayvane.exe or a peer such as ivacsim, built beside the tests, or an installer)
+// started with arguments in a fresh folder of its own, watched through its windows and ended when the
+// object goes, before its folder; the simulated outside programs, which also keep a log there;
+// and the polling every wait of the harness is made of: none sleeps a fixed time.
 #pragma once
 
 #include <windows.h>
@@ -8,7 +9,10 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "TempFolder.h"
 
 namespace sayvane::e2e {
 
@@ -17,6 +21,9 @@ std::string FolderOfThisProgram();
 
 // Polls `condition` every 5 ms until it holds (true) or `timeoutMs` has passed (false).
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
+
+// The top-level windows, top of the Z order first; or, given a parent, its children at any depth.
+std::vector<HWND> Windows(HWND parent = nullptr);
 
 // A top-level window of a process with the given class (and caption, when given); only a
 // visible one unless `visibleOnly` is false.
@@ -32,18 +39,21 @@ public:
     PeerProcess(const std::string& program, const std::vector<std::string>& arguments, const std::string& folder = {}) {
         Start(program, arguments, folder);
     }
-    // Asks it to close, as Close() does.
+    // Ends it at once if it still runs.
     ~PeerProcess();
     PeerProcess(const PeerProcess&) = delete;
     PeerProcess& operator=(const PeerProcess&) = delete;
 
     // Starts `program` (a file name beside the test program, such as "ivacsim.exe", or a full
-    // path) in `folder` (by default the test's own); false when it could not be started.
+    // path) in `folder` (by default its own); false when it could not be started.
     bool Start(const std::string& program, const std::vector<std::string>& arguments, const std::string& folder = {});
 
     [[nodiscard]] bool Running() const;
     [[nodiscard]] DWORD ProcessId() const { return m_process.dwProcessId; }
     [[nodiscard]] HANDLE Handle() const { return m_process.hProcess; }
+    // Its own fresh folder, removed after it has ended.
+    [[nodiscard]] std::string File(const std::string& name) const { return m_folder.File(name); }
+    [[nodiscard]] std::string Folder() const { return m_folder.Path().string(); }
 
     // Its first visible top-level window of this class (and caption), or nullptr after the timeout.
     HWND WaitForWindow(const char* className, const char* caption = nullptr, int timeoutMs = 10000) const;
@@ -58,7 +68,43 @@ public:
     void Terminate();
 
 private:
+    testing::TempFolder m_folder;  // declared first: it goes after the process has ended
     PROCESS_INFORMATION m_process{};
+};
+
+// A simulated outside program (ivacsim.exe, ts2sim.exe) started in its folder with its
+// arguments and "--log" to a file there, one entry a line; the constructor waits until its
+// main window shows.
+class LoggingPeer : public PeerProcess {
+public:
+    LoggingPeer(const std::string& program, std::vector<std::string> arguments, const char* windowClass,
+                const char* caption = nullptr) {
+        Launch(program, std::move(arguments), windowClass, caption);
+    }
+
+    // Its main window, or nullptr when it did not show.
+    [[nodiscard]] HWND MainWindow() const { return m_main; }
+    [[nodiscard]] std::vector<std::string> LogLines() const { return testing::ReadLines(File("peer.log")); }
+    // Waits for a log line that contains `text`.
+    [[nodiscard]] bool WaitForLog(const std::string& text, int timeoutMs = 10000) const;
+
+protected:
+    LoggingPeer() = default;
+    void Launch(const std::string& program, std::vector<std::string> arguments, const char* windowClass,
+                const char* caption);
+
+private:
+    HWND m_main = nullptr;
+};
+
+// The simulated voice client playing a scenario; `extraArguments` go after the scenario and
+// log arguments ("--hold", "--no-command-12").
+class Ts2SimRun : public LoggingPeer {
+public:
+    explicit Ts2SimRun(const std::string& scenarioText, const std::vector<std::string>& extraArguments = {});
+
+    // Applies the next events of the scenario; the number applied.
+    int Step() const;
 };
 
 }  // namespace sayvane::e2e

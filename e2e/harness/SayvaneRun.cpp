@@ -6,15 +6,6 @@
 
 namespace sayvane::e2e {
 
-namespace {
-
-BOOL CALLBACK CollectChild(HWND hwnd, LPARAM windows) {
-    reinterpret_cast<std::vector<HWND>*>(windows)->push_back(hwnd);
-    return TRUE;
-}
-
-}  // namespace
-
 RECT WindowRect(HWND window) {
     RECT r{};
     GetWindowRect(window, &r);
@@ -28,9 +19,7 @@ RECT WorkArea() {
 }
 
 HWND FindChildWithCaption(HWND parent, const std::string& caption) {
-    std::vector<HWND> children;
-    EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&children));
-    for (HWND child : children) {
+    for (HWND child : Windows(parent)) {
         char buffer[1024] = {};
         GetWindowTextA(child, buffer, sizeof buffer);
         if (caption == buffer) {
@@ -38,6 +27,20 @@ HWND FindChildWithCaption(HWND parent, const std::string& caption) {
         }
     }
     return nullptr;
+}
+
+std::vector<std::uint32_t> BitmapPixels(HBITMAP bitmap, int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    HDC screen = GetDC(nullptr);
+    GetDIBits(screen, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    return pixels;
 }
 
 std::vector<std::uint32_t> ScreenPixels(const RECT& area) {
@@ -52,17 +55,10 @@ std::vector<std::uint32_t> ScreenPixels(const RECT& area) {
     HGDIOBJ previous = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
     SelectObject(memory, previous);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
-    DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
+    std::vector<std::uint32_t> pixels = BitmapPixels(bitmap, width, height);
+    DeleteObject(bitmap);
     for (std::uint32_t& p : pixels) {
         p &= 0xFFFFFF;
     }
@@ -124,7 +120,7 @@ SayvaneRun::SayvaneRun(const std::optional<std::string>& settingsText) {
         throw std::runtime_error("cannot copy " + source);
     }
     const std::string library = FolderOfThisProgram() + "\\TSRemote.dll";
-    CopyFileA(library.c_str(), m_folder.File("TSRemote.dll").c_str(), FALSE);
+    CopyFileA(library.c_str(), File("TSRemote.dll").c_str(), FALSE);
     if (settingsText) {
         testing::WriteBytes(SettingsFile(), *settingsText);
     }

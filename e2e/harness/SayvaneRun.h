@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "TempFolder.h"
 #include "harness/PeerProcess.h"
 
 namespace sayvane::e2e {
@@ -27,6 +26,9 @@ RECT WorkArea();
 // (GetWindowTextA): no message is sent, so it answers while the program is busy or asleep.
 // Fits labels, not edit boxes.
 HWND FindChildWithCaption(HWND parent, const std::string& caption);
+
+// A bitmap's pixels, row by row from the top, each 0xAARRGGBB.
+std::vector<std::uint32_t> BitmapPixels(HBITMAP bitmap, int width, int height);
 
 // What the screen shows in `area` (screen pixels), row by row from the top, each pixel
 // 0x00RRGGBB; empty for an empty area.
@@ -61,11 +63,9 @@ public:
     // Prepares a fresh folder holding Sayvane.exe, the substitute TSRemote.dll beside it (as a
     // user puts the voice client's library there) and, when given, this Sayvane.INI text.
     explicit SayvaneRun(const std::optional<std::string>& settingsText = std::nullopt);
-    // Ends the program at once if it still runs, before its folder goes.
-    ~SayvaneRun() { Terminate(); }
 
     // Starts the program in its folder; false when it could not be started.
-    [[nodiscard]] bool Start() { return PeerProcess::Start(ExePath(), {}, Folder()); }
+    [[nodiscard]] bool Start() { return PeerProcess::Start(ExePath(), {}); }
 
     // The overlay window once its creation sequence has made it layered (its tray icon and
     // menu are ready by then), visible or not; nullptr after the timeout.
@@ -74,12 +74,8 @@ public:
     // Chooses Exit (the last item) from the overlay's tray menu; the exit code.
     std::optional<DWORD> ExitFromTray(HWND overlay) const;
 
-    [[nodiscard]] std::string ExePath() const { return m_folder.File("Sayvane.exe"); }
-    [[nodiscard]] std::string SettingsFile() const { return m_folder.File("Sayvane.INI"); }
-    [[nodiscard]] std::string Folder() const { return m_folder.Path().string(); }
-
-private:
-    testing::TempFolder m_folder;
+    [[nodiscard]] std::string ExePath() const { return File("Sayvane.exe"); }
+    [[nodiscard]] std::string SettingsFile() const { return File("Sayvane.INI"); }
 };
 
 }  // namespace sayvane::e2e

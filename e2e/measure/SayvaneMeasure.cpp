@@ -21,7 +21,6 @@
 #include <string>
 
 #include "harness/SayvaneRun.h"
-#include "harness/Ts2SimRun.h"
 
 namespace {
 
@@ -139,7 +138,7 @@ int MeasureSayvane(const Options& options) {
     }
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     sayvane::e2e::Ts2SimRun client(text);
-    if (!client.Start()) {
+    if (client.MainWindow() == nullptr) {
         std::fprintf(stderr, "the simulated voice client did not start\n");
         return 1;
     }

@@ -10,12 +10,33 @@ namespace sayvane {
 
 namespace {
 
+// The lists' lengths, which loading checks a stored position against without building the lists.
+constexpr int kRefreshEntries = 46;   // 250 .. 2500 ms
+constexpr int kDelayEntries = 20;     // 500 .. 5250 ms
 constexpr int kFontSizeEntries = 93;  // 8 .. 100
 
 // The check boxes' keys, in ConfigCheck order (the order they are written).
 constexpr std::array<std::string_view, kConfigCheckCount> kCheckKeys = {
     "OnTop",      "MeFromChannel", "ShowChannel",    "ShowMe",   "AutoStart",
     "IvAcSelect", "IvAcResetZoom", "IvAcBeepSelect", "ShowInOut"};
+
+// A key's place in the settings table (a name not in it does not compile where a constant is needed).
+constexpr std::size_t KeyPlace(std::string_view name) {
+    std::size_t i = 0;
+    while (kSettingKeys.at(i).name != name) {
+        ++i;
+    }
+    return i;
+}
+
+// The check boxes' places in the settings table, in ConfigCheck order.
+constexpr auto kCheckKeyPlaces = [] {
+    std::array<std::size_t, kConfigCheckCount> places{};
+    for (std::size_t i = 0; i < kConfigCheckCount; ++i) {
+        places[i] = KeyPlace(kCheckKeys[i]);
+    }
+    return places;
+}();
 
 }  // namespace
 
@@ -31,7 +52,7 @@ std::string DurationText(int milliseconds) {
 
 std::vector<ListEntry> RefreshListEntries() {
     std::vector<ListEntry> entries;
-    for (int i = 1; i <= 46; ++i) {
+    for (int i = 1; i <= kRefreshEntries; ++i) {
         const int v = 200 + 50 * i;
         entries.push_back({DurationText(v), v});
     }
@@ -40,7 +61,7 @@ std::vector<ListEntry> RefreshListEntries() {
 
 std::vector<ListEntry> DelayListEntries() {
     std::vector<ListEntry> entries;
-    for (int i = 1; i <= 20; ++i) {
+    for (int i = 1; i <= kDelayEntries; ++i) {
         const int v = 250 + 250 * i;
         entries.push_back({DurationText(v), v});
     }
@@ -71,45 +92,49 @@ void ConfigForm::Form_Load() {
 }
 
 void ConfigForm::LoadConfig() {
+    // Every key once, in the table's order, with this window's defaults; each is then taken
+    // by its place in the table, found while compiling.
     const std::string path = SettingsFile();
-    const auto read = [&](std::string_view key) {
-        return ReadIni(m_store, path, key, FindSettingKey(key).configDefault);
-    };
-    const auto number = [&](std::string_view key) { return TextToInt16(read(key), m_format); };
-    const auto select = [&](std::string_view key, int entries, int& selection) {
-        const auto position = number(key);
+    std::array<std::string, kSettingKeys.size()> values;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        values[i] = ReadIni(m_store, path, kSettingKeys[i].name, kSettingKeys[i].configDefault);
+    }
+    const auto number = [&](const std::string& value) { return TextToInt16(value, m_format); };
+    const auto select = [&](const std::string& value, int entries, int& selection) {
+        const auto position = number(value);
         if (position && *position >= 0 && *position < entries) {
             selection = *position;
         }
     };
-    const auto colour = [&](std::string_view key, ConfigColour swatch) {
-        if (const auto value = LeadingNumberToInt32(read(key))) {
-            m_controls.Colour(swatch) = *value;
+    const auto colour = [&](const std::string& value, ConfigColour swatch) {
+        if (const auto read = LeadingNumberToInt32(value)) {
+            m_controls.Colour(swatch) = *read;
         }
     };
 
     for (std::size_t i = 0; i < kConfigCheckCount; ++i) {
-        const auto state = number(kCheckKeys[i]);
+        const auto state = number(values[kCheckKeyPlaces[i]]);
         if (state && *state >= 0 && *state <= 2) {
             m_controls.checks[i] = static_cast<CheckState>(*state);
         }
     }
-    select("Delay", static_cast<int>(DelayListEntries().size()), m_controls.cboDelay);
-    select("Refresh", static_cast<int>(RefreshListEntries().size()), m_controls.cboRefresh);
-    select("Size", kFontSizeEntries, m_controls.cboSize);
-    m_controls.txtMe = read("NickName");
-    if (const auto opacity = number("Transparent"); opacity && *opacity >= 0 && *opacity <= 100) {
+    select(std::get<KeyPlace("Delay")>(values), kDelayEntries, m_controls.cboDelay);
+    select(std::get<KeyPlace("Refresh")>(values), kRefreshEntries, m_controls.cboRefresh);
+    select(std::get<KeyPlace("Size")>(values), kFontSizeEntries, m_controls.cboSize);
+    m_controls.txtMe = std::get<KeyPlace("NickName")>(values);
+    if (const auto opacity = number(std::get<KeyPlace("Transparent")>(values));
+        opacity && *opacity >= 0 && *opacity <= 100) {
         m_controls.HScroll1 = *opacity;
     }
-    colour("BackColor", ConfigColour::Back);
-    colour("ForeColor", ConfigColour::Fore);
-    colour("ChannelForeColor", ConfigColour::Channel);
-    select("SizeUsers", kFontSizeEntries, m_controls.cboUsers);
-    colour("JoinForeColor", ConfigColour::Join);
-    colour("LeaveForeColor", ConfigColour::Leave);
+    colour(std::get<KeyPlace("BackColor")>(values), ConfigColour::Back);
+    colour(std::get<KeyPlace("ForeColor")>(values), ConfigColour::Fore);
+    colour(std::get<KeyPlace("ChannelForeColor")>(values), ConfigColour::Channel);
+    select(std::get<KeyPlace("SizeUsers")>(values), kFontSizeEntries, m_controls.cboUsers);
+    colour(std::get<KeyPlace("JoinForeColor")>(values), ConfigColour::Join);
+    colour(std::get<KeyPlace("LeaveForeColor")>(values), ConfigColour::Leave);
     chkIvAc_Click();
 
-    const std::string position = read("Position");
+    const std::string& position = std::get<KeyPlace("Position")>(values);
     for (std::size_t i = 0; i < kPositionCount && i < position.size(); ++i) {
         if (position[i] == '0') {
             m_controls.optPosition[i] = false;

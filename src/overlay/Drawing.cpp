@@ -58,17 +58,44 @@ void Prepare(const DrawingContext& c, std::int32_t width, std::int32_t height) {
     c.window.Clear();
 }
 
+// Appends ",text" for each item, newest first.
+void AppendTexts(std::string& text, const ItemList& list) {
+    std::size_t size = text.size();
+    for (const ListItem& item : list.Items()) {
+        size += 1 + item.text.size();
+    }
+    std::size_t at = text.size();
+    text.resize(size);
+    const auto& items = list.Items();
+    for (auto it = items.rbegin(); it != items.rend(); ++it) {
+        text[at++] = ',';
+        it->text.copy(&text[at], it->text.size());
+        at += it->text.size();
+    }
+}
+
+// Whether the text last shown may differ from what these parts would show now; the parts
+// are then taken as the new ones. Lists whose values alone changed show the same texts.
+bool ShownPartsChanged(OverlayState& state, const OverlayState::ShownParts& parts) {
+    if (state.incremental && !state.LastShownText.empty() && state.shownParts == parts) {
+        return false;
+    }
+    state.shownParts = parts;
+    return true;
+}
+
 std::string InOutText(const OverlayState& state) {
     std::string text;
-    const auto& items = state.lstInOut.Items();
-    for (auto it = items.rbegin(); it != items.rend(); ++it) {
-        text += "," + it->text;
-    }
+    AppendTexts(text, state.lstInOut);
     return text;
 }
 
 void JoinLeaveBranch(OverlayState& state, const DrawingContext& c) {
-    const std::string shown = InOutText(state);
+    if (!ShownPartsChanged(state, {0, 0, state.lstInOut.TextRevision(), {}})) {
+        Present(c);
+        return;
+    }
+    std::string shown = InOutText(state);
     if (state.LastShownText.empty() || state.LastShownText != shown) {
         const auto& s = c.settings;
         c.window.SetFontSize(s.SpeakerFontSize);
@@ -89,22 +116,29 @@ void JoinLeaveBranch(OverlayState& state, const DrawingContext& c) {
         PrintLineList(state, c);
     }
     Present(c);
-    state.LastShownText = shown;
+    state.LastShownText = std::move(shown);
 }
 
 void SpeakerBranch(OverlayState& state, const DrawingContext& c) {
     const auto& s = c.settings;
+    const int branch = 1 | (On(s.ShowChannel) ? 2 : 0) | (On(s.ShowInOut) ? 4 : 0);
+    if (!ShownPartsChanged(
+            state, {branch, state.lstSpeakers.TextRevision(), On(s.ShowInOut) ? state.lstInOut.TextRevision() : 0,
+                    On(s.ShowChannel) ? state.CurrentChannelName : std::string()})) {
+        Present(c);
+        return;
+    }
+    // What the window would show, as one text: drawn again only when it changes.
     std::string shown;
     if (On(s.ShowChannel)) {
-        shown += "," + state.CurrentChannelName;
+        shown += ',';
+        shown += state.CurrentChannelName;
+    }
+    AppendTexts(shown, state.lstSpeakers);
+    if (On(s.ShowInOut)) {
+        AppendTexts(shown, state.lstInOut);
     }
     const auto& speakers = state.lstSpeakers.Items();
-    for (auto it = speakers.rbegin(); it != speakers.rend(); ++it) {
-        shown += "," + it->text;
-    }
-    if (On(s.ShowInOut)) {
-        shown += InOutText(state);
-    }
 
     if (state.LastShownText.empty() || state.LastShownText != shown) {
         std::int32_t height = 0;
@@ -139,7 +173,7 @@ void SpeakerBranch(OverlayState& state, const DrawingContext& c) {
         }
     }
     Present(c);
-    state.LastShownText = shown;
+    state.LastShownText = std::move(shown);
 }
 
 }  // namespace

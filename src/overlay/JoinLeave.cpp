@@ -2,7 +2,9 @@
 #include "overlay/JoinLeave.h"
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
+#include <utility>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -21,38 +23,50 @@ void AddLines(ItemList& lstInOut, const std::string& names, const std::string& p
     if (names == ",") {
         return;
     }
-    std::vector<std::string> lines;                       // in the order of their last piece
-    std::unordered_map<std::string, std::size_t> lineAt;  // line -> its place in `lines`
-    std::unordered_set<std::string> renewed;              // lines already listed
     // The pieces Prendi would take one by one, read with a cursor instead of shortening the
     // text each time (which copies the rest of a long list once per name).
+    std::vector<std::string> lines;  // one per piece that makes a line, in order
+    std::vector<bool> listed;        // whether that line is in the list already
     std::string_view rest = names;
     while (!rest.empty()) {
         const std::size_t comma = rest.find(',');
         const std::string_view piece = rest.substr(0, comma);
         rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
         std::string line = prefix + std::string(piece);
-        const bool listed = renewed.count(line) != 0 || lstInOut.FindText(line) < lstInOut.Count();
-        if (!listed && piece.empty()) {
+        const bool isListed = lstInOut.FindText(line) < lstInOut.Count();
+        if (!isListed && piece.empty()) {
             continue;
         }
-        if (listed) {
-            renewed.insert(line);
-        }
-        if (const auto it = lineAt.find(line); it != lineAt.end()) {
-            lines[it->second].clear();  // an earlier piece of the same name: its place moves here
-        }
-        lineAt[line] = lines.size();
         lines.push_back(std::move(line));
+        listed.push_back(isListed);
     }
-    if (!renewed.empty()) {
-        lstInOut.RemoveIf([&](const ListItem& item) { return renewed.count(item.text) != 0; });
+    // Each line once, where its last piece puts it; the ones listed already leave their place.
+    std::unordered_set<std::string_view> later;
+    later.reserve(lines.size());
+    std::vector<bool> kept(lines.size(), false);
+    std::vector<bool> renew(lstInOut.Count(), false);
+    bool renewing = false;
+    for (std::size_t i = lines.size(); i-- > 0;) {
+        if (later.insert(lines[i]).second) {
+            kept[i] = true;
+            if (listed[i]) {
+                // Every item of that text: equal texts sit together in the sorted list.
+                for (std::size_t at = lstInOut.FindText(lines[i]);
+                     at < lstInOut.Count() && !SortsBefore(lines[i], lstInOut[at].text); ++at) {
+                    renew[at] = renew[at] || lstInOut[at].text == lines[i];
+                }
+                renewing = true;
+            }
+        }
+    }
+    if (renewing) {
+        lstInOut.RemoveFlagged(renew);
     }
     std::vector<ListItem> added;
-    added.reserve(lineAt.size());
-    for (std::string& line : lines) {
-        if (!line.empty()) {
-            added.push_back(ListItem{std::move(line), tick});
+    added.reserve(lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (kept[i]) {
+            added.push_back(ListItem{std::move(lines[i]), tick});
         }
     }
     lstInOut.AddAll(std::move(added));
@@ -62,6 +76,122 @@ void ExpireLines(OverlayState& state, const OverlaySettings& settings) {
     state.lstInOut.RemoveIf([&](const ListItem& item) {
         return Expired(item.value, state.TickNumber, settings.RetentionTime, settings.RefreshInterval);
     });
+}
+
+// Who joined and who left, worked out from every name: each current name takes the first
+// old name equal to it without regard to case (the old list is sorted that way, so equal
+// names sit together: a cursor per name replaces the walk from the top), and the names no one
+// took are the ones that left. Returns ",joined,..." and ",left,..." and fills lstOldPlayer
+// with the names nobody took.
+std::pair<std::string, std::string> CompareAllNames(OverlayState& state) {
+    // The sorted working copy is filled in one go: adding a thousand names one by one
+    // would shift the list a thousand times on every tick.
+    state.lstOldPlayer.Clear();
+    std::vector<ListItem> previous;
+    previous.reserve(state.lstChkPlayer.Count());
+    for (const ListItem& item : state.lstChkPlayer.Items()) {
+        previous.push_back(ListItem{item.text, 0});
+    }
+    state.lstOldPlayer.AddAll(std::move(previous));
+
+    const auto& old = state.lstOldPlayer.Items();
+    std::unordered_map<std::string, std::size_t> nextOfName;  // upper-case name -> next untaken position
+    for (std::size_t i = old.size(); i-- > 0;) {
+        nextOfName[AnsiToUpper(old[i].text)] = i;
+    }
+    std::vector<bool> taken(old.size(), false);
+    std::string joined = ",";
+    for (const ListItem& user : state.lstUsers.Items()) {
+        const auto it = nextOfName.find(AnsiToUpper(user.text));
+        if (it != nextOfName.end() && it->second < old.size() && AnsiEqualsNoCase(old[it->second].text, user.text)) {
+            taken[it->second] = true;
+            ++it->second;
+        } else {
+            joined += user.text + ",";
+        }
+    }
+    std::string left = ",";
+    std::vector<ListItem> remaining;
+    for (std::size_t i = 0; i < old.size(); ++i) {
+        if (!taken[i]) {
+            left += old[i].text + ",";
+            remaining.push_back(ListItem{old[i].text, 0});
+        }
+    }
+    state.lstOldPlayer.Clear();
+    state.lstOldPlayer.AddAll(std::move(remaining));
+    return {std::move(joined), std::move(left)};
+}
+
+// The same answer from what the refills of lstUsers changed since lstChkPlayer was taken
+// from it, when every name form they touch was held by at most one player before and after:
+// a form that gains its player joined, one that loses it left, one that keeps it (renamed
+// only in case, or moved) did neither. The forms differ, so the order the lines come in does
+// not matter. Nothing for other changes, which go the long way.
+std::optional<std::pair<std::string, std::string>> CompareChanges(OverlayState& state) {
+    const OverlayState::UserChanges& changes = state.usersChanges;
+    if (!state.chkPlayerKeysKnown || changes.from != state.chkPlayerUsersRevision ||
+        changes.to != state.lstUsers.Revision()) {
+        return std::nullopt;
+    }
+    struct Tally {
+        int removed = 0;
+        int added = 0;
+        const std::string* name = nullptr;  // the one removed or added
+    };
+    std::unordered_map<std::string, Tally> touched;
+    for (const ListItem& item : changes.removed) {
+        Tally& tally = touched[AnsiToUpper(item.text)];
+        ++tally.removed;
+        tally.name = &item.text;
+    }
+    for (const ListItem& item : changes.added) {
+        Tally& tally = touched[AnsiToUpper(item.text)];
+        ++tally.added;
+        tally.name = &item.text;
+    }
+    std::vector<const std::string*> leaving;
+    std::vector<const std::string*> joining;
+    for (const auto& [key, tally] : touched) {
+        const auto it = state.chkPlayerKeys.find(key);
+        const int before = it == state.chkPlayerKeys.end() ? 0 : it->second;
+        const int after = before - tally.removed + tally.added;
+        if (before > 1 || after > 1 || after < 0 || (before != after && tally.removed + tally.added != 1)) {
+            return std::nullopt;
+        }
+        if (before != after && tally.name->find(',') != std::string::npos) {
+            return std::nullopt;  // its pieces would be lines of their own, in an order that matters
+        }
+        if (before == 1 && after == 0) {
+            leaving.push_back(tally.name);
+        } else if (before == 0 && after == 1) {
+            joining.push_back(tally.name);
+        }
+    }
+    std::string joined = ",";
+    for (const std::string* name : joining) {
+        joined += *name + ",";
+    }
+    std::vector<ListItem> remaining;
+    remaining.reserve(leaving.size());
+    for (const std::string* name : leaving) {
+        remaining.push_back(ListItem{*name, 0});
+    }
+    state.lstOldPlayer.Clear();
+    state.lstOldPlayer.AddAll(std::move(remaining));
+    std::string left = ",";
+    for (const ListItem& item : state.lstOldPlayer.Items()) {
+        left += item.text + ",";
+    }
+    for (const auto& [key, tally] : touched) {
+        const int after = state.chkPlayerKeys[key] - tally.removed + tally.added;
+        if (after == 0) {
+            state.chkPlayerKeys.erase(key);
+        } else {
+            state.chkPlayerKeys[key] = after;
+        }
+    }
+    return std::pair(std::move(joined), std::move(left));
 }
 
 }  // namespace
@@ -83,64 +213,47 @@ void TrackJoinLeave(OverlayState& state, const OverlaySettings& settings, Clock&
         state.lstInOut.Clear();
     }
 
-    // The sorted working copy is filled in one go: adding a thousand names one by one
-    // would shift the list a thousand times on every tick.
-    state.lstOldPlayer.Clear();
-    std::vector<ListItem> previous;
-    previous.reserve(state.lstChkPlayer.Count());
-    for (const ListItem& item : state.lstChkPlayer.Items()) {
-        previous.push_back(ListItem{item.text, 0});
+    std::optional<std::pair<std::string, std::string>> found;
+    if (state.incremental && !channelChanged && state.lstChkPlayer.Revision() == state.chkPlayerRevision) {
+        found = CompareChanges(state);
     }
-    state.lstOldPlayer.AddAll(std::move(previous));
-
-    // Each current name takes the first old name equal to it without regard to case. The
-    // old list is sorted that way, so equal names sit together: a cursor per name replaces
-    // the walk from the top, and the names no one took are the ones that left.
-    const auto& old = state.lstOldPlayer.Items();
-    std::unordered_map<std::string, std::size_t> nextOfName;  // upper-case name -> next untaken position
-    for (std::size_t i = old.size(); i-- > 0;) {
-        nextOfName[AnsiToUpper(old[i].text)] = i;
+    const bool fromChanges = found.has_value();
+    if (!fromChanges) {
+        found = CompareAllNames(state);
     }
-    std::vector<bool> taken(old.size(), false);
-    std::string joined = ",";
-    for (const ListItem& user : state.lstUsers.Items()) {
-        const auto it = nextOfName.find(AnsiToUpper(user.text));
-        if (it != nextOfName.end() && it->second < old.size() && AnsiEqualsNoCase(old[it->second].text, user.text)) {
-            taken[it->second] = true;
-            ++it->second;
-        } else {
-            joined += user.text + ",";
-        }
-    }
-    std::string left = ",";
-    for (std::size_t i = 0; i < old.size(); ++i) {
-        if (!taken[i]) {
-            left += old[i].text + ",";
-        }
-    }
-    // The working copy keeps the names nobody took.
-    std::vector<ListItem> remaining;
-    for (std::size_t i = 0; i < old.size(); ++i) {
-        if (!taken[i]) {
-            remaining.push_back(ListItem{old[i].text, 0});
-        }
-    }
-    state.lstOldPlayer.Clear();
-    state.lstOldPlayer.AddAll(std::move(remaining));
+    const auto& [joined, left] = *found;
 
     AddLines(state.lstInOut, joined, "In:", state.TickNumber);
     AddLines(state.lstInOut, left, "Out:", state.TickNumber);
     ExpireLines(state, settings);
 
-    state.lstChkPlayer.Clear();
-    std::vector<ListItem> base;
-    base.reserve(state.lstUsers.Count());
-    for (const ListItem& user : state.lstUsers.Items()) {
-        base.push_back(ListItem{user.text, 0});
+    // lstChkPlayer takes the names of lstUsers, reusing the ones it has: as lstUsers changed
+    // when that is known, else name by name.
+    const auto& users = state.lstUsers.Items();
+    const auto name = [&](std::size_t i) { return std::pair<std::string_view, std::int32_t>(users[i].text, 0); };
+    if (!state.incremental) {
+        std::vector<ListItem> base;
+        base.reserve(users.size());
+        for (const ListItem& user : users) {
+            base.push_back(ListItem{user.text, 0});
+        }
+        state.lstChkPlayer.Assign(std::move(base));
+    } else if (fromChanges && state.usersChanges.scripted) {
+        state.lstChkPlayer.Follow(state.usersChanges.script, name);
+    } else {
+        state.lstChkPlayer.Reconcile(users.size(), name);
     }
-    state.lstChkPlayer.AddAll(std::move(base));
+    if (!fromChanges) {
+        state.chkPlayerKeys.clear();
+        for (const ListItem& user : users) {
+            ++state.chkPlayerKeys[AnsiToUpper(user.text)];
+        }
+        state.chkPlayerKeysKnown = true;
+    }
     state.chkPlayerRevision = state.lstChkPlayer.Revision();
     state.chkPlayerUsersRevision = state.lstUsers.Revision();
+    state.usersChanges =
+        OverlayState::UserChanges{state.lstUsers.Revision(), state.lstUsers.Revision(), {}, {}, {}, false};
 
     if (channelChanged) {
         state.lstInOut.Clear();

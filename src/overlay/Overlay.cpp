@@ -32,7 +32,9 @@ Overlay::Overlay(OverlayWindow& window, TrayIcon& tray, OverlayServices services
       m_aircraftSelection(m_services.ivac, m_services.desktop, m_services.clock, m_services.sound),
       m_channelCreation(ChannelCreationServices{m_services.desktop, m_services.clock, m_services.keyboard,
                                                 m_services.messages, m_services.ivac, m_services.teamSpeakWindow,
-                                                *this}) {}
+                                                *this}) {
+    m_state.incremental = m_services.incremental;
+}
 
 void Overlay::RefreshLists() {
     RefreshChannelList();
@@ -44,7 +46,7 @@ std::string Overlay::OwnNickname() {
 }
 
 std::size_t Overlay::ChannelSnapshotSize() {
-    return m_services.link.Channels().size();
+    return m_services.link.ChannelCount();
 }
 
 void Overlay::Form_Load() {

@@ -11,6 +11,7 @@
 #include "ivac/AircraftSelection.h"
 #include "ivac/IvAcWindows.h"
 #include "overlay/OverlayState.h"
+#include "overlay/UserIndex.h"
 #include "platform/Clock.h"
 #include "platform/OverlayWindow.h"
 #include "platform/ProfileStore.h"
@@ -58,6 +59,8 @@ struct OverlayServices {
     UserMessages& messages;
     std::string programFolder;
     NumberFormat numberFormat;
+    // Off, the lists are rebuilt from every record on every refresh (see OverlayState).
+    bool incremental = true;
 };
 
 class Overlay final : private ChannelCreationHost {
@@ -117,7 +120,9 @@ private:
     void EndOfTick(LinkStatus status);
     void EndOfBusy();
     void MirrorChangedLists();
-    [[nodiscard]] const ListItem* UserWithId(std::int32_t id);
+    void FollowPlayers();
+    // The name number of each item of lstSpeakers.
+    [[nodiscard]] const std::vector<std::uint32_t>& SpeakerNames();
 
     OverlayWindow& m_window;
     TrayIcon& m_tray;
@@ -133,15 +138,47 @@ private:
     bool m_screenChangedMeanwhile = false;
     int m_skippedTicks = 0;
 
-    // lstUsers by player ID (first item of each ID), rebuilt when the list changes.
-    std::unordered_map<std::int32_t, std::size_t> m_userById;
-    std::uint64_t m_userIndexRevision = ~0ULL;
-    // What the diagnostic panel shows of each list, and the list's revision then.
-    struct Mirror {
-        std::uint64_t revision = 0;
-        std::vector<ListItem> items;
+    // Which records a list was last filled from: the link's revision, and the list's own
+    // revision after that fill. While both stand, a refill has nothing to do.
+    struct Follow {
+        std::uint64_t records = ~0ULL;
+        std::uint64_t list = ~0ULL;
     };
-    std::unordered_map<const ItemList*, Mirror> m_mirrored;
+    Follow m_chansFollow;
+    Follow m_usersFollow;
+    // lstUsers by player ID, and the numbers of the names.
+    UserIndex m_userIndex;
+    // The name numbers of lstSpeakers' items, for its revision and the index's generation.
+    struct SpeakerNameList {
+        std::vector<std::uint32_t> names;
+        std::uint64_t revision = ~0ULL;
+        std::uint64_t generation = ~0ULL;
+    } m_speakerNames;
+    // What the last tick heard: the same IDs over the same players and list are heard alike.
+    struct LastHeard {
+        bool valid = false;
+        SpeakerSnapshot ids;
+        std::uint64_t indexRevision = ~0ULL;
+        std::uint64_t listRevision = ~0ULL;
+        std::size_t listed = 0;  // the names it listed: the last items of lstSpeakers
+        std::int16_t showMe = 0;
+        std::string nickName;
+    } m_lastHeard;
+    // Per name number: the last UpdateSpeakers that heard it, and where it was listed then.
+    static constexpr std::size_t kNotListed = ~std::size_t{0};
+    struct HeardMark {
+        std::uint64_t stamp = 0;
+        std::size_t oldPosition = kNotListed;
+    };
+    std::vector<HeardMark> m_heardMark;
+    std::uint64_t m_heardStamp = 0;
+    // Storage kept from tick to tick.
+    std::vector<std::uint32_t> m_heardScratch;
+    std::vector<std::uint32_t> m_listedScratch;
+    std::vector<ListItem> m_itemScratch;
+    std::vector<std::uint32_t> m_itemNameScratch;
+    // The revision of each list when the diagnostic panel was last told.
+    std::unordered_map<const ItemList*, std::uint64_t> m_mirrored;
 
     bool m_trayEnabled = false;
     bool m_trayShown = false;

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "overlay/ItemList.h"
 
@@ -21,6 +23,16 @@ struct OverlayState {
     std::int32_t RefreshCounter = 0;
     std::string LastChannelName;
     std::string LastShownText;
+    // What LastShownText was made of: while these stand, it still tells what would show.
+    struct ShownParts {
+        int branch = -1;  // which kind of drawing made it, and which parts it has
+        std::uint64_t speakers = 0;
+        std::uint64_t inOut = 0;
+        std::string channel;
+        friend bool operator==(const ShownParts& a, const ShownParts& b) {
+            return a.branch == b.branch && a.speakers == b.speakers && a.inOut == b.inOut && a.channel == b.channel;
+        }
+    } shownParts;
     std::string LastSpeaker;
     std::int32_t LastStatus = -1;
     std::string CurrentChannelName;
@@ -29,6 +41,27 @@ struct OverlayState {
     // still stand, nobody can have joined or left.
     std::uint64_t chkPlayerRevision = ~0ULL;
     std::uint64_t chkPlayerUsersRevision = ~0ULL;
+    // How many of lstChkPlayer's names have each upper-case form, while it is known.
+    std::unordered_map<std::string, int> chkPlayerKeys;
+    bool chkPlayerKeysKnown = false;
+
+    // What the refills of lstUsers changed between its revisions `from` and `to` (both ~0
+    // when unknown: the list was changed another way since).
+    // `script` tells how the list's positions changed, when a single refill made all the
+    // changes and knew it (`scripted`).
+    struct UserChanges {
+        std::uint64_t from = ~0ULL;
+        std::uint64_t to = ~0ULL;
+        std::vector<ListItem> removed;
+        std::vector<ListItem> added;
+        RecordEdits script;
+        bool scripted = false;
+    } usersChanges;
+
+    // Whether a refresh may follow what changed since the last one. Off, every list is built
+    // again from all the records on every refresh and every draw looks at every text: the
+    // reference the shortcuts are compared with.
+    bool incremental = true;
 
     // The widest text measured in this tick, in twips; 0 at the start of every tick.
     std::int32_t width = 0;

@@ -1,7 +1,6 @@
 // The overlay's main loop: one tick of the refresh timer, and the player and channel lists
 // it keeps from the TeamSpeak link.
-#include <string_view>
-#include <unordered_set>
+#include <algorithm>
 
 #include "overlay/Drawing.h"
 #include "overlay/JoinLeave.h"
@@ -16,15 +15,6 @@ constexpr double kPeriodicRefreshMs = 8000;
 constexpr std::int32_t kRed192 = 192;
 constexpr std::int32_t kOrange = 33023;
 constexpr std::int32_t kGreen192 = 49152;
-
-std::vector<std::pair<std::string, std::int32_t>> Pairs(const ItemList& list) {
-    std::vector<std::pair<std::string, std::int32_t>> items;
-    items.reserve(list.Count());
-    for (const ListItem& item : list.Items()) {
-        items.emplace_back(item.text, item.value);
-    }
-    return items;
-}
 
 }  // namespace
 
@@ -116,34 +106,38 @@ void Overlay::ScreenChanged() {
     EndOfBusy();
 }
 
-const ListItem* Overlay::UserWithId(std::int32_t id) {
-    if (m_userIndexRevision != m_state.lstUsers.Revision()) {
-        m_userById.clear();
-        const auto& users = m_state.lstUsers.Items();
-        for (std::size_t i = 0; i < users.size(); ++i) {
-            m_userById.emplace(users[i].value, i);  // keeps the first item of each ID
-        }
-        m_userIndexRevision = m_state.lstUsers.Revision();
-    }
-    const auto it = m_userById.find(id);
-    return it == m_userById.end() ? nullptr : &m_state.lstUsers[it->second];
-}
-
 // Each speaking player found in lstUsers is moved to the end of lstSpeakers with this tick's
 // stamp (the own name only with ShowMe on). Done in one pass: a name heard this tick leaves
-// its old place, and of its new entries only the last one stays.
+// its old place, and of its new entries only the last one stays. Names are handled by their
+// numbers in the user index, so a tick copies only the names it lists.
 void Overlay::UpdateSpeakers() {
-    std::vector<std::string> heard;  // in the order found
-    std::vector<bool> listed;        // whether that entry is appended (the own name may not be)
+    const SpeakerSnapshot& ids = m_services.link.Speakers();
+    ItemList& speakers = m_state.lstSpeakers;
+    m_userIndex.Follow(m_state.lstUsers, m_state.usersChanges);
+    LastHeard& last = m_lastHeard;
+    if (m_state.incremental && last.valid && last.indexRevision == m_userIndex.Revision() &&
+        last.listRevision == speakers.Revision() && last.showMe == m_settings.ShowMe &&
+        last.nickName == m_settings.NickName && last.ids == ids) {
+        // The same IDs over the same players and list as on the last tick: the same names
+        // were heard, and the ones listed then are still the last items.
+        speakers.SetValuesFrom(speakers.Count() - last.listed, m_state.TickNumber);
+        m_speakerNames.revision = speakers.Revision();
+        last.listRevision = speakers.Revision();
+        return;
+    }
+
+    std::vector<std::uint32_t>& heard = m_heardScratch;  // name numbers, in the order found
+    heard.clear();
     bool found = false;
-    for (const std::int32_t id : m_services.link.Speakers()) {
+    bool refreshed = false;
+    for (const std::int32_t id : ids) {
         if (m_state.lstUsers.Empty() || id <= 0) {
             continue;
         }
-        if (const ListItem* user = UserWithId(id)) {
+        const std::uint32_t name = m_userIndex.Find(id);
+        if (name != UserIndex::kNoName) {
             found = true;
-            heard.push_back(user->text);
-            listed.push_back(!(AnsiEqualsNoCase(user->text, m_settings.NickName) && m_settings.ShowMe == 0));
+            heard.push_back(name);
         }
         if (!found) {
             // A speaker the list does not know yet: refresh at once, so the next ID is looked
@@ -151,39 +145,117 @@ void Overlay::UpdateSpeakers() {
             RefreshChannelList();
             RefreshPlayerList();
             m_state.RefreshCounter = 0;
+            m_userIndex.Follow(m_state.lstUsers, m_state.usersChanges);
+            refreshed = true;
         }
     }
+    last.valid = !refreshed;
+    last.ids.assign(ids.begin(), ids.end());
+    last.indexRevision = m_userIndex.Revision();
+    last.listed = 0;
+    last.showMe = m_settings.ShowMe;
+    last.nickName = m_settings.NickName;
     if (heard.empty()) {
+        last.listRevision = speakers.Revision();
         return;
     }
-    // The sets look at the names in `heard`, which are only moved out at the very end.
-    const std::unordered_set<std::string_view> heardNames(heard.begin(), heard.end());
-    std::vector<ListItem> kept;
-    kept.reserve(m_state.lstSpeakers.Count() + heard.size());
-    for (const ListItem& item : m_state.lstSpeakers.Items()) {
-        if (heardNames.count(item.text) == 0) {
-            kept.push_back(item);
-        }
-    }
-    std::unordered_set<std::string_view> later;
-    later.reserve(heard.size());
-    std::vector<std::size_t> appended;  // positions in `heard`, last heard first
+
+    // The names heard, each once where it was heard last, and of them the ones listed.
+    const std::uint64_t stamp = ++m_heardStamp;
+    m_heardMark.resize(m_userIndex.Names(), HeardMark{});
+    std::vector<std::uint32_t>& listed = m_listedScratch;
+    listed.clear();
     for (std::size_t i = heard.size(); i-- > 0;) {
-        if (later.insert(heard[i]).second && listed[i]) {
-            appended.push_back(i);
+        HeardMark& mark = m_heardMark[heard[i]];
+        if (mark.stamp != stamp) {
+            mark = HeardMark{stamp, kNotListed};
+            if (m_settings.ShowMe != 0 || !AnsiEqualsNoCase(m_userIndex.Name(heard[i]), m_settings.NickName)) {
+                listed.push_back(heard[i]);
+            }
         }
     }
-    for (auto it = appended.rbegin(); it != appended.rend(); ++it) {
-        kept.push_back(ListItem{std::move(heard[*it]), m_state.TickNumber});
+    // The items not heard keep their order; the names heard follow, newest last, their texts
+    // taken from their old items where they had one.
+    const std::vector<std::uint32_t>& names = SpeakerNames();
+    std::vector<ListItem> old = speakers.Take();
+    std::vector<ListItem>& items = m_itemScratch;
+    std::vector<std::uint32_t>& itemNames = m_itemNameScratch;
+    items.clear();
+    itemNames.clear();
+    for (std::size_t i = 0; i < old.size(); ++i) {
+        HeardMark& mark = m_heardMark[names[i]];
+        if (mark.stamp != stamp) {
+            items.push_back(std::move(old[i]));
+            itemNames.push_back(names[i]);
+        } else {
+            mark.oldPosition = i;
+        }
     }
-    m_state.lstSpeakers.Assign(std::move(kept));
+    for (auto it = listed.rbegin(); it != listed.rend(); ++it) {
+        const std::size_t from = m_heardMark[*it].oldPosition;
+        std::string text = from == kNotListed ? std::string(m_userIndex.Name(*it)) : std::move(old[from].text);
+        items.push_back(ListItem{std::move(text), m_state.TickNumber});
+        itemNames.push_back(*it);
+    }
+    // The old items' storage is kept for the next tick's list.
+    old.clear();
+    std::swap(old, items);
+    speakers.Replace(std::move(old));
+    std::swap(m_speakerNames.names, itemNames);
+    m_speakerNames.revision = speakers.Revision();
+    m_speakerNames.generation = m_userIndex.Generation();
+    last.listed = listed.size();
+    last.listRevision = speakers.Revision();
+}
+
+const std::vector<std::uint32_t>& Overlay::SpeakerNames() {
+    const ItemList& speakers = m_state.lstSpeakers;
+    if (m_speakerNames.revision != speakers.Revision() || m_speakerNames.generation != m_userIndex.Generation()) {
+        m_speakerNames.names.clear();
+        for (const ListItem& item : speakers.Items()) {
+            m_speakerNames.names.push_back(m_userIndex.Number(item.text));
+        }
+        m_speakerNames.revision = speakers.Revision();
+        m_speakerNames.generation = m_userIndex.Generation();
+    }
+    return m_speakerNames.names;
 }
 
 void Overlay::ExpireSpeakers() {
-    // One pass: removing a thousand expired speakers one at a time would shift the list each time.
-    m_state.lstSpeakers.RemoveIf([&](const ListItem& item) {
-        return Expired(item.value, m_state.TickNumber, m_settings.RetentionTime, m_settings.RefreshInterval);
-    });
+    // One pass: removing a thousand expired speakers one at a time would shift the list each
+    // time. The names' numbers follow the items.
+    ItemList& speakers = m_state.lstSpeakers;
+    const auto expiredAt = [&](std::size_t i) {
+        return Expired(speakers[i].value, m_state.TickNumber, m_settings.RetentionTime, m_settings.RefreshInterval);
+    };
+    std::size_t first = 0;
+    while (first < speakers.Count() && !expiredAt(first)) {
+        ++first;
+    }
+    if (first < speakers.Count()) {
+        std::vector<bool> expired(speakers.Count(), false);
+        for (std::size_t i = first; i < speakers.Count(); ++i) {
+            expired[i] = expiredAt(i);
+        }
+        // The names this tick listed carry its stamp and stay: the next tick may still take
+        // them as the last items.
+        const bool lastHeardStands = m_lastHeard.listRevision == speakers.Revision();
+        const bool namesKnown = m_speakerNames.revision == speakers.Revision();
+        speakers.RemoveFlagged(expired);
+        if (lastHeardStands) {
+            m_lastHeard.listRevision = speakers.Revision();
+        }
+        if (namesKnown) {
+            std::size_t kept = 0;
+            for (std::size_t i = 0; i < expired.size(); ++i) {
+                if (!expired[i]) {
+                    m_speakerNames.names[kept++] = m_speakerNames.names[i];
+                }
+            }
+            m_speakerNames.names.resize(kept);
+            m_speakerNames.revision = speakers.Revision();
+        }
+    }
 }
 
 void Overlay::LostLink() {
@@ -238,20 +310,64 @@ void Overlay::MirrorChangedLists() {
         {"lstChkPlayer", &m_state.lstChkPlayer}, {"lstOldPlayer", &m_state.lstOldPlayer},
         {"lstUsers", &m_state.lstUsers},         {"lstChans", &m_state.lstChans}};
     for (const auto& [name, list] : lists) {
-        auto [it, added] = m_mirrored.try_emplace(list);
-        Mirror& mirror = it->second;
-        if (!added && mirror.revision == list->Revision()) {
+        // A list refilled with what it held keeps its revision: the panel hears of changes only.
+        auto [it, added] = m_mirrored.try_emplace(list, list->Revision());
+        if (!added && it->second == list->Revision()) {
             continue;
         }
-        mirror.revision = list->Revision();
-        // Several lists are refilled on every tick with what they held before: the panel is
-        // only told when the content itself changed.
-        if (!added && mirror.items == list->Items()) {
-            continue;
-        }
-        mirror.items = list->Items();
-        m_window.MirrorList(name, Pairs(*list));
+        it->second = list->Revision();
+        const ItemList& mirrored = *list;
+        m_window.MirrorList(name, mirrored.Count(), [&mirrored](std::size_t i) {
+            return MirroredItem{mirrored[i].text, mirrored[i].value};
+        });
     }
+}
+
+// lstUsers follows the player records; what changed is written down for the join and leave
+// lines and the user index, which then follow the changes instead of reading every name.
+void Overlay::FollowPlayers() {
+    TeamSpeakLink& link = m_services.link;
+    ItemList& users = m_state.lstUsers;
+    if (!m_state.incremental) {
+        std::vector<ListItem> players;
+        for (std::size_t i = 0; i < link.PlayerCount(); ++i) {
+            players.push_back(ListItem{std::string(link.PlayerName(i)), link.PlayerId(i)});
+        }
+        users.Assign(std::move(players));
+        m_state.usersChanges = OverlayState::UserChanges{};
+        return;
+    }
+    if (m_usersFollow.records == link.PlayersRevision() && m_usersFollow.list == users.Revision()) {
+        return;  // the same records, already in the list
+    }
+    OverlayState::UserChanges& changes = m_state.usersChanges;
+    const std::uint64_t before = users.Revision();
+    const auto fresh = [&](std::size_t i) { return std::pair(link.PlayerName(i), link.PlayerId(i)); };
+    // Records one revision on from the ones the list holds: their changes are known.
+    const bool followed = m_usersFollow.list == before && m_usersFollow.records + 1 == link.PlayersRevision();
+    ItemList::Edits edits;
+    if (followed) {
+        users.Follow(link.PlayerEdits(), fresh, &edits);
+    } else if (!users.Reconcile(link.PlayerCount(), fresh, &edits)) {
+        m_usersFollow = {link.PlayersRevision(), users.Revision()};
+        return;
+    }
+    // The first change since the list was last compared, or after it was changed some other way.
+    const bool first = changes.to != before || changes.from == before ||
+                       changes.removed.size() + changes.added.size() > 2 * users.Count() + 64;
+    if (first) {
+        changes = OverlayState::UserChanges{before, before, {}, {}, {}, false};
+    }
+    changes.scripted = first && followed;
+    if (changes.scripted) {
+        changes.script = link.PlayerEdits();
+    }
+    changes.removed.insert(changes.removed.end(), std::make_move_iterator(edits.removed.begin()),
+                           std::make_move_iterator(edits.removed.end()));
+    changes.added.insert(changes.added.end(), std::make_move_iterator(edits.added.begin()),
+                         std::make_move_iterator(edits.added.end()));
+    changes.to = users.Revision();
+    m_usersFollow = {link.PlayersRevision(), users.Revision()};
 }
 
 // The lists are refilled from the library; a refill that finds what they already hold
@@ -265,7 +381,7 @@ void Overlay::RefreshChannelList() {
         m_channelSnapshotFailed = true;
         return;
     }
-    if (LastIndex(link.Channels()) != 0) {
+    if (link.ChannelCount() != 1) {
         SetTrayState(3);
         m_channelSnapshotFailed = true;
     }
@@ -274,12 +390,17 @@ void Overlay::RefreshChannelList() {
         SetTrayState(0);
     }
     m_channelSnapshotFailed = false;
-    std::vector<ListItem> channels;
-    channels.reserve(link.Channels().size());
-    for (const ChannelEntry& channel : link.Channels()) {
-        channels.push_back(ListItem{channel.name, channel.channelId});
+    if (!m_state.incremental) {
+        std::vector<ListItem> channels;
+        for (std::size_t i = 0; i < link.ChannelCount(); ++i) {
+            channels.push_back(ListItem{std::string(link.ChannelName(i)), link.ChannelId(i)});
+        }
+        m_state.lstChans.Assign(std::move(channels));
+    } else if (m_chansFollow.records != link.ChannelsRevision() || m_chansFollow.list != m_state.lstChans.Revision()) {
+        m_state.lstChans.Reconcile(link.ChannelCount(),
+                                   [&](std::size_t i) { return std::pair(link.ChannelName(i), link.ChannelId(i)); });
+        m_chansFollow = {link.ChannelsRevision(), m_state.lstChans.Revision()};
     }
-    m_state.lstChans.Assign(std::move(channels));
 }
 
 void Overlay::RefreshPlayerList() {
@@ -288,14 +409,9 @@ void Overlay::RefreshPlayerList() {
         m_state.lstUsers.Clear();
         return;
     }
-    std::vector<ListItem> players;
-    players.reserve(link.Players().size());
-    for (const PlayerEntry& player : link.Players()) {
-        players.push_back(ListItem{player.name, player.playerId});
-    }
-    m_state.lstUsers.Assign(std::move(players));
-    if (!link.Players().empty()) {
-        const std::int32_t channelId = link.Players().front().channelId;
+    FollowPlayers();
+    if (link.PlayerCount() > 0) {
+        const std::int32_t channelId = link.PlayerChannelId(0);
         for (const ListItem& channel : m_state.lstChans.Items()) {
             if (channel.value == channelId) {
                 m_state.CurrentChannelName = channel.text;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -36,6 +37,12 @@ struct ScreenMetrics {
     std::int32_t heightPixels = 0;
     double twipsPerPixelX = 15;  // 15 at 96 dots per inch
     double twipsPerPixelY = 15;
+};
+
+// An item of a list the diagnostic panel mirrors, viewed where the list keeps it.
+struct MirroredItem {
+    std::string_view text;
+    std::int32_t value = 0;
 };
 
 class OverlayWindow {
@@ -81,8 +88,9 @@ public:
     // The hidden diagnostic panel: the link's status word, and copies of the overlay's lists
     // (each shown as "text" with its value as item data) for window-inspection tools.
     virtual void SetStatusLabel(std::string_view text, std::int32_t colour) = 0;
-    virtual void MirrorList(std::string_view listName,
-                            const std::vector<std::pair<std::string, std::int32_t>>& items) = 0;
+    // `item(i)` gives item i of `count`; a panel nobody reads need not ask.
+    virtual void MirrorList(std::string_view listName, std::size_t count,
+                            const std::function<MirroredItem(std::size_t)>& item) = 0;
 
     virtual void StartTimer(int intervalMilliseconds) = 0;
     virtual void StopTimer() = 0;

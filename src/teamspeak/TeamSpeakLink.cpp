@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace sayvane {
 namespace {
@@ -16,6 +17,87 @@ std::size_t ClampCount(std::int32_t count) {
 constexpr std::size_t kErrorTextSize = 1024;
 
 }  // namespace
+
+RecordSet::RecordSet(std::size_t recordSize)
+    : m_recordSize(recordSize),
+      m_current(static_cast<std::size_t>(kMaxRecords) * recordSize),
+      m_fresh(static_cast<std::size_t>(kMaxRecords) * recordSize) {}
+
+std::uint8_t* RecordSet::Fresh() {
+    // Zeroed every time: records a library counts but does not write read as zeros.
+    std::fill(m_fresh.begin(), m_fresh.end(), std::uint8_t{0});
+    return m_fresh.data();
+}
+
+void RecordSet::Accept(std::size_t count) {
+    Compare(m_current.data(), m_count, m_fresh.data(), count);
+    if (m_comparison.empty() || (m_comparison.size() == 1 && m_comparison.front().kind == RecordEdit::Kind::Keep)) {
+        return;  // the same records: the edits of the last change still stand
+    }
+    m_edits.swap(m_comparison);
+    m_current.swap(m_fresh);
+    m_count = count;
+    ++m_revision;
+}
+
+void RecordSet::Add(RecordEdit::Kind kind, std::size_t count) {
+    if (!m_comparison.empty() && m_comparison.back().kind == kind) {
+        m_comparison.back().count += count;
+    } else {
+        m_comparison.push_back(RecordEdit{kind, count});
+    }
+}
+
+// Walks both lists in order: runs of equal records are found a block at a time; where they
+// part, one record left, one joined, or one changed, whichever makes the next ones line up.
+void RecordSet::Compare(const std::uint8_t* before, std::size_t beforeCount, const std::uint8_t* after,
+                        std::size_t afterCount) {
+    constexpr std::size_t kBlock = 16;
+    const std::size_t size = m_recordSize;
+    const auto same = [&](std::size_t i, std::size_t j, std::size_t records) {
+        return std::memcmp(before + i * size, after + j * size, records * size) == 0;
+    };
+    m_comparison.clear();
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < beforeCount || j < afterCount) {
+        const std::size_t most = std::min(beforeCount - i, afterCount - j);
+        std::size_t run = 0;
+        while (run < most) {
+            const std::size_t block = std::min(kBlock, most - run);
+            if (same(i + run, j + run, block)) {
+                run += block;
+                continue;
+            }
+            while (same(i + run, j + run, 1)) {
+                ++run;
+            }
+            break;
+        }
+        if (run > 0) {
+            Add(RecordEdit::Kind::Keep, run);
+            i += run;
+            j += run;
+        } else if (i == beforeCount) {
+            Add(RecordEdit::Kind::Make, afterCount - j);
+            j = afterCount;
+        } else if (j == afterCount) {
+            Add(RecordEdit::Kind::Remove, beforeCount - i);
+            i = beforeCount;
+        } else if (i + 1 < beforeCount && same(i + 1, j, 1)) {
+            Add(RecordEdit::Kind::Remove, 1);
+            ++i;
+        } else if (j + 1 < afterCount && same(i, j + 1, 1)) {
+            Add(RecordEdit::Kind::Make, 1);
+            ++j;
+        } else {
+            Add(RecordEdit::Kind::Remove, 1);
+            Add(RecordEdit::Kind::Make, 1);
+            ++i;
+            ++j;
+        }
+    }
+}
 
 LinkStatus TeamSpeakLink::GetSpeakers() {
     m_speakers.assign(static_cast<std::size_t>(kMaxRecords), 0);
@@ -41,44 +123,67 @@ LinkStatus TeamSpeakLink::GetSpeakers() {
     return LinkStatus::Connected;
 }
 
-bool TeamSpeakLink::GetChannels() {
+bool TeamSpeakLink::Refill(RecordSet& records, std::int32_t (TsRemoteApi::*call)(std::uint8_t*, std::int32_t*)) {
     if (!m_api.IsAvailable()) {
         return false;
     }
-    std::vector<std::uint8_t> records(static_cast<std::size_t>(kMaxRecords) * RawChannelRecord::kSize, 0);
     std::int32_t count = kMaxRecords;
-    if (m_api.tsrGetChannels(records.data(), &count) != 0) {
+    if ((m_api.*call)(records.Fresh(), &count) != 0) {
         ReportTSError();
         return false;
     }
-    ChannelSnapshot channels;
-    const std::size_t total = ClampCount(count);
-    channels.reserve(total);
-    for (std::size_t i = 0; i < total; ++i) {
-        channels.push_back(DecodeChannelRecord(records.data() + i * RawChannelRecord::kSize));
-    }
-    m_channels = std::move(channels);
+    records.Accept(ClampCount(count));
     return true;
 }
 
+bool TeamSpeakLink::GetChannels() {
+    return Refill(m_channelRecords, &TsRemoteApi::tsrGetChannels);
+}
+
 bool TeamSpeakLink::GetPlayers() {
-    if (!m_api.IsAvailable()) {
-        return false;
+    return Refill(m_playerRecords, &TsRemoteApi::tsrGetPlayers);
+}
+
+std::int32_t TeamSpeakLink::ChannelId(std::size_t index) const {
+    return BytesToLong(m_channelRecords.Record(index) + RawChannelRecord::kChannelId);
+}
+
+std::string_view TeamSpeakLink::ChannelName(std::size_t index) const {
+    return NameView(m_channelRecords.Record(index) + RawChannelRecord::kName);
+}
+
+std::int32_t TeamSpeakLink::PlayerId(std::size_t index) const {
+    return BytesToLong(m_playerRecords.Record(index) + RawPlayerRecord::kPlayerId);
+}
+
+std::int32_t TeamSpeakLink::PlayerChannelId(std::size_t index) const {
+    return BytesToLong(m_playerRecords.Record(index) + RawPlayerRecord::kChannelId);
+}
+
+std::string_view TeamSpeakLink::PlayerName(std::size_t index) const {
+    return NameView(m_playerRecords.Record(index) + RawPlayerRecord::kName);
+}
+
+const ChannelSnapshot& TeamSpeakLink::Channels() const {
+    if (m_channelsDecoded != m_channelRecords.Revision()) {
+        m_channels.clear();
+        for (std::size_t i = 0; i < m_channelRecords.Count(); ++i) {
+            m_channels.push_back(DecodeChannelRecord(m_channelRecords.Record(i)));
+        }
+        m_channelsDecoded = m_channelRecords.Revision();
     }
-    std::vector<std::uint8_t> records(static_cast<std::size_t>(kMaxRecords) * RawPlayerRecord::kSize, 0);
-    std::int32_t count = kMaxRecords;
-    if (m_api.tsrGetPlayers(records.data(), &count) != 0) {
-        ReportTSError();
-        return false;
+    return m_channels;
+}
+
+const PlayerSnapshot& TeamSpeakLink::Players() const {
+    if (m_playersDecoded != m_playerRecords.Revision()) {
+        m_players.clear();
+        for (std::size_t i = 0; i < m_playerRecords.Count(); ++i) {
+            m_players.push_back(DecodePlayerRecord(m_playerRecords.Record(i)));
+        }
+        m_playersDecoded = m_playerRecords.Revision();
     }
-    PlayerSnapshot players;
-    const std::size_t total = ClampCount(count);
-    players.reserve(total);
-    for (std::size_t i = 0; i < total; ++i) {
-        players.push_back(DecodePlayerRecord(records.data() + i * RawPlayerRecord::kSize));
-    }
-    m_players = std::move(players);
-    return true;
+    return m_players;
 }
 
 std::string TeamSpeakLink::GetUserNickname() {

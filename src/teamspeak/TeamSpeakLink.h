@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/TsRemoteApi.h"
@@ -34,6 +35,40 @@ enum class LinkStatus : std::int32_t {
 inline constexpr std::int32_t kTsNotRunning = -1000;
 inline constexpr std::int32_t kTsNotConnected = -1;
 
+// The records of the last successful call of one kind, kept as the library wrote them: a
+// refill that brings the same bytes changes nothing, and nothing is decoded until read.
+class RecordSet {
+public:
+    explicit RecordSet(std::size_t recordSize);
+
+    // A zeroed buffer with room for kMaxRecords records, for the next call to write.
+    [[nodiscard]] std::uint8_t* Fresh();
+    // Takes the first `count` records of the buffer Fresh gave; the revision changes only
+    // when they differ from the records held before, and Edits then tells how.
+    void Accept(std::size_t count);
+
+    [[nodiscard]] std::size_t Count() const { return m_count; }
+    [[nodiscard]] const std::uint8_t* Record(std::size_t index) const {
+        return m_current.data() + index * m_recordSize;
+    }
+    [[nodiscard]] std::uint64_t Revision() const { return m_revision; }
+    // How the records of the revision before became these.
+    [[nodiscard]] const RecordEdits& Edits() const { return m_edits; }
+
+private:
+    void Compare(const std::uint8_t* before, std::size_t beforeCount, const std::uint8_t* after,
+                 std::size_t afterCount);
+    void Add(RecordEdit::Kind kind, std::size_t count);
+
+    std::size_t m_recordSize;
+    RecordEdits m_edits;       // of the last change
+    RecordEdits m_comparison;  // of the last call
+    std::vector<std::uint8_t> m_current;
+    std::vector<std::uint8_t> m_fresh;
+    std::size_t m_count = 0;
+    std::uint64_t m_revision = 0;
+};
+
 // One per process: WinMain makes it, tests make their own. Runs on the GUI thread only.
 class TeamSpeakLink {
 public:
@@ -48,7 +83,9 @@ public:
     // that reports no speaker leaves 1024 IDs of 0 (last index 1023), which consumers skip.
     LinkStatus GetSpeakers();
 
-    // Replace their snapshot on success (true); leave it as it was on failure (false).
+    // Replace their snapshot on success (true); leave it as it was on failure (false). A
+    // success that brings the same records as before leaves the snapshot, and its revision,
+    // as they were.
     [[nodiscard]] bool GetChannels();
     [[nodiscard]] bool GetPlayers();
 
@@ -58,15 +95,38 @@ public:
     // Asks the library for its last error text and drops it: nothing shows or keeps it.
     void ReportTSError();
 
-    [[nodiscard]] const ChannelSnapshot& Channels() const { return m_channels; }
-    [[nodiscard]] const PlayerSnapshot& Players() const { return m_players; }
+    // The snapshots' fields the overlay reads, straight from the records.
+    [[nodiscard]] std::size_t ChannelCount() const { return m_channelRecords.Count(); }
+    [[nodiscard]] std::int32_t ChannelId(std::size_t index) const;
+    [[nodiscard]] std::string_view ChannelName(std::size_t index) const;
+    [[nodiscard]] std::size_t PlayerCount() const { return m_playerRecords.Count(); }
+    [[nodiscard]] std::int32_t PlayerId(std::size_t index) const;
+    [[nodiscard]] std::int32_t PlayerChannelId(std::size_t index) const;
+    [[nodiscard]] std::string_view PlayerName(std::size_t index) const;
+    // Changes whenever a snapshot's records change.
+    [[nodiscard]] std::uint64_t ChannelsRevision() const { return m_channelRecords.Revision(); }
+    [[nodiscard]] std::uint64_t PlayersRevision() const { return m_playerRecords.Revision(); }
+    // How the player records of the revision before became these.
+    [[nodiscard]] const RecordEdits& PlayerEdits() const { return m_playerRecords.Edits(); }
+
+    // The snapshots decoded whole, texts of the bit fields included: made when first read
+    // after a change, for whoever looks at every field.
+    [[nodiscard]] const ChannelSnapshot& Channels() const;
+    [[nodiscard]] const PlayerSnapshot& Players() const;
     [[nodiscard]] const SpeakerSnapshot& Speakers() const { return m_speakers; }
 
 private:
+    // One call for a snapshot's records; false on failure (the records stay as they were).
+    bool Refill(RecordSet& records, std::int32_t (TsRemoteApi::*call)(std::uint8_t*, std::int32_t*));
+
     TsRemoteApi& m_api;
-    ChannelSnapshot m_channels;
-    PlayerSnapshot m_players;
+    RecordSet m_channelRecords{RawChannelRecord::kSize};
+    RecordSet m_playerRecords{RawPlayerRecord::kSize};
     SpeakerSnapshot m_speakers;
+    mutable ChannelSnapshot m_channels;
+    mutable PlayerSnapshot m_players;
+    mutable std::uint64_t m_channelsDecoded = 0;  // the revision m_channels was decoded from
+    mutable std::uint64_t m_playersDecoded = 0;
 };
 
 }  // namespace sayvane

@@ -2,6 +2,7 @@
 #include "teamspeak/TsRecords.h"
 
 #include <array>
+#include <cstring>
 #include <string_view>
 
 namespace sayvane {
@@ -57,11 +58,13 @@ std::int32_t BytesToLong(const std::uint8_t* bytes) {
 }
 
 std::string DecodeName(const std::uint8_t* field) {
-    std::size_t length = 0;
-    while (length < kNameSize && field[length] != 0) {
-        ++length;
-    }
-    return std::string(reinterpret_cast<const char*>(field), length);
+    return std::string(NameView(field));
+}
+
+std::string_view NameView(const std::uint8_t* field) {
+    const auto* end = static_cast<const std::uint8_t*>(std::memchr(field, 0, kNameSize));
+    return std::string_view(reinterpret_cast<const char*>(field),
+                            end == nullptr ? kNameSize : static_cast<std::size_t>(end - field));
 }
 
 std::string ChannelFlagText(std::int32_t flags) {

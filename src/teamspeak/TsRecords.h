@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace sayvane {
 
@@ -69,6 +71,15 @@ struct PlayerEntry {
     }
 };
 
+// One step of how a list of records changed, in order: `count` records kept as they were,
+// removed, or made anew (joined, or changed: removed, then made).
+struct RecordEdit {
+    enum class Kind : std::uint8_t { Keep, Remove, Make };
+    Kind kind = Kind::Keep;
+    std::size_t count = 0;
+};
+using RecordEdits = std::vector<RecordEdit>;
+
 // A signed 32-bit value of four bytes, least significant first: FF FF FF FF is -1.
 std::int32_t BytesToLong(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2, std::uint8_t b3);
 // The same, read from four consecutive bytes.
@@ -77,6 +88,8 @@ std::int32_t BytesToLong(const std::uint8_t* bytes);
 // A 30-byte name field: its bytes up to the first NUL, or all 30. Bytes are kept as they
 // are (ANSI text).
 std::string DecodeName(const std::uint8_t* field);
+// The same bytes, viewed where they lie.
+std::string_view NameView(const std::uint8_t* field);
 
 // "Registered,Password" for 9; empty text for no listed bit (bits 0 to 5).
 std::string ChannelFlagText(std::int32_t flags);

@@ -436,8 +436,8 @@ void OverlayWindowWin32::SetStatusLabel(std::string_view text, std::int32_t colo
     SetWindowLongPtrA(m_lblStatus, GWLP_USERDATA, colour);  // the label's colour, for inspection
 }
 
-void OverlayWindowWin32::MirrorList(std::string_view listName,
-                                    const std::vector<std::pair<std::string, std::int32_t>>& items) {
+void OverlayWindowWin32::MirrorList(std::string_view listName, std::size_t count,
+                                    const std::function<MirroredItem(std::size_t)>& item) {
     const std::string name(listName);
     HWND& list = m_debugLists[name];
     if (list == nullptr) {
@@ -448,9 +448,11 @@ void OverlayWindowWin32::MirrorList(std::string_view listName,
     }
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
-    for (const auto& [text, value] : items) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const MirroredItem mirrored = item(i);
+        const std::string text(mirrored.text);  // the list box wants it NUL-terminated
         const auto index = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-        SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(index), value);
+        SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(index), mirrored.value);
     }
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
 }

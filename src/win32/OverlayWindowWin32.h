@@ -52,7 +52,8 @@ public:
     void Clear() override;
     void Print(std::string_view text) override;
     void SetStatusLabel(std::string_view text, std::int32_t colour) override;
-    void MirrorList(std::string_view listName, const std::vector<std::pair<std::string, std::int32_t>>& items) override;
+    void MirrorList(std::string_view listName, std::size_t count,
+                    const std::function<MirroredItem(std::size_t)>& item) override;
     void StartTimer(int intervalMilliseconds) override;
     void StopTimer() override;
     void Close() override;
