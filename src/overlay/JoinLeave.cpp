@@ -134,39 +134,53 @@ std::optional<std::pair<std::string, std::string>> CompareChanges(OverlayState& 
         changes.to != state.lstUsers.Revision()) {
         return std::nullopt;
     }
-    struct Tally {
-        int removed = 0;
-        int added = 0;
-        const std::string* name = nullptr;  // the one removed or added
+    // Each change with the upper-case form of its name, sorted so that the changes of one
+    // form sit together: a few dozen of them cost less than a map.
+    struct Change {
+        std::string key;
+        const std::string* name;
+        bool removed;
     };
-    std::unordered_map<std::string, Tally> touched;
+    std::vector<Change> touched;
+    touched.reserve(changes.removed.size() + changes.added.size());
     for (const ListItem& item : changes.removed) {
-        Tally& tally = touched[AnsiToUpper(item.text)];
-        ++tally.removed;
-        tally.name = &item.text;
+        touched.push_back(Change{AnsiToUpper(item.text), &item.text, true});
     }
     for (const ListItem& item : changes.added) {
-        Tally& tally = touched[AnsiToUpper(item.text)];
-        ++tally.added;
-        tally.name = &item.text;
+        touched.push_back(Change{AnsiToUpper(item.text), &item.text, false});
     }
+    std::sort(touched.begin(), touched.end(), [](const Change& a, const Change& b) { return a.key < b.key; });
+    struct Form {
+        const Change* first;
+        int before;
+        int after;
+    };
+    std::vector<Form> forms;
     std::vector<const std::string*> leaving;
     std::vector<const std::string*> joining;
-    for (const auto& [key, tally] : touched) {
-        const auto it = state.chkPlayerKeys.find(key);
+    for (auto group = touched.begin(); group != touched.end();) {
+        auto end = group;
+        int removed = 0;
+        int added = 0;
+        for (; end != touched.end() && end->key == group->key; ++end) {
+            (end->removed ? removed : added) += 1;
+        }
+        const auto it = state.chkPlayerKeys.find(group->key);
         const int before = it == state.chkPlayerKeys.end() ? 0 : it->second;
-        const int after = before - tally.removed + tally.added;
-        if (before > 1 || after > 1 || after < 0 || (before != after && tally.removed + tally.added != 1)) {
+        const int after = before - removed + added;
+        if (before > 1 || after > 1 || after < 0 || (before != after && removed + added != 1)) {
             return std::nullopt;
         }
-        if (before != after && tally.name->find(',') != std::string::npos) {
+        if (before != after && group->name->find(',') != std::string::npos) {
             return std::nullopt;  // its pieces would be lines of their own, in an order that matters
         }
         if (before == 1 && after == 0) {
-            leaving.push_back(tally.name);
+            leaving.push_back(group->name);
         } else if (before == 0 && after == 1) {
-            joining.push_back(tally.name);
+            joining.push_back(group->name);
         }
+        forms.push_back(Form{&*group, before, after});
+        group = end;
     }
     std::string joined = ",";
     for (const std::string* name : joining) {
@@ -183,12 +197,11 @@ std::optional<std::pair<std::string, std::string>> CompareChanges(OverlayState& 
     for (const ListItem& item : state.lstOldPlayer.Items()) {
         left += item.text + ",";
     }
-    for (const auto& [key, tally] : touched) {
-        const int after = state.chkPlayerKeys[key] - tally.removed + tally.added;
-        if (after == 0) {
-            state.chkPlayerKeys.erase(key);
-        } else {
-            state.chkPlayerKeys[key] = after;
+    for (const Form& form : forms) {
+        if (form.after == 0) {
+            state.chkPlayerKeys.erase(form.first->key);
+        } else if (form.after != form.before) {
+            state.chkPlayerKeys[form.first->key] = form.after;
         }
     }
     return std::pair(std::move(joined), std::move(left));

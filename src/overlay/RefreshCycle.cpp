@@ -191,10 +191,17 @@ void Overlay::UpdateSpeakers() {
             mark.oldPosition = i;
         }
     }
+    items.reserve(items.size() + listed.size());
     for (auto it = listed.rbegin(); it != listed.rend(); ++it) {
+        // Made in place, so the text is moved (or copied) once.
+        ListItem& item = items.emplace_back();
         const std::size_t from = m_heardMark[*it].oldPosition;
-        std::string text = from == kNotListed ? std::string(m_userIndex.Name(*it)) : std::move(old[from].text);
-        items.push_back(ListItem{std::move(text), m_state.TickNumber});
+        if (from == kNotListed) {
+            item.text = m_userIndex.Name(*it);
+        } else {
+            item.text = std::move(old[from].text);
+        }
+        item.value = m_state.TickNumber;
         itemNames.push_back(*it);
     }
     // The old items' storage is kept for the next tick's list.
