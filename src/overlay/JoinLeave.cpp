@@ -165,8 +165,8 @@ std::optional<std::pair<std::string, std::string>> CompareChanges(OverlayState& 
         for (; end != touched.end() && end->key == group->key; ++end) {
             (end->removed ? removed : added) += 1;
         }
-        const auto it = state.chkPlayerKeys.find(group->key);
-        const int before = it == state.chkPlayerKeys.end() ? 0 : it->second;
+        const int* held = state.chkPlayerKeys.Find(group->key);
+        const int before = held == nullptr ? 0 : *held;
         const int after = before - removed + added;
         if (before > 1 || after > 1 || after < 0 || (before != after && removed + added != 1)) {
             return std::nullopt;
@@ -199,7 +199,7 @@ std::optional<std::pair<std::string, std::string>> CompareChanges(OverlayState& 
     }
     for (const Form& form : forms) {
         if (form.after == 0) {
-            state.chkPlayerKeys.erase(form.first->key);
+            state.chkPlayerKeys.Remove(form.first->key);
         } else if (form.after != form.before) {
             state.chkPlayerKeys[form.first->key] = form.after;
         }
@@ -257,7 +257,7 @@ void TrackJoinLeave(OverlayState& state, const OverlaySettings& settings, Clock&
         state.lstChkPlayer.Reconcile(users.size(), name);
     }
     if (!fromChanges) {
-        state.chkPlayerKeys.clear();
+        state.chkPlayerKeys.Clear();
         for (const ListItem& user : users) {
             ++state.chkPlayerKeys[AnsiToUpper(user.text)];
         }

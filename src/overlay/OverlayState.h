@@ -4,9 +4,9 @@
 
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
+#include "overlay/FlatTable.h"
 #include "overlay/ItemList.h"
 
 namespace sayvane {
@@ -42,7 +42,7 @@ struct OverlayState {
     std::uint64_t chkPlayerRevision = ~0ULL;
     std::uint64_t chkPlayerUsersRevision = ~0ULL;
     // How many of lstChkPlayer's names have each upper-case form, while it is known.
-    std::unordered_map<std::string, int> chkPlayerKeys;
+    FlatTable<std::string, int> chkPlayerKeys;
     bool chkPlayerKeysKnown = false;
 
     // What the refills of lstUsers changed between its revisions `from` and `to` (both ~0

@@ -6,39 +6,13 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
+#include "overlay/FlatTable.h"
 #include "overlay/ItemList.h"
 #include "overlay/OverlayState.h"
 
 namespace sayvane {
-
-// Player ID -> name number in one flat table (open addressing, linear probing): a lookup is
-// a multiplication and, mostly, one memory read, for the thousand speakers of a busy tick.
-class IdTable {
-public:
-    static constexpr std::uint32_t kNone = ~0U;
-
-    void Clear();
-    // Adds the ID with its number; false (and nothing changes) when the ID is there already.
-    bool Add(std::int32_t id, std::uint32_t number);
-    // Removes the ID; false when it is not there.
-    bool Remove(std::int32_t id);
-    [[nodiscard]] std::uint32_t Find(std::int32_t id) const;
-    [[nodiscard]] std::size_t Size() const { return m_size; }
-
-private:
-    struct Slot {
-        std::int32_t id = 0;
-        std::uint32_t number = kNone;  // kNone: the slot is free
-    };
-    [[nodiscard]] std::size_t Home(std::int32_t id) const;
-    void Grow();
-
-    std::vector<Slot> m_slots;  // a power of two long, at most half full
-    std::size_t m_size = 0;
-};
 
 class UserIndex {
 public:
@@ -52,7 +26,8 @@ public:
     [[nodiscard]] std::uint32_t Find(std::int32_t id) const;
     // The number of a name, given one if it has none yet.
     std::uint32_t Number(const std::string& name);
-    [[nodiscard]] const std::string& Name(std::uint32_t number) const { return *m_names[number]; }
+    // Valid until the next name is numbered.
+    [[nodiscard]] const std::string& Name(std::uint32_t number) const { return m_names[number]; }
     // Names numbered so far: numbers are below it.
     [[nodiscard]] std::size_t Names() const { return m_names.size(); }
     // Changes whenever the numbers are given anew (after which earlier numbers mean nothing).
@@ -64,11 +39,11 @@ private:
     void Rebuild(const ItemList& users);
     [[nodiscard]] bool Apply(const OverlayState::UserChanges& changes);
 
-    IdTable m_byId;  // player ID -> name number
-    std::unordered_map<std::string, std::uint32_t> m_numbers;
-    std::vector<const std::string*> m_names;  // the keys of m_numbers, by number
-    std::uint64_t m_usersRevision = ~0ULL;    // the user list's revision the index follows
-    bool m_duplicateIds = false;              // some ID is listed twice: only rebuilds are exact
+    FlatTable<std::int32_t, std::uint32_t> m_byId;  // player ID -> name number
+    FlatTable<std::string, std::uint32_t> m_numbers;
+    std::vector<std::string> m_names;       // by number
+    std::uint64_t m_usersRevision = ~0ULL;  // the user list's revision the index follows
+    bool m_duplicateIds = false;            // some ID is listed twice: only rebuilds are exact
     std::uint64_t m_generation = 0;
     std::uint64_t m_revision = 0;
 };
