@@ -149,7 +149,12 @@ std::optional<std::pair<std::string, std::string>> CompareChanges(OverlayState& 
     for (const ListItem& item : changes.added) {
         touched.push_back(Change{AnsiToUpper(item.text), &item.text, false});
     }
-    std::sort(touched.begin(), touched.end(), [](const Change& a, const Change& b) { return a.key < b.key; });
+    std::vector<const Change*> order;  // sorted by pointer: moving a pointer costs less than moving a key
+    order.reserve(touched.size());
+    for (const Change& change : touched) {
+        order.push_back(&change);
+    }
+    std::sort(order.begin(), order.end(), [](const Change* a, const Change* b) { return a->key < b->key; });
     struct Form {
         const Change* first;
         int before;
@@ -158,12 +163,13 @@ std::optional<std::pair<std::string, std::string>> CompareChanges(OverlayState& 
     std::vector<Form> forms;
     std::vector<const std::string*> leaving;
     std::vector<const std::string*> joining;
-    for (auto group = touched.begin(); group != touched.end();) {
-        auto end = group;
+    for (auto first = order.begin(); first != order.end();) {
+        const Change* group = *first;
+        auto end = first;
         int removed = 0;
         int added = 0;
-        for (; end != touched.end() && end->key == group->key; ++end) {
-            (end->removed ? removed : added) += 1;
+        for (; end != order.end() && (*end)->key == group->key; ++end) {
+            ((*end)->removed ? removed : added) += 1;
         }
         const int* held = state.chkPlayerKeys.Find(group->key);
         const int before = held == nullptr ? 0 : *held;
@@ -179,8 +185,8 @@ std::optional<std::pair<std::string, std::string>> CompareChanges(OverlayState& 
         } else if (before == 0 && after == 1) {
             joining.push_back(group->name);
         }
-        forms.push_back(Form{&*group, before, after});
-        group = end;
+        forms.push_back(Form{group, before, after});
+        first = end;
     }
     std::string joined = ",";
     for (const std::string* name : joining) {
