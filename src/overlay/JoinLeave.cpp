@@ -257,7 +257,7 @@ void TrackJoinLeave(OverlayState& state, const OverlaySettings& settings, Clock&
             base.push_back(ListItem{user.text, 0});
         }
         state.lstChkPlayer.Assign(std::move(base));
-    } else if (fromChanges && state.usersChanges.scripted) {
+    } else if (fromChanges && !state.usersChanges.script.empty()) {
         state.lstChkPlayer.Follow(state.usersChanges.script, name);
     } else {
         state.lstChkPlayer.Reconcile(users.size(), name);
@@ -271,8 +271,7 @@ void TrackJoinLeave(OverlayState& state, const OverlaySettings& settings, Clock&
     }
     state.chkPlayerRevision = state.lstChkPlayer.Revision();
     state.chkPlayerUsersRevision = state.lstUsers.Revision();
-    state.usersChanges =
-        OverlayState::UserChanges{state.lstUsers.Revision(), state.lstUsers.Revision(), {}, {}, {}, false};
+    state.usersChanges = OverlayState::UserChanges{state.lstUsers.Revision(), state.lstUsers.Revision(), {}, {}, {}};
 
     if (channelChanged) {
         state.lstInOut.Clear();

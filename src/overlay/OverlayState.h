@@ -48,14 +48,13 @@ struct OverlayState {
     // What the refills of lstUsers changed between its revisions `from` and `to` (both ~0
     // when unknown: the list was changed another way since).
     // `script` tells how the list's positions changed, when a single refill made all the
-    // changes and knew it (`scripted`).
+    // changes and knew it; it is empty otherwise.
     struct UserChanges {
         std::uint64_t from = ~0ULL;
         std::uint64_t to = ~0ULL;
         std::vector<ListItem> removed;
         std::vector<ListItem> added;
         RecordEdits script;
-        bool scripted = false;
     } usersChanges;
 
     // Whether a refresh may follow what changed since the last one. Off, every list is built

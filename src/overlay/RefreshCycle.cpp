@@ -16,6 +16,18 @@ constexpr std::int32_t kRed192 = 192;
 constexpr std::int32_t kOrange = 33023;
 constexpr std::int32_t kGreen192 = 49152;
 
+// Every item of a list from its records: fresh(i) gives item i's text and value.
+template <typename Fresh>
+std::vector<ListItem> AllItems(std::size_t count, Fresh fresh) {
+    std::vector<ListItem> items;
+    items.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto [text, value] = fresh(i);
+        items.push_back(ListItem{std::string(text), value});
+    }
+    return items;
+}
+
 }  // namespace
 
 StatusWord StatusWordFor(LinkStatus status) {
@@ -335,12 +347,9 @@ void Overlay::MirrorChangedLists() {
 void Overlay::FollowPlayers() {
     TeamSpeakLink& link = m_services.link;
     ItemList& users = m_state.lstUsers;
+    const auto fresh = [&](std::size_t i) { return std::pair(link.PlayerName(i), link.PlayerId(i)); };
     if (!m_state.incremental) {
-        std::vector<ListItem> players;
-        for (std::size_t i = 0; i < link.PlayerCount(); ++i) {
-            players.push_back(ListItem{std::string(link.PlayerName(i)), link.PlayerId(i)});
-        }
-        users.Assign(std::move(players));
+        users.Assign(AllItems(link.PlayerCount(), fresh));
         m_state.usersChanges = OverlayState::UserChanges{};
         return;
     }
@@ -349,7 +358,6 @@ void Overlay::FollowPlayers() {
     }
     OverlayState::UserChanges& changes = m_state.usersChanges;
     const std::uint64_t before = users.Revision();
-    const auto fresh = [&](std::size_t i) { return std::pair(link.PlayerName(i), link.PlayerId(i)); };
     // Records one revision on from the ones the list holds: their changes are known.
     const bool followed = m_usersFollow.list == before && m_usersFollow.records + 1 == link.PlayersRevision();
     ItemList::Edits edits;
@@ -363,11 +371,12 @@ void Overlay::FollowPlayers() {
     const bool first = changes.to != before || changes.from == before ||
                        changes.removed.size() + changes.added.size() > 2 * users.Count() + 64;
     if (first) {
-        changes = OverlayState::UserChanges{before, before, {}, {}, {}, false};
+        changes = OverlayState::UserChanges{before, before, {}, {}, {}};
     }
-    changes.scripted = first && followed;
-    if (changes.scripted) {
+    if (first && followed) {
         changes.script = link.PlayerEdits();
+    } else {
+        changes.script.clear();  // several refills, or one that did not know how
     }
     changes.removed.insert(changes.removed.end(), std::make_move_iterator(edits.removed.begin()),
                            std::make_move_iterator(edits.removed.end()));
@@ -397,15 +406,11 @@ void Overlay::RefreshChannelList() {
         SetTrayState(0);
     }
     m_channelSnapshotFailed = false;
+    const auto fresh = [&](std::size_t i) { return std::pair(link.ChannelName(i), link.ChannelId(i)); };
     if (!m_state.incremental) {
-        std::vector<ListItem> channels;
-        for (std::size_t i = 0; i < link.ChannelCount(); ++i) {
-            channels.push_back(ListItem{std::string(link.ChannelName(i)), link.ChannelId(i)});
-        }
-        m_state.lstChans.Assign(std::move(channels));
+        m_state.lstChans.Assign(AllItems(link.ChannelCount(), fresh));
     } else if (m_chansFollow.records != link.ChannelsRevision() || m_chansFollow.list != m_state.lstChans.Revision()) {
-        m_state.lstChans.Reconcile(link.ChannelCount(),
-                                   [&](std::size_t i) { return std::pair(link.ChannelName(i), link.ChannelId(i)); });
+        m_state.lstChans.Reconcile(link.ChannelCount(), fresh);
         m_chansFollow = {link.ChannelsRevision(), m_state.lstChans.Revision()};
     }
 }

@@ -16,6 +16,20 @@ std::size_t ClampCount(std::int32_t count) {
 
 constexpr std::size_t kErrorTextSize = 1024;
 
+// Every record decoded, kept until the records change.
+template <typename Entry>
+const std::vector<Entry>& DecodedWhole(const RecordSet& records, Entry (*decode)(const std::uint8_t*),
+                                       std::vector<Entry>& decoded, std::uint64_t& decodedRevision) {
+    if (decodedRevision != records.Revision()) {
+        decoded.clear();
+        for (std::size_t i = 0; i < records.Count(); ++i) {
+            decoded.push_back(decode(records.Record(i)));
+        }
+        decodedRevision = records.Revision();
+    }
+    return decoded;
+}
+
 }  // namespace
 
 RecordSet::RecordSet(std::size_t recordSize)
@@ -165,25 +179,11 @@ std::string_view TeamSpeakLink::PlayerName(std::size_t index) const {
 }
 
 const ChannelSnapshot& TeamSpeakLink::Channels() const {
-    if (m_channelsDecoded != m_channelRecords.Revision()) {
-        m_channels.clear();
-        for (std::size_t i = 0; i < m_channelRecords.Count(); ++i) {
-            m_channels.push_back(DecodeChannelRecord(m_channelRecords.Record(i)));
-        }
-        m_channelsDecoded = m_channelRecords.Revision();
-    }
-    return m_channels;
+    return DecodedWhole(m_channelRecords, DecodeChannelRecord, m_channels, m_channelsDecoded);
 }
 
 const PlayerSnapshot& TeamSpeakLink::Players() const {
-    if (m_playersDecoded != m_playerRecords.Revision()) {
-        m_players.clear();
-        for (std::size_t i = 0; i < m_playerRecords.Count(); ++i) {
-            m_players.push_back(DecodePlayerRecord(m_playerRecords.Record(i)));
-        }
-        m_playersDecoded = m_playerRecords.Revision();
-    }
-    return m_players;
+    return DecodedWhole(m_playerRecords, DecodePlayerRecord, m_players, m_playersDecoded);
 }
 
 std::string TeamSpeakLink::GetUserNickname() {
