@@ -30,7 +30,7 @@ RT_MANIFEST = 24
 # have to ship beside the program, and a statically linked mingw build needs none.
 SYSTEM_DLLS = {
     "advapi32.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll",
-    "ole32.dll", "shell32.dll", "shlwapi.dll", "user32.dll", "version.dll", "winmm.dll",
+    "ole32.dll", "shell32.dll", "shlwapi.dll", "user32.dll", "version.dll", "winmm.dll", "ws2_32.dll",
 }
 TSREMOTE_EXPORTS = {"tsrGetChannels", "tsrGetLastError", "tsrGetPlayers", "tsrGetSpeakers", "tsrGetUserInfo"}
 

@@ -360,7 +360,11 @@ int TsScenarioPlayer::Advance(std::int64_t elapsedMs) {
             target = m_now + left;
             continue;
         }
-        if (!Apply(event)) {
+        const bool goOn = Apply(event);
+        if (m_applied) {
+            m_applied(event);
+        }
+        if (!goOn) {
             return applied;
         }
     }
@@ -383,7 +387,11 @@ int TsScenarioPlayer::Step() {
             JumpBack(event.number);
             break;
         }
-        if (!Apply(event)) {
+        const bool goOn = Apply(event);
+        if (m_applied) {
+            m_applied(event);
+        }
+        if (!goOn) {
             break;
         }
     }

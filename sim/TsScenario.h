@@ -35,6 +35,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "sim/TsServer.h"
@@ -105,6 +106,10 @@ public:
     // time to theirs. Returns the number applied: 0 when nothing is left.
     int Step();
 
+    // Called after each event is applied (not for loops), so that an observer can compare the
+    // server with what it saw before even when several events fall due in one Advance.
+    void SetAppliedHook(std::function<void(const TsEvent&)> hook) { m_applied = std::move(hook); }
+
     void Hold() { m_held = true; }
     void Resume() { m_held = false; }
     [[nodiscard]] bool IsHeld() const { return m_held; }
@@ -122,6 +127,7 @@ private:
     TsScenario m_scenario;
     TsServer& m_server;
     LogFunction m_log;
+    std::function<void(const TsEvent&)> m_applied;
     std::size_t m_next = 0;
     std::int64_t m_now = 0;
     bool m_held = false;

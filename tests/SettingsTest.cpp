@@ -151,6 +151,29 @@ TEST_F(SettingsFileTest, AutoStartOpensTheOverlayOnlyForOne) {
     }
 }
 
+TEST_F(SettingsFileTest, TheVoiceClientIsTeamSpeak2UnlessThreeAndABadPortIsTheDefault) {
+    const VoiceSettings two{};
+    const VoiceSettings three{VoiceClient::TeamSpeak3, "", 25639};
+    const std::pair<const char*, VoiceSettings> cases[] = {
+        {"", two},
+        {"VoiceClient=3", three},
+        {"VoiceClient=4", two},
+        {"VoiceClient=abc", two},
+        {"VoiceClient=", two},
+        {"VoiceClient=3\r\nQueryApiKey= AB12-CD34 \r\nQueryPort=25640", {VoiceClient::TeamSpeak3, "AB12-CD34", 25640}},
+        {"QueryPort=0", two},
+        {"QueryPort=65536", two},
+        {"QueryPort=-1", two},
+        {"QueryPort=25x", two},
+        {"QueryPort=99999999999", two},
+        {"QueryPort=65535", {VoiceClient::TeamSpeak2, "", 65535}},
+    };
+    for (const auto& [lines, expected] : cases) {
+        m_folder.WriteSettings(std::string(lines) + "\r\n");
+        EXPECT_EQ(LoadVoiceSettings(m_store, m_file), expected) << lines;
+    }
+}
+
 TEST_F(SettingsFileTest, TheCustomPlaceRoundTripsBeyondSixteenBitsAndAnAxisThatDoesNotConvertStays) {
     const WindowPlace defaults{7000, 5000};
     const WindowPlace current{1, 2};

@@ -141,4 +141,21 @@ bool SaveLastPlace(ProfileStore& store, const std::string& file, WindowPlace pla
     return x && y;
 }
 
+VoiceSettings LoadVoiceSettings(ProfileStore& store, const std::string& file, NumberFormat format) {
+    VoiceSettings voice;
+    if (TextToInt16(ReadIni(store, file, kVoiceClientKey, "2"), format) == std::optional<std::int16_t>(3)) {
+        voice.client = VoiceClient::TeamSpeak3;
+    }
+    voice.apiKey = ReadIni(store, file, kQueryApiKeyKey, "");
+    const std::string port = ReadIni(store, file, kQueryPortKey, "");
+    if (!port.empty() && port.size() <= 5 &&
+        std::all_of(port.begin(), port.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        const long number = std::strtol(port.c_str(), nullptr, 10);
+        if (number >= 1 && number <= 65535) {
+            voice.port = static_cast<std::uint16_t>(number);
+        }
+    }
+    return voice;
+}
+
 }  // namespace sayvane

@@ -46,6 +46,27 @@ inline constexpr std::array<SettingKey, 21> kSettingKeys = {{
     {"LeaveForeColor", "8421631", "8421631"},
 }};
 
+// Which voice client the overlay follows, and how to reach TeamSpeak 3's query interface.
+// Their keys come after the 21 above; a file without them keeps TeamSpeak 2.
+inline constexpr std::string_view kVoiceClientKey = "VoiceClient";
+inline constexpr std::string_view kQueryApiKeyKey = "QueryApiKey";
+inline constexpr std::string_view kQueryPortKey = "QueryPort";
+
+enum class VoiceClient { TeamSpeak2 = 2, TeamSpeak3 = 3 };
+
+struct VoiceSettings {
+    VoiceClient client = VoiceClient::TeamSpeak2;
+    std::string apiKey;
+    std::uint16_t port = 25639;
+    friend bool operator==(const VoiceSettings& a, const VoiceSettings& b) {
+        return a.client == b.client && a.apiKey == b.apiKey && a.port == b.port;
+    }
+};
+
+// Reads the three keys. Anything but the number 3 for the client means TeamSpeak 2 (as a
+// file without the key); a port that is not a number from 1 to 65535 means the default one.
+[[nodiscard]] VoiceSettings LoadVoiceSettings(ProfileStore& store, const std::string& file, NumberFormat format = {});
+
 // The two keys only the overlay writes (its place when the Custom position is chosen).
 inline constexpr std::string_view kLastXKey = "LastX";
 inline constexpr std::string_view kLastYKey = "LastY";

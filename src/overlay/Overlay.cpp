@@ -99,6 +99,10 @@ void Overlay::Form_Unload() {
 void Overlay::LoadSettings() {
     sayvane::LoadSettings(m_services.store, SettingsPath(m_services.programFolder), m_settings,
                           m_services.numberFormat);
+    if (m_services.voice != nullptr) {
+        m_services.voice->Choose(
+            LoadVoiceSettings(m_services.store, SettingsPath(m_services.programFolder), m_services.numberFormat));
+    }
     m_tray.SetChecked(MenuItem::WinOnTop, m_settings.OnTop == 1);
     m_tray.SetChecked(MenuItem::ShowChannel, m_settings.ShowChannel == 1);
     m_tray.SetChecked(MenuItem::ShowMe, m_settings.ShowMe == 1);

@@ -19,6 +19,7 @@
 #include "platform/WindowFlow.h"
 #include "teamspeak/TeamSpeakLink.h"
 #include "teamspeak/TeamSpeakWindow.h"
+#include "teamspeak/VoiceClientSwitch.h"
 
 namespace sayvane {
 
@@ -61,6 +62,9 @@ struct OverlayServices {
     NumberFormat numberFormat;
     // Off, the lists are rebuilt from every record on every refresh (see OverlayState).
     bool incremental = true;
+    // Where the program can follow either voice client: told the choice whenever the
+    // settings are read. Without it the link's library is the only one.
+    VoiceClientSwitch* voice = nullptr;
 };
 
 class Overlay final : private ChannelCreationHost {

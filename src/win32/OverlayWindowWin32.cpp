@@ -115,7 +115,7 @@ bool OverlayWindowWin32::CreateWindows() {
         *this, *this,
         OverlayServices{services.store, services.clock, m_flow, services.link, services.teamSpeakWindow, services.ivac,
                         services.desktop, services.keyboard, services.sound, services.messages, ProgramFolder(),
-                        UserNumberFormat()});
+                        UserNumberFormat(), true, &services.voice});
     return true;
 }
 

@@ -6,9 +6,12 @@
 #include "ivac/IvAcWindows.h"
 #include "teamspeak/TeamSpeakLink.h"
 #include "teamspeak/TeamSpeakWindow.h"
+#include "teamspeak/VoiceClientSwitch.h"
+#include "teamspeak/query/QueryLink.h"
 #include "win32/Win32Clock.h"
 #include "win32/Win32Desktop.h"
 #include "win32/Win32Keyboard.h"
+#include "win32/Win32LoopbackSocket.h"
 #include "win32/Win32ProfileStore.h"
 #include "win32/Win32Sound.h"
 #include "win32/Win32TsRemoteApi.h"
@@ -24,7 +27,10 @@ struct ProgramServices {
     Win32Sound sound;
     Win32UserMessages messages;
     Win32TsRemoteApi tsRemote;
-    TeamSpeakLink link{tsRemote};
+    Win32LoopbackSocket querySocket;
+    query::QueryLink teamSpeak3{querySocket, clock};
+    VoiceClientSwitch voice{tsRemote, teamSpeak3};
+    TeamSpeakLink link{voice};
     TeamSpeakWindowReader teamSpeakWindow{desktop};
     IvAcWindows ivac{desktop, clock};
 };

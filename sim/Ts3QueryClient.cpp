@@ -1,0 +1,664 @@
+// The simulated query interface: command lines answered from the tabs' servers, and the
+// servers' changes since the session last heard of them sent as notifications.
+#include "sim/Ts3QueryClient.h"
+
+#include <algorithm>
+#include <array>
+#include <stdexcept>
+#include <utility>
+
+namespace sayvane::sim {
+namespace {
+
+using query::AnsiToUtf8;
+using query::Escape;
+
+// The client ends its lines with "\n\r".
+constexpr std::string_view kLineEnd = "\n\r";
+// A longer command line is dropped whole and answered with "invalid parameter".
+constexpr std::size_t kMaxCommandBytes = std::size_t{64} * 1024;
+constexpr std::size_t kOverlongBytes = std::size_t{72} * 1024;
+// Once the bytes read off the front of the output pass this, they are erased.
+constexpr std::size_t kOutputCompactBytes = std::size_t{64} * 1024;
+// The query connection every client list shows, as real servers list theirs; clids are 16 bits.
+constexpr std::int32_t kQueryClientId = 65000;
+constexpr std::string_view kQueryClientName = "serveradmin from 127.0.0.1";
+
+constexpr std::int32_t kErrorCommandNotFound = 256;
+constexpr std::int32_t kErrorInvalidClientId = 512;
+constexpr std::int32_t kErrorInvalidChannelId = 768;
+constexpr std::int32_t kErrorAlreadyMember = 770;
+constexpr std::int32_t kErrorChannelNameInUse = 771;
+constexpr std::int32_t kErrorInvalidParameter = 1538;
+constexpr std::int32_t kErrorNotConnected = 1794;
+constexpr std::int32_t kErrorNotPossible = 1796;
+constexpr std::int32_t kErrorInvalidHandler = 1799;
+
+constexpr std::array<std::string_view, 3> kBanner = {
+    "TS3 Client",
+    "Welcome to the TeamSpeak 3 ClientQuery interface, type \"help\" for a list of commands and \"help <command>\" "
+    "for information on a specific command.",
+    "Use the \"auth\" command to authenticate yourself. See \"help auth\" for details.",
+};
+
+std::string Number(std::int32_t value) {
+    return std::to_string(value);
+}
+
+// `key=value` with the value in the query's form: UTF-8 from the server's ANSI bytes, escaped.
+std::string Text(std::string_view key, std::string_view ansi) {
+    return std::string(key) + "=" + Escape(AnsiToUtf8(ansi));
+}
+
+const TsPlayer* FindPlayer(const std::vector<TsPlayer>& players, std::int32_t id) {
+    const auto it = std::find_if(players.begin(), players.end(), [&](const TsPlayer& p) { return p.id == id; });
+    return it == players.end() ? nullptr : &*it;
+}
+
+const TsChannel* FindChannel(const std::vector<TsChannel>& channels, std::int32_t id) {
+    const auto it = std::find_if(channels.begin(), channels.end(), [&](const TsChannel& c) { return c.id == id; });
+    return it == channels.end() ? nullptr : &*it;
+}
+
+bool Contains(const std::vector<std::int32_t>& ids, std::int32_t id) {
+    return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
+
+// The channel listed above this one (0 for the first), which is what the client's
+// channel_order field holds.
+std::int32_t ChannelOrder(const TsServer& server, std::int32_t id) {
+    std::int32_t previous = 0;
+    for (const TsChannel& c : server.channels) {
+        if (c.id == id) {
+            break;
+        }
+        previous = c.id;
+    }
+    return previous;
+}
+
+std::string ChannelCreatedFields(const TsServer& server, const TsChannel& channel, std::int32_t invokerId,
+                                 std::string_view invokerName) {
+    return "cid=" + Number(channel.id) + " cpid=0 " + Text("channel_name", channel.name) +
+           " channel_order=" + Number(ChannelOrder(server, channel.id)) + " invokerid=" + Number(invokerId) + " " +
+           Text("invokername", invokerName);
+}
+
+// A stable identity for a nickname, shaped like the client's base64 identities: 27 digits and
+// "=". Its "/" and "+" digits make the link unescape "\/" in real traffic.
+std::string UniqueId(std::string_view name) {
+    static constexpr std::string_view kDigits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::uint64_t state = 14695981039346656037ULL;
+    for (const char c : name) {
+        state = (state ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+    }
+    std::string id;
+    for (int i = 0; i < 27; ++i) {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        id += kDigits[static_cast<std::size_t>(state >> 58U)];
+    }
+    return id + "=";
+}
+
+// The line as the command log keeps it: the API key's value never appears.
+std::string HideKey(std::string_view line) {
+    std::string out;
+    while (true) {
+        const std::size_t space = line.find(' ');
+        const std::string_view token = line.substr(0, space);
+        out += token.rfind("apikey=", 0) == 0 ? std::string_view("apikey=<hidden>") : token;
+        if (space == std::string_view::npos) {
+            return out;
+        }
+        out += ' ';
+        line = line.substr(space + 1);
+    }
+}
+
+}  // namespace
+
+Ts3Error Ts3PermissionError() {
+    return Ts3Error{2568, "insufficient client permissions", "failed_permid=4"};
+}
+
+Ts3QueryClient::Ts3QueryClient(std::string apiKey) : m_apiKey(std::move(apiKey)) {
+    m_tabs.emplace_back();
+}
+
+std::int32_t Ts3QueryClient::AddTab(TsServer server) {
+    m_tabs.push_back(std::move(server));
+    return TabCount();
+}
+
+TsServer& Ts3QueryClient::Server(std::int32_t schandlerid) {
+    if (!TabExists(schandlerid)) {
+        throw std::out_of_range("no server tab " + Number(schandlerid));
+    }
+    return m_tabs[static_cast<std::size_t>(schandlerid - 1)];
+}
+
+bool Ts3QueryClient::TabExists(std::int32_t schandlerid) const {
+    return schandlerid >= 1 && schandlerid <= TabCount();
+}
+
+void Ts3QueryClient::SetActiveTab(std::int32_t schandlerid) {
+    if (TabExists(schandlerid)) {
+        m_activeTab = schandlerid;
+    }
+}
+
+bool Ts3QueryClient::Running() const {
+    return std::all_of(m_tabs.begin(), m_tabs.end(), [](const TsServer& s) { return s.clientRunning; });
+}
+
+bool Ts3QueryClient::Connect() {
+    if (!Running()) {
+        return false;
+    }
+    m_session = Session{};
+    m_session.open = true;
+    m_session.selected = m_activeTab;
+    m_session.toldActive = m_activeTab;
+    // What a new session is told starts from the state as it is: the link asks for the lists.
+    m_session.told.assign(m_tabs.begin(), m_tabs.end());
+    m_output.clear();
+    m_outputFirst = 0;
+    m_answering = false;
+    m_answer.clear();
+    ++m_sessionNumber;
+    for (const std::string_view line : kBanner) {
+        Emit(std::string(line));
+    }
+    Emit("selected schandlerid=" + Number(m_activeTab));
+    return true;
+}
+
+void Ts3QueryClient::Close() {
+    m_session.open = false;
+    m_session.waiting.clear();
+    m_session.input.clear();
+}
+
+void Ts3QueryClient::Disconnect() {
+    Close();
+    m_output.clear();
+    m_outputFirst = 0;
+}
+
+void Ts3QueryClient::Receive(std::string_view bytes) {
+    if (!m_session.open) {
+        return;
+    }
+    std::string& input = m_session.input;
+    for (const char c : bytes) {
+        if (c != '\n') {
+            if (!m_session.skipping) {
+                input += c;
+                // One byte more than the longest line, for a "\r" before the "\n".
+                m_session.skipping = input.size() > kMaxCommandBytes + 1;
+                if (m_session.skipping) {
+                    input.clear();
+                }
+            }
+            continue;
+        }
+        if (!input.empty() && input.back() == '\r') {
+            input.pop_back();
+        }
+        Command command;
+        command.tooLong = m_session.skipping || input.size() > kMaxCommandBytes;
+        if (!command.tooLong) {
+            command.text = std::move(input);
+        }
+        input.clear();
+        m_session.skipping = false;
+        if (!command.tooLong && command.text.empty()) {
+            continue;
+        }
+        std::string logged = command.tooLong ? "<dropped: a line longer than 65536 bytes>" : HideKey(command.text);
+        if (m_trace) {
+            m_trace(Direction::Received, logged);
+        }
+        m_commands.push_back(std::move(logged));
+        m_session.waiting.push_back(std::move(command));
+    }
+    AnswerWaiting();
+}
+
+std::string Ts3QueryClient::TakeOutput(std::size_t most) {
+    const std::size_t count = std::min(most, OutputSize());
+    std::string out = m_output.substr(m_outputFirst, count);
+    m_outputFirst += count;
+    if (m_outputFirst == m_output.size()) {
+        m_output.clear();
+        m_outputFirst = 0;
+    } else if (m_outputFirst > kOutputCompactBytes) {
+        m_output.erase(0, m_outputFirst);
+        m_outputFirst = 0;
+    }
+    return out;
+}
+
+void Ts3QueryClient::Update() {
+    if (!m_session.open) {
+        return;
+    }
+    if (!Running()) {
+        Close();
+        return;
+    }
+    if (m_faults.stall) {
+        return;
+    }
+    SyncTabs();
+    AnswerWaiting();
+}
+
+void Ts3QueryClient::Emit(const std::string& line) {
+    if (!m_session.open) {
+        return;
+    }
+    if (m_trace) {
+        m_trace(Direction::Sent, line);
+    }
+    std::string& to = m_answering ? m_answer : m_output;
+    to += line;
+    to += kLineEnd;
+}
+
+void Ts3QueryClient::Ok() {
+    Emit("error id=0 msg=ok");
+}
+
+void Ts3QueryClient::Fail(std::int32_t id, std::string_view message, std::string_view extra) {
+    std::string line = "error id=" + Number(id) + " msg=" + Escape(message);
+    if (!extra.empty()) {
+        line += ' ';
+        line += extra;
+    }
+    Emit(line);
+}
+
+bool Ts3QueryClient::Registered(std::int32_t schandlerid) const {
+    return m_session.authenticated && (m_session.registeredAll || m_session.registered.count(schandlerid) != 0);
+}
+
+void Ts3QueryClient::AnswerWaiting() {
+    while (m_session.open && !m_faults.stall && !m_session.waiting.empty()) {
+        const Command command = std::move(m_session.waiting.front());
+        m_session.waiting.pop_front();
+        // Changes made before the command arrived are told before its answer, as the client
+        // handles events in the order they happen.
+        SyncTabs();
+        Answer(command);
+    }
+}
+
+void Ts3QueryClient::Answer(const Command& command) {
+    struct Entry {
+        std::string_view name;
+        void (Ts3QueryClient::*handler)(const query::QueryItem&);
+        bool needsConnection;  // on a tab that is not connected: "not connected"
+    };
+    static constexpr std::array<Entry, 11> kCommands = {{
+        {"auth", &Ts3QueryClient::Auth, false},
+        {"clientnotifyregister", &Ts3QueryClient::NotifyRegister, false},
+        {"clientnotifyunregister", &Ts3QueryClient::NotifyUnregister, false},
+        {"currentschandlerid", &Ts3QueryClient::CurrentTab, false},
+        {"use", &Ts3QueryClient::Use, false},
+        {"whoami", &Ts3QueryClient::WhoAmI, true},
+        {"servervariable", &Ts3QueryClient::ServerVariable, true},
+        {"channellist", &Ts3QueryClient::ChannelList, true},
+        {"clientlist", &Ts3QueryClient::ClientList, true},
+        {"channelcreate", &Ts3QueryClient::ChannelCreate, true},
+        {"clientmove", &Ts3QueryClient::ClientMove, true},
+    }};
+
+    const std::string_view text = command.text;
+    const std::size_t space = text.find(' ');
+    const std::string_view name = text.substr(0, space);
+    if (!command.tooLong && name == "quit") {
+        Close();
+        return;
+    }
+    m_answering = true;
+    m_answer.clear();
+    const auto entry = std::find_if(kCommands.begin(), kCommands.end(), [&](const Entry& e) { return e.name == name; });
+    if (command.tooLong) {
+        Fail(kErrorInvalidParameter, "invalid parameter");
+    } else if (!m_session.authenticated && name != "auth") {
+        Fail(kErrorNotPossible, "currently not possible");
+    } else if (entry == kCommands.end()) {
+        Fail(kErrorCommandNotFound, "command not found");
+    } else if (entry->needsConnection && !Selected().connected) {
+        Fail(kErrorNotConnected, "not connected");
+    } else {
+        const std::string_view args = space == std::string_view::npos ? std::string_view() : text.substr(space + 1);
+        (this->*entry->handler)(query::QueryItem::Parse(args));
+    }
+    m_answering = false;
+    Deliver(std::exchange(m_answer, std::string()));
+}
+
+void Ts3QueryClient::Deliver(const std::string& answer) {
+    const std::string tab = Number(m_session.selected);
+    if (m_faults.malformedLines) {
+        m_faults.malformedLines = false;
+        Emit("foo");
+        Emit("error");
+        Emit("notifyclientmoved schandlerid=x clid=");
+        Emit("clid=|||");
+        Emit("notifytextmessage schandlerid=" + tab + " targetmode=3 msg=\\qodd invokerid=0 invokername=Server");
+    }
+    if (m_faults.overlongLine) {
+        m_faults.overlongLine = false;
+        Emit("notifytextmessage schandlerid=" + tab + " targetmode=3 msg=" + std::string(kOverlongBytes, 'x') +
+             " invokerid=0 invokername=Server");
+    }
+    if (m_faults.closeMidAnswer) {
+        m_faults.closeMidAnswer = false;
+        if (m_session.open) {
+            m_output.append(answer, 0, answer.size() / 2);
+        }
+        Close();
+        return;
+    }
+    if (m_session.open) {
+        m_output += answer;
+    }
+}
+
+void Ts3QueryClient::SyncTabs() {
+    while (m_session.told.size() < m_tabs.size()) {
+        // A tab opened during the session: it was never connected as far as the session knows.
+        TsServer unseen;
+        unseen.connected = false;
+        m_session.told.push_back(std::move(unseen));
+    }
+    for (std::int32_t tab = 1; tab <= TabCount(); ++tab) {
+        SyncTab(tab);
+    }
+    if (m_session.toldActive != m_activeTab) {
+        m_session.toldActive = m_activeTab;
+        if (Registered(m_activeTab)) {
+            Emit("notifycurrentserverconnectionchanged schandlerid=" + Number(m_activeTab));
+        }
+    }
+}
+
+void Ts3QueryClient::SyncTab(std::int32_t schandlerid) {
+    const TsServer& now = Server(schandlerid);
+    TsServer& told = m_session.told[static_cast<std::size_t>(schandlerid - 1)];
+    const bool notify = Registered(schandlerid);
+    const std::string tabField = " schandlerid=" + Number(schandlerid) + " ";
+    auto send = [&](std::string_view name, const std::string& fields) {
+        if (notify) {
+            Emit(std::string(name) + tabField + fields);
+        }
+    };
+
+    if (told.connected != now.connected) {
+        if (now.connected) {
+            // The link asks for the lists again once the connection is established.
+            for (const char* status :
+                 {"connecting", "connected", "connection_establishing", "connection_established"}) {
+                send("notifyconnectstatuschange", std::string("status=") + status + " error=0");
+            }
+            told = now;
+        } else {
+            send("notifyconnectstatuschange", "status=disconnected error=0");
+            told = TsServer{};
+            told.connected = false;
+        }
+        return;
+    }
+    if (!now.connected) {
+        return;
+    }
+
+    for (const TsChannel& channel : now.channels) {
+        const TsChannel* before = FindChannel(told.channels, channel.id);
+        if (before == nullptr) {
+            send("notifychannelcreated", ChannelCreatedFields(now, channel, 0, "Server"));
+        } else if (before->name != channel.name) {
+            send("notifychanneledited",
+                 "cid=" + Number(channel.id) + " reasonid=10 " + Text("channel_name", channel.name));
+        }
+    }
+    for (const TsPlayer& player : told.players) {
+        if (FindPlayer(now.players, player.id) == nullptr) {
+            send("notifyclientleftview",
+                 "cfid=" + Number(player.channelId) + " ctid=0 reasonid=8 reasonmsg=leaving clid=" + Number(player.id));
+        }
+    }
+    for (const TsPlayer& player : now.players) {
+        const TsPlayer* before = FindPlayer(told.players, player.id);
+        if (before == nullptr) {
+            send("notifycliententerview", "cfid=0 ctid=" + Number(player.channelId) +
+                                              " reasonid=0 clid=" + Number(player.id) +
+                                              " client_unique_identifier=" + Escape(UniqueId(player.name)) + " " +
+                                              Text("client_nickname", player.name) + " client_type=0");
+            continue;
+        }
+        if (before->channelId != player.channelId) {
+            send("notifyclientmoved", "ctid=" + Number(player.channelId) + " reasonid=0 clid=" + Number(player.id));
+        }
+        if (before->name != player.name) {
+            send("notifyclientupdated", "clid=" + Number(player.id) + " " + Text("client_nickname", player.name));
+        }
+    }
+    // A speaker who left is gone with his talk status; only those still here stop speaking.
+    for (const std::int32_t id : told.speakers) {
+        if (!Contains(now.speakers, id) && FindPlayer(now.players, id) != nullptr) {
+            send("notifytalkstatuschange", "status=0 isreceivedwhisper=0 clid=" + Number(id));
+        }
+    }
+    for (const std::int32_t id : now.speakers) {
+        if (!Contains(told.speakers, id) && FindPlayer(now.players, id) != nullptr) {
+            send("notifytalkstatuschange", "status=1 isreceivedwhisper=0 clid=" + Number(id));
+        }
+    }
+    for (const TsChannel& channel : told.channels) {
+        if (FindChannel(now.channels, channel.id) == nullptr) {
+            send("notifychanneldeleted", "invokerid=0 invokername=Server cid=" + Number(channel.id));
+        }
+    }
+    told = now;
+}
+
+void Ts3QueryClient::Auth(const query::QueryItem& args) {
+    const std::optional<std::string_view> key = args.Get("apikey");
+    if (!key) {
+        Fail(kErrorInvalidParameter, "invalid parameter");
+        return;
+    }
+    m_lastAuthMatched = *key == m_apiKey;
+    if (!*m_lastAuthMatched || m_faults.refuseKey) {
+        Fail(kErrorCommandNotFound, "invalid apikey");
+        return;
+    }
+    m_session.authenticated = true;
+    Ok();
+}
+
+void Ts3QueryClient::NotifyRegister(const query::QueryItem& args) {
+    const std::optional<std::int32_t> tab = args.Number("schandlerid");
+    const std::optional<std::string_view> event = args.Get("event");
+    // Every event name is taken as "any": the simulation has no finer registration.
+    if (!tab || !event || event->empty()) {
+        Fail(kErrorInvalidParameter, "invalid parameter");
+    } else if (*tab == 0) {
+        m_session.registeredAll = true;
+        Ok();
+    } else if (!TabExists(*tab)) {
+        Fail(kErrorInvalidHandler, "invalid serverconnectionhandlerID");
+    } else {
+        m_session.registered.insert(*tab);
+        Ok();
+    }
+}
+
+void Ts3QueryClient::NotifyUnregister(const query::QueryItem&) {
+    m_session.registeredAll = false;
+    m_session.registered.clear();
+    Ok();
+}
+
+void Ts3QueryClient::CurrentTab(const query::QueryItem&) {
+    Emit("schandlerid=" + Number(m_session.selected));
+    Ok();
+}
+
+void Ts3QueryClient::Use(const query::QueryItem& args) {
+    // Without a tab, "use" selects the one the user has in front.
+    std::int32_t tab = m_activeTab;
+    if (args.Has("schandlerid")) {
+        const std::optional<std::int32_t> given = args.Number("schandlerid");
+        if (!given) {
+            Fail(kErrorInvalidParameter, "invalid parameter");
+            return;
+        }
+        tab = *given;
+    }
+    if (!TabExists(tab)) {
+        Fail(kErrorInvalidHandler, "invalid serverconnectionhandlerID");
+        return;
+    }
+    m_session.selected = tab;
+    Emit("selected schandlerid=" + Number(tab));
+    Ok();
+}
+
+void Ts3QueryClient::WhoAmI(const query::QueryItem&) {
+    TsServer& server = Selected();
+    // A connected client is always on its server; without its own player it is not connected.
+    const TsPlayer* own = server.FindPlayerByName(server.ownNickname);
+    if (own == nullptr) {
+        Fail(kErrorNotConnected, "not connected");
+        return;
+    }
+    Emit("clid=" + Number(own->id) + " cid=" + Number(own->channelId));
+    Ok();
+}
+
+void Ts3QueryClient::ServerVariable(const query::QueryItem& args) {
+    // Only the server's name is known here; other variables are left out of the answer.
+    std::string line;
+    for (const auto& [key, value] : args.Fields()) {
+        if (key == "virtualserver_name") {
+            line += (line.empty() ? "" : " ") + Text(key, Selected().serverName);
+        }
+    }
+    if (!line.empty()) {
+        Emit(line);
+    }
+    Ok();
+}
+
+void Ts3QueryClient::ChannelList(const query::QueryItem&) {
+    const TsServer& server = Selected();
+    const std::int32_t queryChannel = server.DefaultChannelId();
+    std::string line;
+    for (const TsChannel& channel : server.channels) {
+        const auto here = std::count_if(server.players.begin(), server.players.end(),
+                                        [&](const TsPlayer& p) { return p.channelId == channel.id; });
+        const auto total = static_cast<std::int32_t>(here) + (channel.id == queryChannel ? 1 : 0);
+        if (!line.empty()) {
+            line += '|';
+        }
+        line += "cid=" + Number(channel.id) + " pid=0 channel_order=" + Number(ChannelOrder(server, channel.id)) + " " +
+                Text("channel_name", channel.name) + " channel_flag_are_subscribed=1 total_clients=" + Number(total);
+    }
+    if (!line.empty()) {
+        Emit(line);
+    }
+    Ok();
+}
+
+void Ts3QueryClient::ClientList(const query::QueryItem& args) {
+    const TsServer& server = Selected();
+    // "-voice" adds who talks (and the microphone and speaker states, always on here).
+    const bool voice = args.Has("-voice");
+    std::vector<std::string> items;
+    items.reserve(server.players.size() + 1);
+    for (const TsPlayer& player : server.players) {
+        std::string item = "clid=" + Number(player.id) + " cid=" + Number(player.channelId) +
+                           " client_database_id=" + Number(player.id) + " " + Text("client_nickname", player.name) +
+                           " client_type=0";
+        if (voice) {
+            const bool talking =
+                std::find(server.speakers.begin(), server.speakers.end(), player.id) != server.speakers.end();
+            item += std::string(" client_flag_talking=") + (talking ? "1" : "0") +
+                    " client_input_muted=0 client_output_muted=0 client_input_hardware=1 client_output_hardware=1";
+        }
+        items.push_back(std::move(item));
+    }
+    // The query connection is listed second, so that a link skipping only the first or the last
+    // item would be caught.
+    const std::string query = "clid=" + Number(kQueryClientId) + " cid=" + Number(server.DefaultChannelId()) +
+                              " client_database_id=1 " + Text("client_nickname", kQueryClientName) + " client_type=1";
+    items.insert(items.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(1, items.size())), query);
+    std::string line;
+    for (const std::string& item : items) {
+        line += (line.empty() ? "" : "|") + item;
+    }
+    Emit(line);
+    Ok();
+}
+
+void Ts3QueryClient::ChannelCreate(const query::QueryItem& args) {
+    const std::optional<std::string_view> name = args.Get("channel_name");
+    if (!name || name->empty()) {
+        Fail(kErrorInvalidParameter, "invalid parameter");
+        return;
+    }
+    if (m_faults.refuseChannelCreate) {
+        const Ts3Error& refusal = *m_faults.refuseChannelCreate;
+        Fail(refusal.id, refusal.message, refusal.extra);
+        return;
+    }
+    const std::int32_t tab = m_session.selected;
+    TsServer& server = Selected();
+    const std::optional<std::int32_t> id = server.CreateChannel(query::Utf8ToAnsi(*name));
+    if (!id) {
+        Fail(kErrorChannelNameInUse, "channel name is already in use");
+        return;
+    }
+    Emit("cid=" + Number(*id));
+    // The creation is told with its creator; the creator's move into the channel follows from
+    // the comparison. Both come between the answer's data and its error line, as they may.
+    const TsChannel& channel = *server.FindChannel(*id);
+    const TsPlayer* own = server.FindPlayerByName(server.ownNickname);
+    if (Registered(tab)) {
+        Emit("notifychannelcreated schandlerid=" + Number(tab) + " " +
+             ChannelCreatedFields(server, channel, own != nullptr ? own->id : 0,
+                                  own != nullptr ? std::string_view(own->name) : std::string_view("Server")));
+    }
+    m_session.told[static_cast<std::size_t>(tab - 1)].channels.push_back(channel);
+    SyncTab(tab);
+    Ok();
+}
+
+void Ts3QueryClient::ClientMove(const query::QueryItem& args) {
+    const std::optional<std::int32_t> channelId = args.Number("cid");
+    const std::optional<std::int32_t> clientId = args.Number("clid");
+    if (!channelId || !clientId) {
+        Fail(kErrorInvalidParameter, "invalid parameter");
+        return;
+    }
+    TsServer& server = Selected();
+    TsPlayer* player = server.FindPlayer(*clientId);
+    if (server.FindChannel(*channelId) == nullptr) {
+        Fail(kErrorInvalidChannelId, "invalid channelID");
+    } else if (player == nullptr) {
+        Fail(kErrorInvalidClientId, "invalid clientID");
+    } else if (player->channelId == *channelId) {
+        Fail(kErrorAlreadyMember, "already member of channel");
+    } else {
+        player->channelId = *channelId;
+        SyncTab(m_session.selected);
+        Ok();
+    }
+}
+
+}  // namespace sayvane::sim

@@ -1,0 +1,153 @@
+// A simulated TeamSpeak 3 client as its local query interface ("ClientQuery") shows it, byte
+// for byte: server tabs (each a TsServer), one query session, and knobs for the faults a link
+// must survive. No sockets: a transport feeds Receive and drains TakeOutput.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "sim/TsServer.h"
+#include "teamspeak/query/QueryProtocol.h"
+
+namespace sayvane::sim {
+
+inline constexpr std::string_view kTs3DefaultApiKey = "SAYVANE-TEST-KEY";
+inline constexpr std::uint16_t kTs3DefaultPort = 25639;
+
+// An error line's id and message (plain text, escaped when sent) and any further fields,
+// sent as they are ("failed_permid=…").
+struct Ts3Error {
+    std::int32_t id = 0;
+    std::string message;
+    std::string extra;
+};
+
+// The answer of a client whose user may not create channels.
+[[nodiscard]] Ts3Error Ts3PermissionError();
+
+// Misbehaviour on demand. The "next answer" knobs act once and then clear themselves.
+struct Ts3Faults {
+    bool refuseKey = false;       // every API key is refused
+    bool stall = false;           // commands wait unanswered, no notification goes; the connection stays
+    bool closeMidAnswer = false;  // the next answer stops halfway and the connection closes
+    bool overlongLine = false;    // a line of more than 70 KiB goes before the next answer
+    bool malformedLines = false;  // broken lines go before the next answer
+    std::optional<Ts3Error> refuseChannelCreate;  // channelcreate fails with this error
+};
+
+class Ts3QueryClient {
+public:
+    enum class Direction { Received, Sent };
+    // Sees every command line received (the API key hidden) and every line sent, without line end.
+    using TraceFunction = std::function<void(Direction, const std::string&)>;
+
+    // The client starts with one tab (schandlerid 1, a default TsServer), which is active.
+    explicit Ts3QueryClient(std::string apiKey = std::string(kTs3DefaultApiKey));
+
+    // Tabs are numbered from 1 in the order they were added; references stay valid.
+    std::int32_t AddTab(TsServer server = {});
+    [[nodiscard]] TsServer& Server(std::int32_t schandlerid = 1);
+    [[nodiscard]] std::int32_t TabCount() const { return static_cast<std::int32_t>(m_tabs.size()); }
+    void SetActiveTab(std::int32_t schandlerid);
+    [[nodiscard]] std::int32_t ActiveTab() const { return m_activeTab; }
+    // False when any tab's server says the client is not running: no connection is accepted.
+    [[nodiscard]] bool Running() const;
+
+    [[nodiscard]] Ts3Faults& Faults() { return m_faults; }
+
+    // A new connection: fresh session state, the banner queued. False (and nothing) when the
+    // client is not running.
+    bool Connect();
+    // The other end went away: the session ends and whatever was queued is dropped.
+    void Disconnect();
+    // The session is open: the client has neither closed it nor been disconnected.
+    [[nodiscard]] bool IsOpen() const { return m_session.open; }
+    // Counts the connections made; a transport recognises its own session by it.
+    [[nodiscard]] std::uint64_t SessionNumber() const { return m_sessionNumber; }
+
+    // Bytes from the other end; whole command lines are answered at once (unless stalled).
+    void Receive(std::string_view bytes);
+    // Up to `most` of the bytes queued for the other end. They stay readable after the client
+    // closed the session, until the next Connect or Disconnect.
+    [[nodiscard]] std::string TakeOutput(std::size_t most);
+    [[nodiscard]] std::size_t OutputSize() const { return m_output.size() - m_outputFirst; }
+
+    // Compares every tab with what the session was last told and queues the notifications for
+    // the differences; closes the session when the client stopped running; answers commands
+    // that waited for a stall to end. Call it after every change to a server.
+    void Update();
+
+    // Every command line received, in order, over all sessions; the API key shows as <hidden>.
+    [[nodiscard]] const std::vector<std::string>& Commands() const { return m_commands; }
+    void ClearCommands() { m_commands.clear(); }
+    // Whether the last auth command carried the expected key; nullopt before any.
+    [[nodiscard]] std::optional<bool> LastAuthKeyMatched() const { return m_lastAuthMatched; }
+    [[nodiscard]] bool Authenticated() const { return m_session.open && m_session.authenticated; }
+    void SetTrace(TraceFunction trace) { m_trace = std::move(trace); }
+
+private:
+    struct Command {
+        std::string text;
+        bool tooLong = false;
+    };
+    struct Session {
+        bool open = false;
+        bool authenticated = false;
+        bool registeredAll = false;
+        std::set<std::int32_t> registered;
+        std::int32_t selected = 1;
+        std::string input;
+        bool skipping = false;  // the line being received is too long: its bytes are dropped
+        std::deque<Command> waiting;
+        std::vector<TsServer> told;  // per tab: the server as the session last heard of it
+        std::int32_t toldActive = 1;
+    };
+    void Close();
+    void Emit(const std::string& line);
+    void Ok();
+    void Fail(std::int32_t id, std::string_view message, std::string_view extra = {});
+    void AnswerWaiting();
+    void Answer(const Command& command);
+    void Deliver(const std::string& answer);
+    void SyncTabs();
+    void SyncTab(std::int32_t schandlerid);
+    [[nodiscard]] bool Registered(std::int32_t schandlerid) const;
+    [[nodiscard]] bool TabExists(std::int32_t schandlerid) const;
+    [[nodiscard]] TsServer& Selected() { return Server(m_session.selected); }
+
+    void Auth(const query::QueryItem& args);
+    void NotifyRegister(const query::QueryItem& args);
+    void NotifyUnregister(const query::QueryItem& args);
+    void CurrentTab(const query::QueryItem& args);
+    void Use(const query::QueryItem& args);
+    void WhoAmI(const query::QueryItem& args);
+    void ServerVariable(const query::QueryItem& args);
+    void ChannelList(const query::QueryItem& args);
+    void ClientList(const query::QueryItem& args);
+    void ChannelCreate(const query::QueryItem& args);
+    void ClientMove(const query::QueryItem& args);
+
+    std::string m_apiKey;
+    std::deque<TsServer> m_tabs;
+    std::int32_t m_activeTab = 1;
+    Ts3Faults m_faults;
+    Session m_session;
+    std::uint64_t m_sessionNumber = 0;
+    std::string m_output;
+    std::size_t m_outputFirst = 0;
+    bool m_answering = false;  // lines go to m_answer, delivered whole when the command is done
+    std::string m_answer;
+    std::vector<std::string> m_commands;
+    std::optional<bool> m_lastAuthMatched;
+    TraceFunction m_trace;
+};
+
+}  // namespace sayvane::sim

@@ -1,0 +1,42 @@
+// One TCP connection to a port of this computer (127.0.0.1 only), never waiting: the GUI
+// thread starts the connection and then looks at it on every tick.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace sayvane {
+
+class LoopbackSocket {
+public:
+    enum class State {
+        Closed,      // nothing started, or closed
+        Connecting,  // started; neither open nor refused yet
+        Open,
+        Failed,  // refused, reset or closed by the other end: Close, then Connect again
+    };
+
+    virtual ~LoopbackSocket() = default;
+
+    // Closes any earlier connection and starts one to 127.0.0.1:port. Returns at once.
+    virtual void Connect(std::uint16_t port) = 0;
+    // Where the connection stands now (a connect that finished is noticed here).
+    [[nodiscard]] virtual State Poll() = 0;
+    // Up to `size` bytes that have arrived: their count, 0 when none is waiting. On an
+    // open connection only; the end of the stream or an error makes the state Failed.
+    [[nodiscard]] virtual std::size_t Receive(char* buffer, std::size_t size) = 0;
+    // Sends what can go without waiting; returns how many bytes went (the rest is the
+    // caller's to send again later). An error makes the state Failed.
+    [[nodiscard]] virtual std::size_t Send(std::string_view bytes) = 0;
+    virtual void Close() = 0;
+
+protected:
+    LoopbackSocket() = default;
+    LoopbackSocket(const LoopbackSocket&) = default;
+    LoopbackSocket& operator=(const LoopbackSocket&) = default;
+    LoopbackSocket(LoopbackSocket&&) = default;
+    LoopbackSocket& operator=(LoopbackSocket&&) = default;
+};
+
+}  // namespace sayvane

@@ -1,0 +1,400 @@
+// The conversation with the TeamSpeak 3 client's query interface, and the library records
+// made from what it said.
+#include "teamspeak/query/QueryLink.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "teamspeak/TeamSpeakLink.h"
+#include "teamspeak/TsRecords.h"
+
+namespace sayvane::query {
+
+namespace {
+
+// The client's answer to a move into the channel the own client is in already.
+constexpr std::int32_t kAlreadyInChannel = 770;
+
+void PutLong(std::uint8_t* at, std::int32_t value) {
+    const auto bits = static_cast<std::uint32_t>(value);
+    for (int i = 0; i < 4; ++i) {
+        at[i] = static_cast<std::uint8_t>((bits >> (8 * i)) & 0xFFU);
+    }
+}
+
+// A name field: at most 30 bytes, NUL-padded (the buffer comes zeroed).
+void PutName(std::uint8_t* at, const std::string& name) {
+    // A name of 30 bytes fills the field with no NUL, as the library's records do.
+    // NOLINTNEXTLINE(bugprone-not-null-terminated-result)
+    std::memcpy(at, name.data(), std::min(name.size(), kNameSize));
+}
+
+std::size_t Capacity(const std::int32_t* count) {
+    if (count == nullptr || *count <= 0) {
+        return 0;
+    }
+    return std::min(static_cast<std::size_t>(*count), static_cast<std::size_t>(kMaxRecords));
+}
+
+}  // namespace
+
+QueryLink::QueryLink(LoopbackSocket& socket, const Clock& clock) : m_socket(socket), m_clock(clock) {}
+
+void QueryLink::Configure(const QuerySettings& settings) {
+    if (settings.apiKey == m_settings.apiKey && settings.port == m_settings.port) {
+        return;
+    }
+    m_settings = settings;
+    if (m_phase != Phase::Waiting || m_nextAttempt != 0) {
+        Drop("the settings changed");
+        m_nextAttempt = m_clock.NowMilliseconds();  // at once, with the new ones
+        m_retryMs = kFirstRetryMs;
+    }
+}
+
+void QueryLink::Start() {
+    m_reader.Reset();
+    m_model.Clear();
+    m_queue.clear();
+    m_waiting = false;
+    m_answer.clear();
+    m_unsent.clear();
+    m_socket.Connect(m_settings.port);
+    m_phase = Phase::Connecting;
+    m_since = m_clock.NowMilliseconds();
+}
+
+void QueryLink::Drop(const char* why) {
+    m_socket.Close();
+    m_lastError = why;
+    m_phase = Phase::Waiting;
+    m_nextAttempt = m_clock.NowMilliseconds() + m_retryMs;
+    m_retryMs = std::min(2 * m_retryMs, kLastRetryMs);
+    m_model.Clear();
+    m_queue.clear();
+    m_waiting = false;
+    if (m_channelDone) {
+        ChannelDone done = std::move(m_channelDone);
+        m_channelDone = nullptr;
+        done("The connection to TeamSpeak 3 was lost.");
+    }
+}
+
+void QueryLink::Pump() {
+    const std::int64_t now = m_clock.NowMilliseconds();
+    if (m_phase == Phase::Waiting || m_phase == Phase::Refused) {
+        if (now < m_nextAttempt) {
+            return;
+        }
+        Start();
+    }
+    if (m_phase == Phase::Connecting) {
+        switch (m_socket.Poll()) {
+            case LoopbackSocket::State::Open:
+                m_phase = Phase::Greeting;
+                m_since = now;
+                break;
+            case LoopbackSocket::State::Connecting:
+                if (now - m_since > kAnswerTimeoutMs) {
+                    Drop("TeamSpeak 3 does not answer");
+                }
+                return;
+            default: Drop("TeamSpeak 3 is not running"); return;
+        }
+    }
+    std::size_t read = 0;
+    char buffer[8192];
+    while (read < kMostBytesPerCall) {
+        const std::size_t got = m_socket.Receive(buffer, sizeof buffer);
+        if (got == 0) {
+            break;
+        }
+        read += got;
+        m_reader.Feed(std::string_view(buffer, got));
+    }
+    QueryLine line;
+    while ((m_phase == Phase::Greeting || m_phase == Phase::Talking) && m_reader.Next(line)) {
+        Line(line);
+    }
+    if (m_phase != Phase::Greeting && m_phase != Phase::Talking) {
+        return;
+    }
+    if (!m_unsent.empty()) {
+        m_unsent.erase(0, m_socket.Send(m_unsent));
+    }
+    if (m_socket.Poll() != LoopbackSocket::State::Open) {
+        Drop("TeamSpeak 3 closed the connection");
+    } else if ((m_phase == Phase::Greeting || m_waiting) && now - m_since > kAnswerTimeoutMs) {
+        Drop("TeamSpeak 3 stopped answering");
+    }
+}
+
+void QueryLink::Line(const QueryLine& line) {
+    switch (line.kind) {
+        case QueryLine::Kind::Banner:
+            if (m_phase == Phase::Greeting) {
+                m_phase = Phase::Talking;
+                m_model.SetActive(line.items.front().Number("schandlerid").value_or(1));
+                if (!m_settings.apiKey.empty()) {
+                    Send(Ask::Auth, 0, "auth apikey=" + Escape(m_settings.apiKey));
+                }
+                Send(Ask::Register, 0, "clientnotifyregister schandlerid=0 event=any");
+                Send(Ask::CurrentTab, 0, "currentschandlerid");
+            } else if (m_waiting) {
+                m_answer.push_back(line);  // `use` answers with a "selected" line
+            }
+            break;
+        case QueryLine::Kind::Notification: {
+            const std::int32_t active = m_model.Active();
+            m_model.Notify(line);
+            const QueryItem& item = line.items.front();
+            const bool established = line.name == "notifyconnectstatuschange" &&
+                                     item.Get("status") == std::optional<std::string_view>("connection_established");
+            if (m_model.Active() != active || (established && item.Number("schandlerid") == m_model.Active())) {
+                ListTab(m_model.Active());
+            }
+            break;
+        }
+        case QueryLine::Kind::Error: Answered(line); break;
+        case QueryLine::Kind::Data:
+            // Data before the greeting, or with no command out, belongs to nothing.
+            if (m_phase == Phase::Talking && m_waiting && m_answer.size() < 64) {
+                m_answer.push_back(line);
+            }
+            break;
+    }
+}
+
+void QueryLink::Answered(const QueryLine& error) {
+    if (!m_waiting || m_queue.empty() || error.ErrorId() < 0) {
+        return;  // a stray error line, or a broken one: the answer is still to come
+    }
+    const Command command = m_queue.front();
+    m_queue.pop_front();
+    m_waiting = false;
+    std::vector<QueryItem> items;
+    for (QueryLine& line : m_answer) {
+        for (QueryItem& item : line.items) {
+            items.push_back(std::move(item));
+        }
+    }
+    m_answer.clear();
+    const std::int32_t id = error.ErrorId();
+    const QueryItem first = items.empty() ? QueryItem() : items.front();
+    switch (command.ask) {
+        case Ask::Auth:
+        case Ask::Register:
+            if (id != 0) {
+                // Without a key (or with a wrong one) the client allows nothing else: wait
+                // long before trying again, or for a new key.
+                const std::string message = error.ErrorMessage();
+                Drop("");
+                m_lastError = "TeamSpeak 3 refused the API key (" + message + ")";
+                m_phase = Phase::Refused;
+                m_nextAttempt = m_clock.NowMilliseconds() + kLastRetryMs;
+                return;
+            }
+            break;
+        case Ask::CurrentTab:
+            if (const auto tab = first.Number("schandlerid"); id == 0 && tab) {
+                m_model.SetActive(*tab);
+            }
+            ListTab(m_model.Active());
+            break;
+        case Ask::Use: break;
+        case Ask::Whoami:
+            if (id == 0) {
+                m_model.Whoami(command.tab, first);
+            } else {
+                m_model.Connected(command.tab, false);
+            }
+            break;
+        case Ask::ServerName:
+            if (id == 0) {
+                m_model.ServerName(command.tab, first);
+            }
+            break;
+        case Ask::Channels:
+            if (id == 0) {
+                m_model.ChannelList(command.tab, items);
+            }
+            break;
+        case Ask::Clients:
+            if (id == 0) {
+                m_model.ClientList(command.tab, items);
+                m_retryMs = kFirstRetryMs;  // a whole conversation went through
+            }
+            break;
+        case Ask::Create:
+            if (id == 0 && first.Number("cid")) {
+                Send(Ask::Move, command.tab,
+                     "clientmove cid=" + std::to_string(*first.Number("cid")) +
+                         " clid=" + std::to_string(m_model.ActiveTab().ownClid));
+            } else if (m_channelDone) {
+                ChannelDone done = std::move(m_channelDone);
+                m_channelDone = nullptr;
+                done(id == 0 ? "TeamSpeak 3 did not say which channel it made." : error.ErrorMessage());
+            }
+            break;
+        case Ask::Move:
+            if (m_channelDone) {
+                ChannelDone done = std::move(m_channelDone);
+                m_channelDone = nullptr;
+                done(id == 0 || id == kAlreadyInChannel ? std::string() : error.ErrorMessage());
+            }
+            break;
+    }
+    SendNext();
+}
+
+void QueryLink::Send(Ask ask, std::int32_t tab, std::string text) {
+    m_queue.push_back(Command{ask, tab, std::move(text)});
+    SendNext();
+}
+
+void QueryLink::SendNext() {
+    if (m_waiting || m_queue.empty()) {
+        return;
+    }
+    m_unsent += m_queue.front().text;
+    m_unsent += '\n';
+    m_waiting = true;
+    m_since = m_clock.NowMilliseconds();
+    m_unsent.erase(0, m_socket.Send(m_unsent));
+}
+
+void QueryLink::ListTab(std::int32_t tab) {
+    const bool queued = std::any_of(m_queue.begin() + (m_waiting ? 1 : 0), m_queue.end(),
+                                    [&](const Command& c) { return c.ask == Ask::Use && c.tab == tab; });
+    if (queued) {
+        return;
+    }
+    const std::string id = std::to_string(tab);
+    Send(Ask::Use, tab, "use schandlerid=" + id);
+    Send(Ask::Whoami, tab, "whoami");
+    Send(Ask::ServerName, tab, "servervariable virtualserver_name");
+    Send(Ask::Channels, tab, "channellist");
+    Send(Ask::Clients, tab, "clientlist -voice");
+    m_lastListing = m_clock.NowMilliseconds();
+}
+
+QueryState QueryLink::State() const {
+    switch (m_phase) {
+        case Phase::Waiting:
+        case Phase::Connecting: return QueryState::NotRunning;
+        case Phase::Refused: return QueryState::KeyRefused;
+        case Phase::Greeting: return QueryState::Connecting;
+        case Phase::Talking: break;
+    }
+    const QueryTab& tab = m_model.ActiveTab();
+    if (!tab.connected) {
+        return QueryState::NoServer;
+    }
+    return tab.synced ? QueryState::Connected : QueryState::Connecting;
+}
+
+std::int32_t QueryLink::SnapshotResult() {
+    if (m_phase == Phase::Waiting || m_phase == Phase::Connecting) {
+        return kTsNotRunning;
+    }
+    // Something answers on the port, so the client runs; its server is shown only when
+    // the active tab is connected and listed.
+    return State() == QueryState::Connected ? 0 : kTsNotConnected;
+}
+
+bool QueryLink::CreateChannel(const std::string& name, ChannelDone done) {
+    Pump();
+    if (State() != QueryState::Connected || m_channelDone) {
+        return false;
+    }
+    m_channelDone = std::move(done);
+    const std::int32_t tab = m_model.Active();
+    Send(Ask::Use, tab, "use schandlerid=" + std::to_string(tab));
+    Send(Ask::Create, tab, "channelcreate channel_name=" + Escape(AnsiToUtf8(name)));
+    return true;
+}
+
+std::int32_t QueryLink::tsrGetSpeakers(std::int32_t* ids, std::int32_t* count) {
+    Pump();
+    if (const std::int32_t result = SnapshotResult(); result != 0) {
+        return result;
+    }
+    const std::vector<std::int32_t> speakers = m_model.TakeSpeakers();
+    const std::size_t written = std::min(speakers.size(), Capacity(count));
+    std::copy_n(speakers.begin(), written, ids);
+    *count = static_cast<std::int32_t>(written);
+    return 0;
+}
+
+std::int32_t QueryLink::tsrGetPlayers(std::uint8_t* records, std::int32_t* count) {
+    Pump();
+    if (const std::int32_t result = SnapshotResult(); result != 0) {
+        return result;
+    }
+    const QueryTab& tab = m_model.ActiveTab();
+    // The own client first, as TeamSpeak 2's library lists it; then the others in order.
+    std::vector<const QueryClient*> ordered;
+    ordered.reserve(tab.clients.size());
+    for (const QueryClient& client : tab.clients) {
+        if (client.clid == tab.ownClid) {
+            ordered.insert(ordered.begin(), &client);
+        } else {
+            ordered.push_back(&client);
+        }
+    }
+    const std::size_t written = std::min(ordered.size(), Capacity(count));
+    for (std::size_t i = 0; i < written; ++i) {
+        std::uint8_t* record = records + i * RawPlayerRecord::kSize;
+        PutLong(record + RawPlayerRecord::kPlayerId, ordered[i]->clid);
+        PutLong(record + RawPlayerRecord::kChannelId, ordered[i]->cid);
+        PutName(record + RawPlayerRecord::kName, ordered[i]->nickname);
+    }
+    *count = static_cast<std::int32_t>(written);
+    if (m_clock.NowMilliseconds() - m_lastListing >= kRelistMs && m_queue.empty()) {
+        ListTab(m_model.Active());  // in case a notification went missing
+    }
+    return 0;
+}
+
+std::int32_t QueryLink::tsrGetChannels(std::uint8_t* records, std::int32_t* count) {
+    Pump();
+    if (const std::int32_t result = SnapshotResult(); result != 0) {
+        return result;
+    }
+    const QueryTab& tab = m_model.ActiveTab();
+    const std::size_t written = std::min(tab.channels.size(), Capacity(count));
+    for (std::size_t i = 0; i < written; ++i) {
+        std::uint8_t* record = records + i * RawChannelRecord::kSize;
+        PutLong(record + RawChannelRecord::kChannelId, tab.channels[i].cid);
+        PutName(record + RawChannelRecord::kName, tab.channels[i].name);
+    }
+    *count = static_cast<std::int32_t>(written);
+    return 0;
+}
+
+std::int32_t QueryLink::tsrGetUserInfo(std::uint8_t* record) {
+    Pump();
+    if (const std::int32_t result = SnapshotResult(); result != 0) {
+        return result;
+    }
+    const QueryTab& tab = m_model.ActiveTab();
+    const auto own = std::find_if(tab.clients.begin(), tab.clients.end(),
+                                  [&](const QueryClient& client) { return client.clid == tab.ownClid; });
+    std::memset(record, 0, UserInfoRecord::kSize);
+    if (own != tab.clients.end()) {
+        PutName(record + UserInfoRecord::kNickname, own->nickname);
+    }
+    return 0;
+}
+
+std::int32_t QueryLink::tsrGetLastError(char* buffer, std::int32_t size) {
+    if (buffer == nullptr || size < 1) {
+        return 0;
+    }
+    const std::size_t length = std::min(m_lastError.size(), static_cast<std::size_t>(size) - 1);
+    std::memcpy(buffer, m_lastError.data(), length);
+    buffer[length] = '\0';
+    return 0;
+}
+
+}  // namespace sayvane::query

@@ -1,0 +1,113 @@
+// The TeamSpeak 3 client behind the remote-control library's five calls: a conversation
+// with the client's query interface on this computer, kept going from the calls themselves
+// (every tick makes one), that never waits for the other end. Its answers are the records
+// TeamSpeak 2's library would give for the server in the client's active tab, so everything
+// above the link works unchanged.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/Clock.h"
+#include "platform/LoopbackSocket.h"
+#include "platform/TsRemoteApi.h"
+#include "teamspeak/query/QueryModel.h"
+#include "teamspeak/query/QueryProtocol.h"
+
+namespace sayvane::query {
+
+inline constexpr std::uint16_t kDefaultQueryPort = 25639;
+
+// What the link sees, for the configuration window's status line.
+enum class QueryState {
+    NotRunning,  // nothing answers on the port (or the connection was lost)
+    Connecting,  // connected to the port, the greeting and the key not through yet
+    KeyRefused,  // the client refused the API key
+    NoServer,    // the active tab is not connected to a server
+    Connected,   // connected, its channels and clients known
+};
+
+struct QuerySettings {
+    std::string apiKey;
+    std::uint16_t port = kDefaultQueryPort;
+};
+
+class QueryLink final : public TsRemoteApi {
+public:
+    // Waits between connection attempts: doubling from the first to the last.
+    static constexpr std::int64_t kFirstRetryMs = 1000;
+    static constexpr std::int64_t kLastRetryMs = 16000;
+    // A command unanswered this long, or a greeting that does not come, ends the connection.
+    static constexpr std::int64_t kAnswerTimeoutMs = 10000;
+    // Listings of the active tab are asked for again at most this often (when the overlay
+    // takes its periodic snapshots), in case a notification went missing.
+    static constexpr std::int64_t kRelistMs = 5000;
+    // At most this many bytes are read per call, so a flood costs a tick little.
+    static constexpr std::size_t kMostBytesPerCall = std::size_t{256} * 1024;
+
+    QueryLink(LoopbackSocket& socket, const Clock& clock);
+
+    // Takes new settings; a changed key or port starts a new connection.
+    void Configure(const QuerySettings& settings);
+
+    // Moves the conversation on: connects, reads what arrived, sends what waits. Every
+    // library call below does it first.
+    void Pump();
+
+    [[nodiscard]] QueryState State() const;
+    [[nodiscard]] const std::string& ServerName() const { return m_model.ActiveTab().serverName; }
+
+    // Asks the client to create a channel in the active tab and move the own client into
+    // it; `done` gets an empty text on success, the client's message on a refusal. False
+    // (and `done` is never called) when the link is not connected.
+    using ChannelDone = std::function<void(const std::string& refusal)>;
+    bool CreateChannel(const std::string& name, ChannelDone done);
+
+    bool IsAvailable() override { return true; }
+    std::int32_t tsrGetSpeakers(std::int32_t* ids, std::int32_t* count) override;
+    std::int32_t tsrGetPlayers(std::uint8_t* records, std::int32_t* count) override;
+    std::int32_t tsrGetChannels(std::uint8_t* records, std::int32_t* count) override;
+    std::int32_t tsrGetUserInfo(std::uint8_t* record) override;
+    std::int32_t tsrGetLastError(char* buffer, std::int32_t size) override;
+
+private:
+    enum class Phase { Waiting, Connecting, Greeting, Talking, Refused };
+    enum class Ask { Auth, Register, CurrentTab, Use, Whoami, ServerName, Channels, Clients, Create, Move };
+    struct Command {
+        Ask ask;
+        std::int32_t tab;
+        std::string text;
+    };
+
+    void Start();
+    void Drop(const char* why);
+    void Line(const QueryLine& line);
+    void Answered(const QueryLine& error);
+    void Send(Ask ask, std::int32_t tab, std::string text);
+    void SendNext();
+    void ListTab(std::int32_t tab);
+    // The result for the snapshot calls: 0 when the active tab is connected and listed.
+    [[nodiscard]] std::int32_t SnapshotResult();
+
+    LoopbackSocket& m_socket;
+    const Clock& m_clock;
+    QuerySettings m_settings;
+    Phase m_phase = Phase::Waiting;
+    std::int64_t m_nextAttempt = 0;
+    std::int64_t m_retryMs = kFirstRetryMs;
+    std::int64_t m_since = 0;  // when the current phase or command began
+    std::int64_t m_lastListing = 0;
+    LineReader m_reader;
+    QueryModel m_model;
+    std::deque<Command> m_queue;  // the first one is out when m_waiting
+    bool m_waiting = false;
+    std::vector<QueryLine> m_answer;  // the data lines of the command out
+    std::string m_unsent;
+    std::string m_lastError;
+    ChannelDone m_channelDone;
+};
+
+}  // namespace sayvane::query
