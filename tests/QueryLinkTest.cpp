@@ -8,9 +8,11 @@
 #include <vector>
 
 #include "sim/SimulatedLoopbackSocket.h"
+#include "sim/SimulatedTsRemote.h"
 #include "sim/Ts3QueryClient.h"
 #include "sim/VirtualClock.h"
 #include "teamspeak/TeamSpeakLink.h"
+#include "teamspeak/VoiceClientSwitch.h"
 #include "teamspeak/query/QueryLink.h"
 
 namespace sayvane::query {
@@ -167,6 +169,26 @@ TEST_F(QueryLinkTest, ARefusedKeyIsSaidAndTriedAgainLateOrAtOnceWithANewOne) {
     for (const std::string& command : client.Commands()) {
         EXPECT_EQ(command.find(sim::kTs3DefaultApiKey), std::string::npos) << command;
     }
+}
+
+TEST_F(QueryLinkTest, TheSettingsChooseTheClientAndTeamSpeak2LeavesNoConnectionOpen) {
+    sim::SimulatedTsRemote teamSpeak2(Frankfurt());
+    VoiceClientSwitch voice(teamSpeak2, link);
+    const std::string key(sim::kTs3DefaultApiKey);
+    voice.Choose(VoiceSettings{VoiceClient::TeamSpeak3, key, kDefaultQueryPort});
+    ASSERT_EQ(voice.Query(), &link);
+    TeamSpeakLink chosen(voice);
+    ASSERT_TRUE(Until([&] { return chosen.GetSpeakers() == LinkStatus::Connected; }));
+
+    voice.Choose(VoiceSettings{VoiceClient::TeamSpeak2, key, kDefaultQueryPort});
+    client.Update();
+    EXPECT_FALSE(client.IsOpen());
+    EXPECT_EQ(voice.Query(), nullptr);
+    std::uint8_t record[UserInfoRecord::kSize]{};
+    EXPECT_EQ(voice.tsrGetUserInfo(record), 0);  // from TeamSpeak 2's library
+
+    voice.Choose(VoiceSettings{VoiceClient::TeamSpeak3, key, kDefaultQueryPort});
+    EXPECT_TRUE(Until([&] { return chosen.GetSpeakers() == LinkStatus::Connected; }, 1000));
 }
 
 TEST_F(QueryLinkTest, AMisbehavingClientCostsAConnectionAtMostAndNeverTheRecords) {

@@ -16,6 +16,9 @@ public:
     // Takes the voice client and the query settings; the query link only talks while chosen.
     void Choose(const VoiceSettings& settings) {
         m_teamSpeak3.Configure(query::QuerySettings{settings.apiKey, settings.port});
+        if (settings.client != VoiceClient::TeamSpeak3 && m_chosen == VoiceClient::TeamSpeak3) {
+            m_teamSpeak3.Stop();  // no connection stays open to a client nobody follows
+        }
         m_chosen = settings.client;
     }
     [[nodiscard]] VoiceClient Chosen() const { return m_chosen; }

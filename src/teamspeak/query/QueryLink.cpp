@@ -80,6 +80,12 @@ void QueryLink::Drop(const char* why) {
     }
 }
 
+void QueryLink::Stop() {
+    Drop("stopped");
+    m_nextAttempt = 0;
+    m_retryMs = kFirstRetryMs;
+}
+
 void QueryLink::Pump() {
     const std::int64_t now = m_clock.NowMilliseconds();
     if (m_phase == Phase::Waiting || m_phase == Phase::Refused) {

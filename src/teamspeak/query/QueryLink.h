@@ -53,6 +53,9 @@ public:
     // Takes new settings; a changed key or port starts a new connection.
     void Configure(const QuerySettings& settings);
 
+    // Closes the connection and forgets the client; the next Pump starts afresh.
+    void Stop();
+
     // Moves the conversation on: connects, reads what arrived, sends what waits. Every
     // library call below does it first.
     void Pump();
