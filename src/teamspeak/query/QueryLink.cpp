@@ -212,7 +212,7 @@ void QueryLink::Answered(const QueryLine& error) {
             if (id == 0) {
                 m_model.Whoami(command.tab, first);
             } else {
-                m_model.Connected(command.tab, false);
+                m_model.Disconnected(command.tab);
             }
             break;
         case Ask::ServerName:

@@ -63,7 +63,7 @@ void QueryModel::Notify(const QueryLine& line) {
     if (line.name == "notifyconnectstatuschange") {
         const std::string_view status = first.Get("status").value_or("");
         if (status == "disconnected") {
-            Connected(*tabId, false);
+            Disconnected(*tabId);
         } else if (status == "connection_established") {
             tab.connected = true;  // its lists come with the next listing
         }
@@ -116,13 +116,8 @@ void QueryModel::Notify(const QueryLine& line) {
     }
 }
 
-void QueryModel::Connected(std::int32_t tab, bool connected) {
-    QueryTab& entry = Tab(tab);
-    if (!connected) {
-        entry = QueryTab{};
-        return;
-    }
-    entry.connected = true;
+void QueryModel::Disconnected(std::int32_t tab) {
+    Tab(tab) = QueryTab{};
 }
 
 void QueryModel::Whoami(std::int32_t tab, const QueryItem& item) {

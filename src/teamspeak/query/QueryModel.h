@@ -41,8 +41,9 @@ public:
     // that point nowhere change nothing.
     void Notify(const QueryLine& line);
 
+    // The tab lost its server (or never had one): it forgets everything.
+    void Disconnected(std::int32_t tab);
     // Answers, for the tab they were asked on.
-    void Connected(std::int32_t tab, bool connected);
     void Whoami(std::int32_t tab, const QueryItem& item);
     void ServerName(std::int32_t tab, const QueryItem& item);
     void ChannelList(std::int32_t tab, const std::vector<QueryItem>& items);
