@@ -11,6 +11,8 @@
 #include "channel/ChannelCreation.h"
 #include "sim/IvAcScene.h"
 #include "sim/OverlayRig.h"
+#include "sim/SimulatedLoopbackSocket.h"
+#include "sim/Ts3QueryClient.h"
 
 namespace sayvane {
 namespace {
@@ -277,6 +279,54 @@ TEST(ChannelCreation, EachMessageStopsTheRunInItsOrderAndTheRefreshDecidesTheCon
             EXPECT_EQ(rig.ivac.hWndIvAc(), gone) << "IvAc is not searched";
         }
     }
+}
+
+TEST(ChannelCreation, WithTeamSpeak3TheChannelIsAskedForAndARefusalShowsTheClientsWords) {
+    Rig rig;
+    sim::Ts3QueryClient client;
+    sim::TsServer& server = client.Server();
+    server.ownNickname = "EDDF_TWR";
+    server.channels = {{1, 0, 0, 32, 0, "Lobby"}};
+    server.players = {{1, 1, 0, 0, 0, "EDDF_TWR"}};
+    sim::SimulatedLoopbackSocket socket(client);
+    query::QueryLink link(socket, rig.clock);
+    VoiceClientSwitch voice(rig.api, link);
+    voice.Choose(VoiceSettings{VoiceClient::TeamSpeak3, std::string(sim::kTs3DefaultApiKey), 25639});
+    ChannelCreation creation{ChannelCreationServices{rig.desktop, rig.clock, rig.keyboard, rig.messages, rig.ivac,
+                                                     rig.reader, rig.host, &voice}};
+    const auto talk = [&] {
+        for (int i = 0; i < 100; ++i, rig.clock.Advance(100)) {
+            client.Update();
+            link.Pump();
+        }
+    };
+    const auto lastMessage = [&] { return rig.messages.Messages().empty() ? "" : rig.messages.Messages().back().text; };
+    sim::AddIvAc(rig.desktop, "IvAc 1.2 - EDDF_TWR [Online]");
+
+    EXPECT_EQ(creation.CreateTSChannel(), ChannelCreationResult::NotConnected) << "not connected yet";
+    EXPECT_EQ(lastMessage(), "Check if TeamSpeak is connected to the IVAO Network");
+    talk();
+    ASSERT_EQ(link.State(), query::QueryState::Connected);
+
+    EXPECT_EQ(creation.CreateTSChannel(), ChannelCreationResult::Requested);
+    talk();
+    ASSERT_EQ(server.channels.size(), 2U);
+    EXPECT_EQ(server.channels.back().name, "EDDF_TWR");
+    EXPECT_EQ(server.FindPlayer(1)->channelId, server.channels.back().id) << "moved into it";
+    EXPECT_EQ(rig.messages.Messages().size(), 1U) << "success says nothing";
+
+    // Refusals: the name taken, then no permission.
+    EXPECT_EQ(creation.CreateTSChannel(), ChannelCreationResult::Requested);
+    talk();
+    EXPECT_EQ(lastMessage(), "TeamSpeak 3 did not create the channel EDDF_TWR:\r\n\nchannel name is already in use");
+    server.channels.pop_back();
+    client.Faults().refuseChannelCreate = sim::Ts3PermissionError();
+    EXPECT_EQ(creation.CreateTSChannel(), ChannelCreationResult::Requested);
+    talk();
+    EXPECT_EQ(lastMessage(), "TeamSpeak 3 did not create the channel EDDF_TWR:\r\n\ninsufficient client permissions");
+    EXPECT_EQ(rig.messages.Messages().size(), 3U);
+    EXPECT_TRUE(rig.keyboard.Events().empty());
+    EXPECT_TRUE(rig.desktop.Commands().empty()) << "nothing typed or posted into any window";
 }
 
 }  // namespace

@@ -27,6 +27,9 @@ constexpr std::size_t kChannelsOfAServer = 2;
 }  // namespace
 
 ChannelCreationResult ChannelCreation::CreateTSChannel() {
+    if (query::QueryLink* query = m_s.voice != nullptr ? m_s.voice->Query() : nullptr) {
+        return AskTeamSpeak3(*query);
+    }
     const WindowHandle hWndTeamSpeak = m_s.desktop.FindTopLevelWindow(kTeamSpeakClass, std::nullopt);
     if (hWndTeamSpeak == kNoWindow) {
         Show(kNoTeamSpeakMessage);
@@ -61,6 +64,40 @@ ChannelCreationResult ChannelCreation::CreateTSChannel() {
     }
     // Nothing checks whether the dialog shows up after all.
     return TypeIntoTeamSpeak(hWndTeamSpeak, callsign);
+}
+
+// The same checks in the same order, less the ones about TeamSpeak 2's windows: the query
+// link knows whether its client is connected.
+ChannelCreationResult ChannelCreation::AskTeamSpeak3(query::QueryLink& query) {
+    const WindowHandle hWndIvAc = m_s.ivac.FindIvAcWindow();
+    if (hWndIvAc == kNoWindow) {
+        Show(kNoIvAcMessage);
+        return ChannelCreationResult::NoIvAc;
+    }
+    const std::string callsign = CutIvAcCallsign(m_s.desktop.Caption(hWndIvAc, kCaptionLimit));
+    query.Pump();
+    if (query.State() != query::QueryState::Connected) {
+        Show(kNotConnectedMessage);
+        return ChannelCreationResult::NotConnected;
+    }
+    if (callsign.empty()) {
+        Show(kNoCallsignMessage);
+        return ChannelCreationResult::NoCallsign;
+    }
+    // The answer comes with a later tick, maybe after this overlay window is gone: the
+    // message box is the program's, not this run's.
+    UserMessages& messages = m_s.messages;
+    const bool asked = query.CreateChannel(callsign, [&messages, callsign](const std::string& refusal) {
+        if (!refusal.empty()) {
+            messages.ShowMessage("TeamSpeak 3 did not create the channel " + callsign + ":\r\n\n" + refusal,
+                                 kCreateChannelCaption, kMessageStyle);
+        }
+    });
+    if (!asked) {
+        Show(kNotConnectedMessage);  // a request is still out, or the link just dropped
+        return ChannelCreationResult::NotConnected;
+    }
+    return ChannelCreationResult::Requested;
 }
 
 void ChannelCreation::Show(std::string_view text) {

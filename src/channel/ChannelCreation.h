@@ -1,6 +1,6 @@
 // Creating a TeamSpeak channel named after the controller's IvAc position: TeamSpeak 2's own
 // create-channel dialog driven with window messages, or, where the dialog cannot be driven,
-// its menu with synthetic keystrokes.
+// its menu with synthetic keystrokes; with TeamSpeak 3, a request over its query interface.
 #pragma once
 
 #include <cstddef>
@@ -14,6 +14,7 @@
 #include "platform/Keyboard.h"
 #include "platform/UserMessages.h"
 #include "teamspeak/TeamSpeakWindow.h"
+#include "teamspeak/VoiceClientSwitch.h"
 
 namespace sayvane {
 
@@ -60,6 +61,7 @@ enum class ChannelCreationResult {
     KeysTyped,        // the keystroke fallback ran into TeamSpeak 2
     NoProcess,        // fallback: TeamSpeak 2's process could not be told; nothing typed
     NotInForeground,  // fallback: TeamSpeak 2 did not come to the foreground; nothing typed
+    Requested,        // TeamSpeak 3 was asked; a refusal, when it comes, shows in a message box
 };
 
 // Everything a run talks to. The IvAc search and the TeamSpeak 2 window reader are the
@@ -72,6 +74,9 @@ struct ChannelCreationServices {
     IvAcWindows& ivac;
     TeamSpeakWindowReader& teamSpeakWindow;
     ChannelCreationHost& host;
+    // While it says TeamSpeak 3 is followed, the channel is asked for over the query
+    // interface instead of through TeamSpeak 2's windows.
+    VoiceClientSwitch* voice = nullptr;
 };
 
 class ChannelCreation {
@@ -90,6 +95,7 @@ private:
     // dialog has no group box or no name field in it.
     bool FillDialog(WindowHandle dialog, const std::string& callsign);
     ChannelCreationResult TypeIntoTeamSpeak(WindowHandle hWndTeamSpeak, const std::string& callsign);
+    ChannelCreationResult AskTeamSpeak3(query::QueryLink& query);
 
     ChannelCreationServices m_s;
 };
