@@ -1,4 +1,5 @@
-// The overlay assembled on the simulated platform: a TeamSpeak server behind the library, a
+// The overlay assembled on the simulated platform: a TeamSpeak server behind the library (or a
+// TeamSpeak 3 client behind its query interface, when the settings say so), a
 // desktop for the voice client's and the radar's windows, a keyboard, a virtual clock, and
 // recorders for the window, the tray, the window flow, beeps and message boxes. Tests and
 // benchmarks build their overlays with it.
@@ -11,10 +12,12 @@
 #include "sim/MessageRecorder.h"
 #include "sim/PortableProfileStore.h"
 #include "sim/SimOverlayWindow.h"
+#include "sim/SimulatedLoopbackSocket.h"
 #include "sim/SimulatedDesktop.h"
 #include "sim/SimulatedKeyboard.h"
 #include "sim/SimulatedTsRemote.h"
 #include "sim/SoundRecorder.h"
+#include "sim/Ts3QueryClient.h"
 #include "sim/VirtualClock.h"
 
 namespace sayvane::sim {
@@ -51,7 +54,8 @@ struct OverlayRig {
                                                             messages,
                                                             programFolder,
                                                             {},
-                                                            incremental});
+                                                            incremental,
+                                                            &voice});
         overlay->Form_Load();
         return *overlay;
     }
@@ -69,7 +73,12 @@ struct OverlayRig {
     VirtualClock clock;
     RecordingFlow flow{log};
     SimulatedTsRemote api;
-    TeamSpeakLink link{api};
+    // TeamSpeak 3 behind its query interface, followed when the settings choose it.
+    Ts3QueryClient teamSpeak3;
+    SimulatedLoopbackSocket querySocket{teamSpeak3};
+    query::QueryLink queryLink{querySocket, clock};
+    VoiceClientSwitch voice{api, queryLink};
+    TeamSpeakLink link{voice};
     SimulatedDesktop desktop;
     TeamSpeakWindowReader reader{desktop};
     IvAcWindows ivac{desktop, clock};

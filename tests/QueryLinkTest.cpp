@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "config/VoiceStatus.h"
 #include "sim/SimulatedLoopbackSocket.h"
 #include "sim/SimulatedTsRemote.h"
 #include "sim/Ts3QueryClient.h"
@@ -189,6 +190,32 @@ TEST_F(QueryLinkTest, TheSettingsChooseTheClientAndTeamSpeak2LeavesNoConnectionO
 
     voice.Choose(VoiceSettings{VoiceClient::TeamSpeak3, key, kDefaultQueryPort});
     EXPECT_TRUE(Until([&] { return chosen.GetSpeakers() == LinkStatus::Connected; }, 1000));
+}
+
+TEST_F(QueryLinkTest, TheStatusLineSaysWhatTheChosenClientsLinkSees) {
+    sim::SimulatedTsRemote teamSpeak2(Frankfurt());
+    VoiceClientSwitch voice(teamSpeak2, link);
+    TeamSpeakLink chosen(voice);
+    const auto line = [&] { return VoiceStatusLine(voice, chosen, "C:\\Sayvane\\"); };
+    const std::string key(sim::kTs3DefaultApiKey);
+
+    EXPECT_EQ(line(), "TeamSpeak 2 is connected (as EDDF_APP)");
+    teamSpeak2.Server().connected = false;
+    EXPECT_EQ(line(), "TeamSpeak 2 runs but is connected to no server");
+    teamSpeak2.Server().clientRunning = false;
+    EXPECT_EQ(line(), "TeamSpeak 2 is not running");
+    teamSpeak2.SetAbsent(true);
+    EXPECT_EQ(line(), "TSRemote.dll not found: Sayvane looked in C:\\Sayvane\\ and on the system path");
+
+    voice.Choose(VoiceSettings{VoiceClient::TeamSpeak3, "WRONG", 25640});
+    EXPECT_EQ(line(), "TeamSpeak 3 is not running, or its ClientQuery plugin is off (nothing answers on port 25640)");
+    voice.Choose(VoiceSettings{VoiceClient::TeamSpeak3, "WRONG", kDefaultQueryPort});
+    ASSERT_TRUE(
+        Until([&] { return line() == "TeamSpeak 3 refused the API key: copy it again from ClientQuery's settings"; }));
+    voice.Choose(VoiceSettings{VoiceClient::TeamSpeak3, key, kDefaultQueryPort});
+    ASSERT_TRUE(Until([&] { return line() == "TeamSpeak 3 is connected to IVAO DE Voice"; }));
+    client.Server().connected = false;
+    EXPECT_TRUE(Until([&] { return line() == "TeamSpeak 3 runs but is connected to no server"; }));
 }
 
 TEST_F(QueryLinkTest, AMisbehavingClientCostsAConnectionAtMostAndNeverTheRecords) {

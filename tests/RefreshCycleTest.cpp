@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "OverlayHarness.h"
 #include "sim/IvAcScene.h"
@@ -306,6 +307,39 @@ TEST_F(RefreshCycleTest, TheTrayAndMenuFollowTheLinkAndTheMenuCreatesThePosition
     Server().channels.resize(1);
     overlay->RefreshChannelList();
     EXPECT_EQ(tray.Picture(), TrayPicture::Enabled) << "back after a failure, even with one channel";
+}
+
+TEST_F(RefreshCycleTest, WithTeamSpeak3ChosenTheSameOverlayFollowsItsQueryInterface) {
+    teamSpeak3.Server() = Server();  // the same server, behind TeamSpeak 3 this time
+    Server().clientRunning = false;  // and no TeamSpeak 2
+    desktop.Destroy(m_tsMain);
+    AddIvAc(desktop, "IvAc 1.2 - eddf_app [Online]");
+    Start("ShowInOut=1\r\nVoiceClient=3\r\nQueryApiKey=" + std::string(sim::kTs3DefaultApiKey) + "\r\n");
+    const auto tickUntil = [&](const std::function<bool()>& done) {
+        for (int i = 0; i < 40 && !done(); ++i) {
+            teamSpeak3.Update();
+            Tick();
+        }
+        return done();
+    };
+    ASSERT_TRUE(tickUntil([&] { return window.StatusText() == "Connected"; }));
+    ASSERT_TRUE(tickUntil([&] { return overlay->State().lstUsers.Count() == 3; }));
+
+    teamSpeak3.Server().StartSpeaking(11);
+    EXPECT_TRUE(tickUntil([&] { return Speakers() == std::vector<std::string>{"DLH4AB"}; }));
+    teamSpeak3.Server().StopSpeaking(11);
+    teamSpeak3.Server().UpsertPlayer({13, 2, 0, 8, 0, "AFR7731"});
+    EXPECT_TRUE(
+        tickUntil([&] { return testing::Texts(overlay->State().lstInOut) == std::vector<std::string>{"In:AFR7731"}; }));
+
+    EXPECT_TRUE(tray.Enabled(MenuItem::CreateTSChannel));
+    overlay->MenuCommand(MenuItem::CreateTSChannel);
+    EXPECT_TRUE(tickUntil([&] { return teamSpeak3.Server().FindChannel(3) != nullptr; }));
+    EXPECT_EQ(teamSpeak3.Server().FindChannel(3)->name, "EDDF_APP");
+
+    teamSpeak3.Server().connected = false;
+    EXPECT_TRUE(tickUntil([&] { return window.StatusText() == "Running"; }));
+    EXPECT_EQ(window.LineTexts(), std::vector<std::string>{"Disconnected"}) << "drawn by the tick that lost it";
 }
 
 TEST_F(RefreshCycleTest, TheLibraryNicknameOverridesTheOneFromTheWindow) {

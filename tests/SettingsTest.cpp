@@ -237,7 +237,7 @@ protected:
     }
 };
 
-TEST_F(ConfigFormTest, WithoutAFileTheControlsShowTheDefaultsAndSaveThemAsTheTwentyOneKeysInOrder) {
+TEST_F(ConfigFormTest, WithoutAFileTheControlsShowTheDefaultsAndSaveTheKeysInOrder) {
     ConfigForm form = Open();
     EXPECT_FALSE(form.Controls().chkBeepEnabled) << "no IvAc selection";
     EXPECT_FALSE(form.Controls().chkZoomEnabled);
@@ -267,8 +267,24 @@ TEST_F(ConfigFormTest, WithoutAFileTheControlsShowTheDefaultsAndSaveThemAsTheTwe
         "SizeUsers=8",
         "JoinForeColor=000016776960",
         "LeaveForeColor=000008421631",
+        "VoiceClient=2",
+        "QueryApiKey=",
+        "QueryPort=25639",
     };
     EXPECT_EQ(testing::ReadLines(m_folder.File("Sayvane.INI")), expected);
+
+    // The voice client's fields round-trip; a port that is none is saved as the default.
+    form.Controls().optVoiceClient = VoiceClient::TeamSpeak3;
+    form.Controls().txtApiKey = " AB12-CD34 ";
+    form.Controls().txtQueryPort = "70000";
+    ASSERT_TRUE(form.SaveConfig());
+    EXPECT_EQ(LoadVoiceSettings(m_store, m_file), (VoiceSettings{VoiceClient::TeamSpeak3, "AB12-CD34", 25639}));
+    form.Controls().txtQueryPort = "25640";
+    ASSERT_TRUE(form.SaveConfig());
+    const ConfigForm reopened = Open();
+    EXPECT_EQ(reopened.Controls().optVoiceClient, VoiceClient::TeamSpeak3);
+    EXPECT_EQ(reopened.Controls().txtApiKey, "AB12-CD34");
+    EXPECT_EQ(reopened.Controls().txtQueryPort, "25640");
 }
 
 TEST_F(ConfigFormTest, ValuesAControlRefusesLeaveItAsItWasOpened) {

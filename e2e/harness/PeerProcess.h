@@ -107,4 +107,17 @@ public:
     int Step() const;
 };
 
+// The simulated TeamSpeak 3 client playing a scenario in real time and serving its query
+// interface on 127.0.0.1:port, logging to "peer.log" in its folder ("< " commands received,
+// "> " lines sent); the constructor waits until it listens. `extraArguments` go after the
+// others ("--refuse-key").
+class Ts3SimRun : public LoggingPeer {
+public:
+    Ts3SimRun(const std::string& scenarioText, unsigned port, const std::vector<std::string>& extraArguments = {});
+    [[nodiscard]] bool Listening() const { return m_listening; }
+
+private:
+    bool m_listening = false;
+};
+
 }  // namespace sayvane::e2e

@@ -141,20 +141,25 @@ bool SaveLastPlace(ProfileStore& store, const std::string& file, WindowPlace pla
     return x && y;
 }
 
+std::optional<std::uint16_t> ParsePort(std::string_view text) {
+    if (text.empty() || text.size() > 5 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return std::nullopt;
+    }
+    const long number = std::strtol(std::string(text).c_str(), nullptr, 10);
+    if (number < 1 || number > 65535) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint16_t>(number);
+}
+
 VoiceSettings LoadVoiceSettings(ProfileStore& store, const std::string& file, NumberFormat format) {
     VoiceSettings voice;
     if (TextToInt16(ReadIni(store, file, kVoiceClientKey, "2"), format) == std::optional<std::int16_t>(3)) {
         voice.client = VoiceClient::TeamSpeak3;
     }
     voice.apiKey = ReadIni(store, file, kQueryApiKeyKey, "");
-    const std::string port = ReadIni(store, file, kQueryPortKey, "");
-    if (!port.empty() && port.size() <= 5 &&
-        std::all_of(port.begin(), port.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        const long number = std::strtol(port.c_str(), nullptr, 10);
-        if (number >= 1 && number <= 65535) {
-            voice.port = static_cast<std::uint16_t>(number);
-        }
-    }
+    voice.port = ParsePort(ReadIni(store, file, kQueryPortKey, "")).value_or(voice.port);
     return voice;
 }
 

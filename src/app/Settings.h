@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -62,6 +63,10 @@ struct VoiceSettings {
         return a.client == b.client && a.apiKey == b.apiKey && a.port == b.port;
     }
 };
+
+// A port as the settings file or the configuration window hold it: a number from 1 to 65535,
+// nothing else.
+[[nodiscard]] std::optional<std::uint16_t> ParsePort(std::string_view text);
 
 // Reads the three keys. Anything but the number 3 for the client means TeamSpeak 2 (as a
 // file without the key); a port that is not a number from 1 to 65535 means the default one.

@@ -134,6 +134,11 @@ void ConfigForm::LoadConfig() {
     colour(std::get<KeyPlace("LeaveForeColor")>(values), ConfigColour::Leave);
     chkIvAc_Click();
 
+    const VoiceSettings voice = LoadVoiceSettings(m_store, path, m_format);
+    m_controls.optVoiceClient = voice.client;
+    m_controls.txtApiKey = voice.apiKey;
+    m_controls.txtQueryPort = std::to_string(voice.port);
+
     const std::string& position = std::get<KeyPlace("Position")>(values);
     for (std::size_t i = 0; i < kPositionCount && i < position.size(); ++i) {
         if (position[i] == '0') {
@@ -168,7 +173,22 @@ bool ConfigForm::SaveConfig() {
     write("SizeUsers", std::to_string(m_controls.cboUsers));
     write("JoinForeColor", FormatTwelveDigits(m_controls.Colour(ConfigColour::Join)));
     write("LeaveForeColor", FormatTwelveDigits(m_controls.Colour(ConfigColour::Leave)));
+    const VoiceSettings voice = Voice();
+    write(kVoiceClientKey, std::to_string(static_cast<int>(voice.client)));
+    write(kQueryApiKeyKey, voice.apiKey);
+    write(kQueryPortKey, std::to_string(voice.port));
     return allWritten;
+}
+
+VoiceSettings ConfigForm::Voice() const {
+    VoiceSettings voice;
+    voice.client = m_controls.optVoiceClient;
+    // A key pasted with a blank around it is still the key.
+    const std::size_t first = m_controls.txtApiKey.find_first_not_of(' ');
+    const std::size_t last = m_controls.txtApiKey.find_last_not_of(' ');
+    voice.apiKey = first == std::string::npos ? std::string() : m_controls.txtApiKey.substr(first, last - first + 1);
+    voice.port = ParsePort(m_controls.txtQueryPort).value_or(voice.port);
+    return voice;
 }
 
 void ConfigForm::chkIvAc_Click() {

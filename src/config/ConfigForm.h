@@ -56,6 +56,10 @@ struct ConfigControls {
     PositionFlags optPosition{false, false, false, true, false};
     bool chkBeepEnabled = false;  // the IvAc sub-options are usable only with IvAc selection on
     bool chkZoomEnabled = false;
+    // The voice client and how to reach TeamSpeak 3's query interface.
+    VoiceClient optVoiceClient = VoiceClient::TeamSpeak2;
+    std::string txtApiKey;
+    std::string txtQueryPort = "25639";
 
     [[nodiscard]] CheckState& Check(ConfigCheck c) { return checks[static_cast<std::size_t>(c)]; }
     [[nodiscard]] CheckState Check(ConfigCheck c) const { return checks[static_cast<std::size_t>(c)]; }
@@ -71,9 +75,12 @@ public:
     void Form_Load();
     // Fills the controls from the settings file; a value a control refuses leaves it as it was.
     void LoadConfig();
-    // Writes the 21 keys in their order. False when any write failed (the caller tells the
-    // user which file could not be written); the other keys are still attempted.
+    // Writes the 21 keys in their order, then the voice client's three. False when any write
+    // failed (the caller tells the user which file could not be written); the other keys are
+    // still attempted.
     [[nodiscard]] bool SaveConfig();
+    // The voice settings the controls hold now (a port that is not one: the default).
+    [[nodiscard]] VoiceSettings Voice() const;
     // The IvAc check box changed: its two sub-options follow it.
     void chkIvAc_Click();
 

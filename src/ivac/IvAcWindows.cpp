@@ -41,6 +41,10 @@ std::string IvAcWindows::GetIvAcCallsign() {
     if (m_desktop.FindTopLevelWindow("TMainForm", std::nullopt) == kNoWindow) {
         return {};
     }
+    return PositionCallsign();
+}
+
+std::string IvAcWindows::PositionCallsign() {
     if (FindIvAcWindow() == kNoWindow) {
         return {};
     }

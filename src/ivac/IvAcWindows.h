@@ -37,6 +37,8 @@ public:
     // The controller's callsign from IvAc's caption, in upper case; empty when TeamSpeak 2
     // (a window of class "TMainForm") or IvAc is not running, or the caption holds none.
     std::string GetIvAcCallsign();
+    // The same without asking for TeamSpeak 2's window (TeamSpeak 3 is reached another way).
+    std::string PositionCallsign();
 
     // The direct children of `hWndStart` (of the desktop, i.e. every top-level window, when 0)
     // whose class is exactly `Classname`, in Z order. `hWndArray` is replaced: element 0 is

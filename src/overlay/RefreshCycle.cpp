@@ -440,7 +440,10 @@ void Overlay::RefreshPlayerList() {
     }
     m_tray.SetCaption(MenuItem::ShowMe,
                       "Show Me " + (m_settings.NickName.empty() ? std::string() : " (" + m_settings.NickName + ")"));
-    const std::string callsign = m_services.ivac.GetIvAcCallsign();
+    // With TeamSpeak 3 the channel is asked for over its query interface: TeamSpeak 2's
+    // window need not be there.
+    const bool teamSpeak3 = m_services.voice != nullptr && m_services.voice->Query() != nullptr;
+    const std::string callsign = teamSpeak3 ? m_services.ivac.PositionCallsign() : m_services.ivac.GetIvAcCallsign();
     if (!callsign.empty()) {
         m_tray.SetCaption(MenuItem::CreateTSChannel, "Create TS Channel  (" + callsign + ")");
         m_tray.SetEnabled(MenuItem::CreateTSChannel, true);

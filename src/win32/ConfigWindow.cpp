@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "config/VoiceStatus.h"
 #include "win32/AboutWindow.h"
 #include "win32/Artwork.h"
 #include "win32/ProgramServices.h"
@@ -15,6 +16,10 @@
 namespace sayvane::win32 {
 
 namespace {
+
+// How often the status line asks the voice client's link what it sees.
+constexpr UINT_PTR kStatusTimer = 1;
+constexpr UINT kStatusPeriodMs = 500;
 
 // The check boxes in ConfigCheck order.
 constexpr std::array<int, kConfigCheckCount> kCheckIds = {IDC_CHK_ONTOP,  IDC_CHK_MECHANNEL, IDC_CHK_SHOWCHANNEL,
@@ -56,6 +61,10 @@ constexpr Tip kTips[] = {
     {IDC_CMD_ENABLE, "Save Configuration and enable"},
     {IDC_CMD_EXIT, "Exit program"},
     {IDC_CMD_ABOUT, "Info on Application and/or author"},
+    {IDC_OPT_TS2, "Follow TeamSpeak 2 through its TSRemote.dll"},
+    {IDC_OPT_TS3, "Follow TeamSpeak 3 through its ClientQuery plugin, on this computer only"},
+    {IDC_TXT_APIKEY, "The API key TeamSpeak 3 shows in Tools > Options > Addons > ClientQuery > Settings"},
+    {IDC_TXT_PORT, "ClientQuery's port (25639 unless changed in TeamSpeak 3)"},
 };
 
 void FillList(HWND combo, const std::vector<ListEntry>& entries) {
@@ -118,6 +127,9 @@ INT_PTR ConfigWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             } else if (id == IDC_CMD_ABOUT) {
                 AboutWindow about(m_flow.Instance(), m_hwnd);
                 about.ShowModal();
+            } else if (id == IDC_OPT_TS2 || id == IDC_OPT_TS3 ||
+                       ((id == IDC_TXT_APIKEY || id == IDC_TXT_PORT) && HIWORD(wParam) == EN_CHANGE)) {
+                ShowVoiceStatus();
             } else if (id == IDC_CHK_IVAC && HIWORD(wParam) == BN_CLICKED) {
                 ReadControls();
                 m_form.chkIvAc_Click();
@@ -132,6 +144,11 @@ INT_PTR ConfigWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             return TRUE;
         }
         case WM_HSCROLL: OnHScroll(wParam); return TRUE;
+        case WM_TIMER:
+            if (wParam == kStatusTimer) {
+                ShowVoiceStatus();
+            }
+            return TRUE;
         case WM_CTLCOLORSTATIC: {
             const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
             for (std::size_t i = 0; i < kConfigColourCount; ++i) {
@@ -147,6 +164,7 @@ INT_PTR ConfigWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             return FALSE;
         case WM_CLOSE: DestroyWindow(m_hwnd); return TRUE;
         case WM_NCDESTROY:
+            KillTimer(m_hwnd, kStatusTimer);
             SetWindowLongPtrA(m_hwnd, DWLP_USER, 0);
             m_hwnd = nullptr;
             m_flow.WindowClosed(this);
@@ -177,8 +195,29 @@ void ConfigWindow::Form_Load() {
     SetScrollRange(GetDlgItem(m_hwnd, IDC_HSCROLL1), SB_CTL, 0, 100, FALSE);
     AddTooltips();
 
+    SendDlgItemMessageA(m_hwnd, IDC_TXT_PORT, EM_LIMITTEXT, 5, 0);
+    SendDlgItemMessageA(m_hwnd, IDC_TXT_APIKEY, EM_LIMITTEXT, 254, 0);
+
     m_form.Form_Load();
     ShowControls();
+    ShowVoiceStatus();
+    SetTimer(m_hwnd, kStatusTimer, kStatusPeriodMs, nullptr);
+}
+
+// The link follows what the window holds (not the file), so the line answers the question
+// the user is asking: would these settings work?
+void ConfigWindow::ShowVoiceStatus() {
+    if (m_showingControls) {
+        return;  // the controls are being filled: their change notices are not the user's
+    }
+    ReadControls();
+    ProgramServices& services = m_flow.Services();
+    services.voice.Choose(m_form.Voice());
+    const std::string line = VoiceStatusLine(services.voice, services.link, ProgramFolder());
+    if (line != m_voiceStatus) {
+        m_voiceStatus = line;
+        SetDlgItemTextA(m_hwnd, IDC_LBL_VOICESTATUS, line.c_str());
+    }
 }
 
 void ConfigWindow::AddTooltips() {
@@ -199,6 +238,7 @@ void ConfigWindow::AddTooltips() {
 
 void ConfigWindow::ShowControls() {
     const ConfigControls& c = m_form.Controls();
+    m_showingControls = true;
     for (std::size_t i = 0; i < kConfigCheckCount; ++i) {
         const CheckState state = c.checks[i];
         const HWND box = GetDlgItem(m_hwnd, kCheckIds[i]);
@@ -223,6 +263,11 @@ void ConfigWindow::ShowControls() {
         m_swatchBrushes[i].Reset(CreateSolidBrush(static_cast<COLORREF>(c.colours[i])));
         InvalidateRect(GetDlgItem(m_hwnd, kSwatchIds[i]), nullptr, TRUE);
     }
+    CheckRadioButton(m_hwnd, IDC_OPT_TS2, IDC_OPT_TS3,
+                     c.optVoiceClient == VoiceClient::TeamSpeak3 ? IDC_OPT_TS3 : IDC_OPT_TS2);
+    SetDlgItemTextA(m_hwnd, IDC_TXT_APIKEY, c.txtApiKey.c_str());
+    SetDlgItemTextA(m_hwnd, IDC_TXT_PORT, c.txtQueryPort.c_str());
+    m_showingControls = false;
 }
 
 void ConfigWindow::ReadControls() {
@@ -241,6 +286,12 @@ void ConfigWindow::ReadControls() {
     for (std::size_t i = 0; i < kPositionCount; ++i) {
         c.optPosition[i] = IsDlgButtonChecked(m_hwnd, kPositionIds[i]) == BST_CHECKED;
     }
+    c.optVoiceClient =
+        IsDlgButtonChecked(m_hwnd, IDC_OPT_TS3) == BST_CHECKED ? VoiceClient::TeamSpeak3 : VoiceClient::TeamSpeak2;
+    GetDlgItemTextA(m_hwnd, IDC_TXT_APIKEY, text, sizeof text);
+    c.txtApiKey = text;
+    GetDlgItemTextA(m_hwnd, IDC_TXT_PORT, text, sizeof text);
+    c.txtQueryPort = text;
 }
 
 void ConfigWindow::OnHScroll(WPARAM wParam) {

@@ -40,6 +40,7 @@ private:
     void ChangeColour(ConfigColour swatch);
     void OnHScroll(WPARAM wParam);
     void cmdEnable_Click();
+    void ShowVoiceStatus();  // the status line, for the voice settings the window holds
 
     WindowFlowWin32& m_flow;
     ConfigForm m_form;
@@ -48,6 +49,8 @@ private:
     std::array<UniqueBrush, kConfigColourCount> m_swatchBrushes;
     UniqueIcon m_icon;
     UniqueIcon m_smallIcon;
+    bool m_showingControls = false;
+    std::string m_voiceStatus;
 };
 
 }  // namespace sayvane::win32

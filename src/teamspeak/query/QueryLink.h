@@ -62,6 +62,7 @@ public:
 
     [[nodiscard]] QueryState State() const;
     [[nodiscard]] const std::string& ServerName() const { return m_model.ActiveTab().serverName; }
+    [[nodiscard]] std::uint16_t Port() const { return m_settings.port; }
 
     // Asks the client to create a channel in the active tab and move the own client into
     // it; `done` gets an empty text on success, the client's message on a refusal. False

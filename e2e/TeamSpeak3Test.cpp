@@ -1,0 +1,104 @@
+// The real Sayvane.exe following the simulated TeamSpeak 3 client over its query interface:
+// speakers, join and leave lines, the channel made from the tray, "Disconnected" when the
+// client goes, and a refused key said in the configuration window.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "harness/SayvaneRun.h"
+
+namespace sayvane::e2e {
+namespace {
+
+// A port of its own, away from a TeamSpeak 3 the machine may run.
+constexpr unsigned kPort = 26639;
+constexpr char kKey[] = "SAYVANE-TEST-KEY";
+
+// The round repeats, so that every step is there to be seen whenever Sayvane is ready.
+constexpr char kScenario[] =
+    "0 server \"IVAO Test\"\n"
+    "0 nickname EDDF_TWR\n"
+    "0 channel 1 Lobby flags=32\n"
+    "0 channel 2 \"Frankfurt Tower\"\n"
+    "0 join EDDF_TWR channel=2\n"
+    "0 join DLH4AB channel=2\n"
+    "1000 speak DLH4AB\n"
+    "+1500 silence\n"
+    "+500 join AFR7731 channel=2\n"
+    "+1500 leave AFR7731\n"
+    "+1500 loop 1000\n";
+
+std::string Settings(const std::string& key, bool autoStart) {
+    return std::string("[Setup]\r\nAutoStart=") + (autoStart ? "1" : "0") +
+           "\r\nRefresh=0\r\nDelay=0\r\nTransparent=100\r\nShowInOut=1\r\nVoiceClient=3\r\nQueryApiKey=" + key +
+           "\r\nQueryPort=" + std::to_string(kPort) + "\r\n";
+}
+
+bool Lists(const std::vector<std::string>& list, const std::string& item) {
+    return std::find(list.begin(), list.end(), item) != list.end();
+}
+
+// The commands the client received, for a failure's message.
+std::string Commands(const LoggingPeer& client) {
+    std::string commands;
+    for (const std::string& line : client.LogLines()) {
+        if (line.find(" < ") != std::string::npos) {
+            commands += line + "\n";
+        }
+    }
+    return commands;
+}
+
+TEST(TeamSpeak3, SpeakersJoinLinesTheChannelAndDisconnected) {
+    Ts3SimRun client(kScenario, kPort);
+    ASSERT_TRUE(client.Listening());
+    LoggingPeer radar("ivacsim.exe", {"--caption", "IvAc 1.2 - eddf_twr [Online]"}, "IvAcSimRadar");
+    ASSERT_NE(radar.MainWindow(), nullptr);
+    SayvaneRun run(Settings(kKey, true));
+    ASSERT_TRUE(run.Start());
+    const HWND overlay = run.WaitForOverlay();
+    ASSERT_NE(overlay, nullptr);
+    const DiagnosticPanel panel(overlay);
+    ASSERT_TRUE(panel.Found());
+
+    ASSERT_TRUE(WaitUntil([&] { return panel.Status() == "Connected"; }, 20000)) << panel.Status();
+    EXPECT_TRUE(client.WaitForLog("< auth apikey=<hidden>"));
+    EXPECT_TRUE(WaitUntil([&] { return panel.List("lstSpeakers") == std::vector<std::string>{"DLH4AB"}; }, 20000));
+    EXPECT_TRUE(WaitUntil([&] { return VisibleIn(overlay, kGreen); }, 20000));
+    EXPECT_TRUE(WaitUntil([&] { return Lists(panel.List("lstInOut"), "In:AFR7731"); }, 20000));
+    EXPECT_TRUE(WaitUntil([&] { return Lists(panel.List("lstInOut"), "Out:AFR7731"); }, 20000));
+
+    // Create TS Channel (the eighth entry): asked for over the query, nothing typed anywhere.
+    ASSERT_TRUE(WaitUntil([&] { return panel.Status() == "Connected"; }));
+    EXPECT_TRUE(ChooseFromTrayMenu(
+        run.ProcessId(), overlay, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}));
+    EXPECT_TRUE(client.WaitForLog("< channelcreate channel_name=EDDF_TWR")) << Commands(client);
+    EXPECT_TRUE(client.WaitForLog("< clientmove cid=")) << Commands(client);
+
+    // The client goes while we are in a channel: "Disconnected", then "Not Running".
+    client.Terminate();
+    EXPECT_TRUE(WaitUntil([&] { return VisibleIn(overlay, kOrange); }, 20000)) << "the notice";
+    EXPECT_TRUE(WaitUntil([&] { return panel.Status() == "Not Running"; }, 20000)) << panel.Status();
+    EXPECT_EQ(run.ExitFromTray(overlay), std::optional<DWORD>(0));
+}
+
+TEST(TeamSpeak3, ARefusedKeyIsSaidInTheConfigurationWindow) {
+    Ts3SimRun client(kScenario, kPort);
+    ASSERT_TRUE(client.Listening());
+    SayvaneRun run(Settings("NOT-THE-KEY", false));
+    ASSERT_TRUE(run.Start());
+    const HWND config = run.WaitForWindow("#32770", "Sayvane");
+    ASSERT_NE(config, nullptr);
+    const HWND status = GetDlgItem(config, 1044);  // the voice client's status line
+    ASSERT_NE(status, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(status).find("refused the API key") != std::string::npos; }, 20000))
+        << WindowText(status);
+    EXPECT_TRUE(client.WaitForLog("< auth apikey=<hidden>"));
+    EXPECT_TRUE(run.Close());
+}
+
+}  // namespace
+}  // namespace sayvane::e2e
