@@ -57,8 +57,11 @@ TEST(WindowFlow, FirstRunShowsTheSplashThenTheConfigurationWindowWithItsDefaults
     EXPECT_EQ(SendMessageA(GetDlgItem(config, IDC_CBO_REFRESH), CB_GETCOUNT, 0, 0), 46);
     EXPECT_EQ(SendMessageA(GetDlgItem(config, IDC_HSCROLL1), SBM_GETPOS, 0, 0), 60);
     EXPECT_TRUE(Checked(config, IDC_OPT_POSITION3)) << "BottomLeft";
+    EXPECT_TRUE(Checked(config, IDC_OPT_TS2));
+    EXPECT_EQ(WindowText(GetDlgItem(config, IDC_TXT_PORT)), "25639");
 
-    // Save and Enable: the 21 keys in order, then the overlay instead of this window.
+    // Save and Enable: the 21 keys in order and the voice client's three, then the overlay
+    // instead of this window.
     PostMessageA(config, WM_COMMAND, IDC_CMD_ENABLE, 0);
     HWND overlay = run.WaitForOverlay();
     ASSERT_NE(overlay, nullptr) << "no overlay";
@@ -67,7 +70,7 @@ TEST(WindowFlow, FirstRunShowsTheSplashThenTheConfigurationWindowWithItsDefaults
         "[Setup] OnTop=1 MeFromChannel=1 ShowChannel=0 ShowMe=0 AutoStart=0 IvAcSelect=0 IvAcResetZoom=0 "
         "IvAcBeepSelect=0 ShowInOut=1 Delay=6 Refresh=2 Size=8 NickName= Position=00010 Transparent=60 "
         "BackColor=000000000000 ForeColor=000000065280 ChannelForeColor=000000033023 SizeUsers=8 "
-        "JoinForeColor=000016776960 LeaveForeColor=000008421631");
+        "JoinForeColor=000016776960 LeaveForeColor=000008421631 VoiceClient=2 QueryApiKey= QueryPort=25639");
     EXPECT_EQ(testing::ReadLines(run.SettingsFile()), expected);
 
     // In the bottom-left corner once its creation sequence has run (placing it is a late step);
