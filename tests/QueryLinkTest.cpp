@@ -201,7 +201,7 @@ TEST_F(QueryLinkTest, TheStatusLineSaysWhatTheChosenClientsLinkSees) {
 
     EXPECT_EQ(line(), "TeamSpeak 2 is connected (as EDDF_APP)");
     teamSpeak2.Server().connected = false;
-    EXPECT_EQ(line(), "TeamSpeak 2 runs but is connected to no server");
+    EXPECT_EQ(line(), "TeamSpeak 2 runs, without a server connection");
     teamSpeak2.Server().clientRunning = false;
     EXPECT_EQ(line(), "TeamSpeak 2 is not running");
     teamSpeak2.SetAbsent(true);
@@ -215,7 +215,7 @@ TEST_F(QueryLinkTest, TheStatusLineSaysWhatTheChosenClientsLinkSees) {
     voice.Choose(VoiceSettings{VoiceClient::TeamSpeak3, key, kDefaultQueryPort});
     ASSERT_TRUE(Until([&] { return line() == "TeamSpeak 3 is connected to IVAO DE Voice"; }));
     client.Server().connected = false;
-    EXPECT_TRUE(Until([&] { return line() == "TeamSpeak 3 runs but is connected to no server"; }));
+    EXPECT_TRUE(Until([&] { return line() == "TeamSpeak 3 runs, without a server connection"; }));
 }
 
 TEST_F(QueryLinkTest, AMisbehavingClientCostsAConnectionAtMostAndNeverTheRecords) {

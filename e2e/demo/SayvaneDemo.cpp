@@ -279,6 +279,52 @@ int OnFrequency(const std::string& out) {
     return run.WaitForExit() ? 0 : Fail("Sayvane did not end");
 }
 
+// Part three: the same frequency on TeamSpeak 3, reached through its query interface.
+int OnTeamSpeak3(const std::string& out) {
+    const std::string scenario =
+        sayvane::testing::ReadBytes(sayvane::e2e::FolderOfThisProgram() + "\\scenarios\\approach.txt");
+    // A port of its own, so that a TeamSpeak 3 running on this computer is left alone.
+    const sayvane::e2e::Ts3SimRun voice(scenario, 26639);
+    if (!voice.Listening()) {
+        return Fail("the simulated TeamSpeak 3 client did not start");
+    }
+    Say("the simulated TeamSpeak 3 client plays the same frequency, its query interface on 127.0.0.1:26639");
+
+    SayvaneRun run(
+        "[Setup]\r\nAutoStart=0\r\nRefresh=0\r\nDelay=6\r\nShowChannel=1\r\nShowInOut=1\r\nTransparent=85\r\n"
+        "Position=01000\r\nMeFromChannel=0\r\nVoiceClient=3\r\nQueryApiKey=SAYVANE-TEST-KEY\r\nQueryPort=26639\r\n");
+    if (!run.Start()) {
+        return Fail("Sayvane.exe did not start");
+    }
+    HWND config = run.WaitForWindow("#32770", "Sayvane", 20000);
+    if (config == nullptr) {
+        return Fail("no configuration window");
+    }
+    const HWND status = GetDlgItem(config, IDC_LBL_VOICESTATUS);
+    if (!sayvane::e2e::WaitUntil(
+            [&] { return sayvane::e2e::WindowText(status).find("is connected to") != std::string::npos; }, 30000)) {
+        return Fail("the status line never said connected");
+    }
+    WaitUntilDrawn(config, 100, 2000);
+    SaveScreenshot(out + "\\10-teamspeak3-configuration.bmp");
+    Say("TeamSpeak 3 chosen in the configuration window: the key is masked, and the line below says what Sayvane "
+        "sees right now -> 10-teamspeak3-configuration.png");
+
+    PostMessageA(config, WM_COMMAND, IDC_CMD_ENABLE, 0);
+    HWND overlay = run.WaitForOverlay();
+    if (overlay == nullptr) {
+        return Fail("no overlay");
+    }
+    if (!sayvane::e2e::WaitUntil([&] { return IsWindowVisible(overlay) && ListCount(overlay, "lstSpeakers") >= 1; },
+                                 90000)) {
+        return Fail("no speaker shown from TeamSpeak 3");
+    }
+    SaveScreenshot(out + "\\11-teamspeak3-speaker.bmp");
+    Say("the same overlay, fed by TeamSpeak 3's notices: the speaker under the channel name -> "
+        "11-teamspeak3-speaker.png");
+    return run.ExitFromTray(overlay) ? 0 : Fail("Sayvane did not end");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -286,5 +332,8 @@ int main(int argc, char** argv) {
     if (const int failed = FirstStart(out)) {
         return failed;
     }
-    return OnFrequency(out);
+    if (const int failed = OnFrequency(out)) {
+        return failed;
+    }
+    return OnTeamSpeak3(out);
 }

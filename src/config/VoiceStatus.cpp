@@ -13,7 +13,7 @@ std::string VoiceStatusLine(VoiceClientSwitch& voice, TeamSpeakLink& link, std::
             case query::QueryState::Connecting: return "TeamSpeak 3 answers; connecting...";
             case query::QueryState::KeyRefused:
                 return "TeamSpeak 3 refused the API key: copy it again from ClientQuery's settings";
-            case query::QueryState::NoServer: return "TeamSpeak 3 runs but is connected to no server";
+            case query::QueryState::NoServer: return "TeamSpeak 3 runs, without a server connection";
             case query::QueryState::Connected: return "TeamSpeak 3 is connected to " + query->ServerName();
         }
     }
@@ -22,7 +22,7 @@ std::string VoiceStatusLine(VoiceClientSwitch& voice, TeamSpeakLink& link, std::
     }
     switch (link.GetSpeakers()) {
         case LinkStatus::NotRunning: return "TeamSpeak 2 is not running";
-        case LinkStatus::Running: return "TeamSpeak 2 runs but is connected to no server";
+        case LinkStatus::Running: return "TeamSpeak 2 runs, without a server connection";
         case LinkStatus::Connected: {
             const std::string nickname = link.GetUserNickname();
             return "TeamSpeak 2 is connected" + (nickname.empty() ? std::string() : " (as " + nickname + ")");

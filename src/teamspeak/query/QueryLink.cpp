@@ -293,6 +293,9 @@ QueryState QueryLink::State() const {
         case Phase::Talking: break;
     }
     const QueryTab& tab = m_model.ActiveTab();
+    if (!tab.known) {
+        return QueryState::Connecting;  // not asked yet
+    }
     if (!tab.connected) {
         return QueryState::NoServer;
     }

@@ -65,7 +65,7 @@ void QueryModel::Notify(const QueryLine& line) {
         if (status == "disconnected") {
             Disconnected(*tabId);
         } else if (status == "connection_established") {
-            tab.connected = true;  // its lists come with the next listing
+            tab.known = tab.connected = true;  // its lists come with the next listing
         }
         return;
     }
@@ -117,11 +117,14 @@ void QueryModel::Notify(const QueryLine& line) {
 }
 
 void QueryModel::Disconnected(std::int32_t tab) {
-    Tab(tab) = QueryTab{};
+    QueryTab& entry = Tab(tab);
+    entry = QueryTab{};
+    entry.known = true;
 }
 
 void QueryModel::Whoami(std::int32_t tab, const QueryItem& item) {
     QueryTab& entry = Tab(tab);
+    entry.known = true;
     entry.connected = true;
     entry.ownClid = item.Number("clid").value_or(0);
 }

@@ -25,6 +25,7 @@ struct QueryClient {
 
 // One server connection of the client (a tab).
 struct QueryTab {
+    bool known = false;  // whether it has a server connection was told since the link began
     bool connected = false;
     bool synced = false;  // its channels and clients were listed since it connected
     std::int32_t ownClid = 0;
