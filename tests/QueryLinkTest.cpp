@@ -218,6 +218,31 @@ TEST_F(QueryLinkTest, TheStatusLineSaysWhatTheChosenClientsLinkSees) {
     EXPECT_TRUE(Until([&] { return line() == "TeamSpeak 3 runs, without a server connection"; }));
 }
 
+TEST_F(QueryLinkTest, AThousandClientsAndChannelsFitAndAnotherTabsNoticesStayThere) {
+    sim::TsServer& server = client.Server();
+    for (std::int32_t i = 0; server.players.size() < kMaxRecords; ++i) {
+        server.channels.push_back({10 + i, 0, 0, 0, 0, "Sector " + std::to_string(i)});
+        server.players.push_back({100 + i, 10 + i, 0, 0, 0, "PILOT" + std::to_string(i)});
+    }
+    ASSERT_TRUE(UntilState(QueryState::Connected));
+    ASSERT_TRUE(ts.GetPlayers());
+    EXPECT_EQ(ts.PlayerCount(), std::size_t{kMaxRecords});
+    EXPECT_EQ(ts.PlayerName(kMaxRecords - 1), "PILOT1020");
+    ASSERT_TRUE(ts.GetChannels());
+    EXPECT_EQ(ts.ChannelCount(), std::size_t{kMaxRecords - 1});
+
+    // Someone speaks on a server of another tab: not on this one.
+    sim::TsServer other;
+    other.ownNickname = "ME";
+    other.channels = {{7, 0, 0, 0, 0, "Room"}};
+    other.players = {{9, 7, 0, 0, 0, "ME"}, {2, 7, 0, 0, 0, "ELSEWHERE"}};
+    const std::int32_t tab = client.AddTab(other);
+    client.Server(tab).StartSpeaking(2);
+    ASSERT_TRUE(Until([&] { return client.OutputSize() == 0; }));
+    EXPECT_EQ(Speakers(), std::vector<std::int32_t>{});
+    EXPECT_EQ(link.ServerName(), "IVAO DE Voice");
+}
+
 TEST_F(QueryLinkTest, AMisbehavingClientCostsAConnectionAtMostAndNeverTheRecords) {
     struct Fault {
         void (*set)(sim::Ts3Faults&);
