@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing, builds the trees with warnings as errors, runs
-# the native tests, then the code gate (scripts/lint.sh: clang-format, clang-tidy, cppcheck),
+# the native tests (also with AddressSanitizer and UBSan), then the code gate (scripts/lint.sh: clang-format, clang-tidy, cppcheck),
 # then the Windows part: the shipped 32-bit files checked without being run
 # (scripts/check-artefacts.py), and the Windows tests (the same portable tests, the Win32
 # side of the seam and the real Sayvane.exe end to end) under Wine, on the 32-bit build where
@@ -54,6 +54,10 @@ test_tree() {  # preset, then the command that runs its ctest
 }
 
 build_tree native && test_tree native ctest --preset native || status=1
+# The same tests with AddressSanitizer and UBSan: a read past a vector's end, say, passes in
+# the plain build by luck and corrupts the heap one run in many.
+build_tree native-asan sayvane_tests &&
+    test_tree native-asan ctest --preset native-asan -E bench_smoke || status=1
 
 # After the native tree: clang-tidy reads the compile commands its configure step wrote.
 echo "== lint: clang-format, clang-tidy, cppcheck"

@@ -172,6 +172,9 @@ void Overlay::UpdateSpeakers() {
         return;
     }
 
+    // The numbers of the listed names first: numbering a name the index has not seen (a
+    // speaker still listed after leaving the server) adds a number the marks must cover.
+    const std::vector<std::uint32_t>& names = SpeakerNames();
     // The names heard, each once where it was heard last, and of them the ones listed.
     const std::uint64_t stamp = ++m_heardStamp;
     m_heardMark.resize(m_userIndex.Names(), HeardMark{});
@@ -188,7 +191,6 @@ void Overlay::UpdateSpeakers() {
     }
     // The items not heard keep their order; the names heard follow, newest last, their texts
     // taken from their old items where they had one.
-    const std::vector<std::uint32_t>& names = SpeakerNames();
     std::vector<ListItem> old = speakers.Take();
     std::vector<ListItem>& items = m_itemScratch;
     std::vector<std::uint32_t>& itemNames = m_itemNameScratch;
