@@ -7,6 +7,8 @@
 #include <sstream>
 #include <vector>
 
+#include <colordlg.h>
+
 #include "harness/SayvaneRun.h"
 #include "win32/resource.h"
 
@@ -178,6 +180,91 @@ TEST(WindowFlow, ASaveThatCannotBeWrittenIsReportedAndTheOverlayStillOpens) {
     HWND overlay = run.WaitForOverlay();
     EXPECT_NE(overlay, nullptr) << "the overlay opens with what the file holds";
     EXPECT_EQ(run.ExitFromTray(overlay), std::optional<DWORD>(0));
+}
+
+// The preview: the overlay window of this process while the configuration window is open.
+HWND PreviewWindow(const SayvaneRun& run) {
+    return FindProcessWindow(run.ProcessId(), "SayvaneOverlay", nullptr, false);
+}
+
+// Picks a colour in the colour dialog a "Change" button opens: its red, green and blue fields,
+// then OK.
+bool PickColour(const SayvaneRun& run, HWND config, int changeButton, BYTE red, BYTE green, BYTE blue) {
+    PostMessageA(GetDlgItem(config, changeButton), BM_CLICK, 0, 0);
+    HWND dialog = nullptr;
+    if (!WaitUntil([&] {
+            dialog = FindProcessWindow(run.ProcessId(), "#32770", nullptr);
+            return dialog != nullptr && dialog != config && GetDlgItem(dialog, COLOR_RED) != nullptr;
+        })) {
+        return false;
+    }
+    const std::pair<int, BYTE> fields[] = {{COLOR_RED, red}, {COLOR_GREEN, green}, {COLOR_BLUE, blue}};
+    for (const auto& [id, value] : fields) {
+        SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(std::to_string(value).c_str()));
+    }
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    return WaitUntil([&] { return !IsWindow(dialog); });
+}
+
+TEST(WindowFlow, ThePreviewShowsTheLookBeforeItIsSavedAndLeavesTheFileAlone) {
+    const std::string settings =
+        "[Setup]\r\nAutoStart=0\r\nShowChannel=1\r\nShowInOut=1\r\nTransparent=100\r\nPosition=01000\r\n";
+    SayvaneRun run(settings);
+    ASSERT_TRUE(run.Start());
+    const HWND config = run.WaitForWindow(kConfigClass, "Sayvane");
+    ASSERT_NE(config, nullptr);
+    const auto previewShown = [&] { return PreviewWindow(run) != nullptr && IsWindowVisible(PreviewWindow(run)); };
+    EXPECT_FALSE(previewShown());
+
+    // On: the channel over the speakers in their colours, top right as chosen.
+    SendMessageA(GetDlgItem(config, IDC_CHK_PREVIEW), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil(previewShown));
+    const HWND preview = PreviewWindow(run);
+    EXPECT_TRUE(WaitUntil([&] { return ShowsColour(preview, kGreen) && ShowsColour(preview, kOrange); }));
+    EXPECT_NEAR(WindowRect(preview).right, WorkArea().right - 2, 1);
+    EXPECT_EQ(GetForegroundWindow(), config) << "the configuration window keeps the focus";
+
+    // Another corner and another speaker colour: at once.
+    SendMessageA(GetDlgItem(config, IDC_OPT_POSITION3), BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return WindowRect(preview).left == 2; })) << WindowRect(preview).left;
+    ASSERT_TRUE(PickColour(run, config, IDC_CMD_FORECOLOR, 255, 0, 255));
+    EXPECT_TRUE(WaitUntil([&] { return ShowsColour(preview, RGB(255, 0, 255)) && !ShowsColour(preview, kGreen); }));
+
+    // A choice nobody could read is said; mended, the warning goes.
+    const HWND warning = GetDlgItem(config, IDC_LBL_WARNING);
+    const HWND opacity = GetDlgItem(config, IDC_HSCROLL1);
+    SendMessageA(config, WM_HSCROLL, SB_LEFT, reinterpret_cast<LPARAM>(opacity));
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(warning).find("invisible") != std::string::npos; }))
+        << WindowText(warning);
+    SendMessageA(config, WM_HSCROLL, SB_RIGHT, reinterpret_cast<LPARAM>(opacity));
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(warning).empty(); })) << WindowText(warning);
+
+    // Off: gone, and nothing was written.
+    SendMessageA(GetDlgItem(config, IDC_CHK_PREVIEW), BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !previewShown(); }));
+    EXPECT_EQ(testing::ReadBytes(run.SettingsFile()), settings);
+
+    // On again, then Save and Enable: the overlay takes over, and only it is left.
+    SendMessageA(GetDlgItem(config, IDC_CHK_PREVIEW), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil(previewShown));
+    const HWND second = PreviewWindow(run);
+    PostMessageA(config, WM_COMMAND, IDC_CMD_ENABLE, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(second); }));
+    const HWND overlay = run.WaitForOverlay();
+    ASSERT_NE(overlay, nullptr);
+    EXPECT_NE(testing::ReadBytes(run.SettingsFile()), settings) << "saved now";
+    EXPECT_EQ(run.ExitFromTray(overlay), std::optional<DWORD>(0));
+
+    // Exit with the preview on: none stays, and the file is as it was.
+    SayvaneRun again(settings);
+    ASSERT_TRUE(again.Start());
+    const HWND config2 = again.WaitForWindow(kConfigClass, "Sayvane");
+    ASSERT_NE(config2, nullptr);
+    SendMessageA(GetDlgItem(config2, IDC_CHK_PREVIEW), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return PreviewWindow(again) != nullptr; }));
+    PostMessageA(config2, WM_COMMAND, IDC_CMD_EXIT, 0);
+    EXPECT_EQ(again.WaitForExit(), std::optional<DWORD>(0));
+    EXPECT_EQ(testing::ReadBytes(again.SettingsFile()), settings);
 }
 
 }  // namespace

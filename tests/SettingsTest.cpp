@@ -2,6 +2,7 @@
 // and as they write it; and the configuration window's lists.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <variant>
 
 #include "TempFolder.h"
@@ -272,6 +273,17 @@ TEST_F(ConfigFormTest, WithoutAFileTheControlsShowTheDefaultsAndSaveTheKeysInOrd
         "QueryPort=25639",
     };
     EXPECT_EQ(testing::ReadLines(m_folder.File("Sayvane.INI")), expected);
+
+    // The preview's look is what the overlay reads from the file just saved.
+    OverlaySettings saved;
+    LoadSettings(m_store, m_file, saved);
+    const OverlaySettings look = form.LookSettings();
+    const auto lookOf = [](const OverlaySettings& s) {
+        return std::tuple(s.OnTop, s.ShowChannel, s.ShowInOut, s.Transparent, s.RefreshInterval, s.RetentionTime,
+                          s.SpeakerFontSize, s.UserFontSize, s.BackColor, s.ForeColor, s.ChannelForeColor,
+                          s.JoinForeColor, s.LeaveForeColor, s.Position);
+    };
+    EXPECT_EQ(lookOf(look), lookOf(saved));
 
     // The voice client's fields round-trip; a port that is none is saved as the default.
     form.Controls().optVoiceClient = VoiceClient::TeamSpeak3;

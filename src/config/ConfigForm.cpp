@@ -180,6 +180,29 @@ bool ConfigForm::SaveConfig() {
     return allWritten;
 }
 
+OverlaySettings ConfigForm::LookSettings() const {
+    const auto flag = [&](ConfigCheck check) {
+        return static_cast<std::int16_t>(static_cast<int>(m_controls.Check(check)));
+    };
+    OverlaySettings settings;
+    settings.OnTop = flag(ConfigCheck::OnTop);
+    settings.ShowChannel = flag(ConfigCheck::ShowChannel);
+    settings.ShowInOut = flag(ConfigCheck::ShowInOut);
+    settings.ShowMe = flag(ConfigCheck::ShowMe);
+    settings.Transparent = static_cast<std::int16_t>(m_controls.HScroll1);
+    settings.RefreshInterval = static_cast<std::int16_t>(RefreshIntervalFor(m_controls.cboRefresh));
+    settings.RetentionTime = static_cast<std::int16_t>(RetentionTimeFor(m_controls.cboDelay));
+    settings.SpeakerFontSize = static_cast<std::int16_t>(FontSizeFor(m_controls.cboSize));
+    settings.UserFontSize = static_cast<std::int16_t>(FontSizeFor(m_controls.cboUsers));
+    settings.BackColor = m_controls.Colour(ConfigColour::Back);
+    settings.ForeColor = m_controls.Colour(ConfigColour::Fore);
+    settings.ChannelForeColor = m_controls.Colour(ConfigColour::Channel);
+    settings.JoinForeColor = m_controls.Colour(ConfigColour::Join);
+    settings.LeaveForeColor = m_controls.Colour(ConfigColour::Leave);
+    settings.Position = m_controls.optPosition;
+    return settings;
+}
+
 VoiceSettings ConfigForm::Voice() const {
     VoiceSettings voice;
     voice.client = m_controls.optVoiceClient;

@@ -81,6 +81,9 @@ public:
     [[nodiscard]] bool SaveConfig();
     // The voice settings the controls hold now (a port that is not one: the default).
     [[nodiscard]] VoiceSettings Voice() const;
+    // The overlay's settings as the controls hold them now, as the overlay would read them
+    // once saved: for the preview and the readability warning.
+    [[nodiscard]] OverlaySettings LookSettings() const;
     // The IvAc check box changed: its two sub-options follow it.
     void chkIvAc_Click();
 

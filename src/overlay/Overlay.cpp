@@ -59,16 +59,8 @@ void Overlay::Form_Load() {
     m_tray.SetEnabled(MenuItem::CreateTSChannel, false);
 
     if (m_settings.Has(ScreenPosition::Custom)) {
-        const TwipsRect now = m_window.Geometry();
-        const WindowPlace centre{CentredCoordinate(m_screen.widthPixels * m_screen.twipsPerPixelX, now.width),
-                                 CentredCoordinate(m_screen.heightPixels * m_screen.twipsPerPixelY, now.height)};
-        WindowPlace place =
-            LoadLastPlace(m_services.store, path, centre, WindowPlace{now.left, now.top}, m_services.numberFormat);
-        // A place stored for a monitor that is gone (or edited by hand) would leave the
-        // overlay where nobody sees it, and no way to drag it back.
-        if (!m_window.IsOnAMonitor(TwipsRect{place.left, place.top, now.width, now.height})) {
-            place = centre;
-        }
+        const WindowPlace place =
+            CustomStartingPlace(m_window, m_screen, m_services.store, path, m_services.numberFormat);
         m_window.Move(place.left, place.top);
     }
 

@@ -61,4 +61,13 @@ std::int32_t PixelsToTwips(double pixels, double twipsPerPixel) {
     return RoundTwips(pixels * twipsPerPixel);
 }
 
+WindowPlace CustomStartingPlace(const OverlayWindow& window, const ScreenMetrics& screen, ProfileStore& store,
+                                const std::string& file, NumberFormat format) {
+    const TwipsRect now = window.Geometry();
+    const WindowPlace centre{CentredCoordinate(screen.widthPixels * screen.twipsPerPixelX, now.width),
+                             CentredCoordinate(screen.heightPixels * screen.twipsPerPixelY, now.height)};
+    const WindowPlace place = LoadLastPlace(store, file, centre, WindowPlace{now.left, now.top}, format);
+    return window.IsOnAMonitor(TwipsRect{place.left, place.top, now.width, now.height}) ? place : centre;
+}
+
 }  // namespace sayvane

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "app/Settings.h"
 #include "platform/OverlayWindow.h"
@@ -24,6 +25,12 @@ namespace sayvane {
 // Alpha for an opacity in percent: percent x 2.55 in double precision, rounded halves to
 // even (10 % gives 26, 50 % gives 127 since 2.55 is slightly below itself in binary).
 [[nodiscard]] std::uint8_t AlphaForOpacity(std::uint8_t percent);
+
+// Where the overlay starts with the Custom position: the place stored in the settings file,
+// or the middle of the screen when none is stored, or when no monitor shows the stored one
+// (a monitor that is gone, a hand-edited file), since nobody could see or drag it there.
+[[nodiscard]] WindowPlace CustomStartingPlace(const OverlayWindow& window, const ScreenMetrics& screen,
+                                              ProfileStore& store, const std::string& file, NumberFormat format);
 
 // Twips <-> pixels with the screen's factors, rounded to the nearest whole unit.
 [[nodiscard]] std::int32_t TwipsToPixels(double twips, double twipsPerPixel);

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "config/VoiceStatus.h"
+#include "overlay/Placement.h"
 #include "win32/AboutWindow.h"
 #include "win32/Artwork.h"
 #include "win32/ProgramServices.h"
@@ -65,6 +66,7 @@ constexpr Tip kTips[] = {
     {IDC_OPT_TS3, "Follow TeamSpeak 3 through its ClientQuery plugin, on this computer only"},
     {IDC_TXT_APIKEY, "The API key TeamSpeak 3 shows in Tools > Options > Addons > ClientQuery > Settings"},
     {IDC_TXT_PORT, "ClientQuery's port (25639 unless changed in TeamSpeak 3)"},
+    {IDC_CHK_PREVIEW, "Show the overlay as these settings draw it, with sample callsigns; nothing is saved"},
 };
 
 void FillList(HWND combo, const std::vector<ListEntry>& entries) {
@@ -122,6 +124,8 @@ INT_PTR ConfigWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             const int id = LOWORD(wParam);
             if (id == IDC_CMD_ENABLE) {
                 cmdEnable_Click();
+            } else if (id == IDC_CHK_PREVIEW && HIWORD(wParam) == BN_CLICKED) {
+                SetPreview(IsDlgButtonChecked(m_hwnd, IDC_CHK_PREVIEW) == BST_CHECKED);
             } else if (id == IDC_CMD_EXIT || id == IDCANCEL) {
                 DestroyWindow(m_hwnd);
             } else if (id == IDC_CMD_ABOUT) {
@@ -134,16 +138,21 @@ INT_PTR ConfigWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
                 ReadControls();
                 m_form.chkIvAc_Click();
                 ShowControls();
-            } else {
+            } else if (HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == CBN_SELCHANGE) {
+                // A check box, an option button or a list: the look may have changed.
                 for (std::size_t i = 0; i < kConfigColourCount; ++i) {
                     if (id == kChangeIds[i]) {
                         ChangeColour(static_cast<ConfigColour>(i));
                     }
                 }
+                LookChanged();
             }
             return TRUE;
         }
-        case WM_HSCROLL: OnHScroll(wParam); return TRUE;
+        case WM_HSCROLL:
+            OnHScroll(wParam);
+            LookChanged();
+            return TRUE;
         case WM_TIMER:
             if (wParam == kStatusTimer) {
                 ShowVoiceStatus();
@@ -151,6 +160,13 @@ INT_PTR ConfigWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             return TRUE;
         case WM_CTLCOLORSTATIC: {
             const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
+            if (id == IDC_LBL_WARNING) {
+                // The warning in red on the dialog's own ground.
+                const HDC dc = reinterpret_cast<HDC>(wParam);
+                SetTextColor(dc, RGB(192, 0, 0));
+                SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+                return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+            }
             for (std::size_t i = 0; i < kConfigColourCount; ++i) {
                 if (id == kSwatchIds[i]) {
                     return reinterpret_cast<INT_PTR>(m_swatchBrushes[i].Get());
@@ -163,6 +179,7 @@ INT_PTR ConfigWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             SetIcons(HIWORD(wParam));
             return FALSE;
         case WM_CLOSE: DestroyWindow(m_hwnd); return TRUE;
+        case WM_DESTROY: SetPreview(false); return FALSE;
         case WM_NCDESTROY:
             KillTimer(m_hwnd, kStatusTimer);
             SetWindowLongPtrA(m_hwnd, DWLP_USER, 0);
@@ -201,7 +218,46 @@ void ConfigWindow::Form_Load() {
     m_form.Form_Load();
     ShowControls();
     ShowVoiceStatus();
+    LookChanged();
     SetTimer(m_hwnd, kStatusTimer, kStatusPeriodMs, nullptr);
+}
+
+void ConfigWindow::LookChanged() {
+    if (m_showingControls) {
+        return;
+    }
+    ReadControls();
+    const OverlaySettings look = m_form.LookSettings();
+    const std::string warning = ReadabilityWarning(look);
+    if (warning != m_warning) {
+        m_warning = warning;
+        SetDlgItemTextA(m_hwnd, IDC_LBL_WARNING, warning.c_str());
+    }
+    if (m_preview != nullptr) {
+        const WindowPlace place =
+            CustomStartingPlace(*m_previewWindow, m_previewWindow->Screen(), m_flow.Services().store,
+                                m_form.SettingsFile(), UserNumberFormat());
+        m_preview->Show(look, place);
+    }
+}
+
+// The preview uses the overlay's own window and drawing; it never writes the settings file.
+void ConfigWindow::SetPreview(bool on) {
+    if (!on) {
+        m_preview.reset();
+        m_previewWindow.reset();
+        return;
+    }
+    if (m_preview != nullptr) {
+        return;
+    }
+    m_previewWindow = OverlayWindowWin32::CreatePreview(m_flow, [this] { LookChanged(); });
+    if (m_previewWindow == nullptr) {
+        CheckDlgButton(m_hwnd, IDC_CHK_PREVIEW, BST_UNCHECKED);
+        return;
+    }
+    m_preview = std::make_unique<OverlayPreview>(*m_previewWindow, m_flow.Services().clock);
+    LookChanged();
 }
 
 // The link follows what the window holds (not the file), so the line answers the question
@@ -338,6 +394,7 @@ void ConfigWindow::ChangeColour(ConfigColour swatch) {
 }
 
 void ConfigWindow::cmdEnable_Click() {
+    SetPreview(false);  // the overlay itself takes over
     ReadControls();
     if (!m_form.SaveConfig()) {
         const std::string message = "Sayvane could not save its settings to\r\n" + m_form.SettingsFile() +

@@ -6,9 +6,12 @@
 
 #include <array>
 #include <memory>
+#include <string>
 
 #include "config/ConfigForm.h"
+#include "overlay/Preview.h"
 #include "win32/Handles.h"
+#include "win32/OverlayWindowWin32.h"
 #include "win32/WindowFlowWin32.h"
 
 namespace sayvane::win32 {
@@ -41,6 +44,8 @@ private:
     void OnHScroll(WPARAM wParam);
     void cmdEnable_Click();
     void ShowVoiceStatus();  // the status line, for the voice settings the window holds
+    void LookChanged();      // the warning line and the preview, for the look the window holds
+    void SetPreview(bool on);
 
     WindowFlowWin32& m_flow;
     ConfigForm m_form;
@@ -51,6 +56,10 @@ private:
     UniqueIcon m_smallIcon;
     bool m_showingControls = false;
     std::string m_voiceStatus;
+    std::string m_warning;
+    // The preview while "Preview" is ticked: the window, and the drawing of the sample into it.
+    std::unique_ptr<OverlayWindowWin32> m_previewWindow;
+    std::unique_ptr<OverlayPreview> m_preview;
 };
 
 }  // namespace sayvane::win32

@@ -74,6 +74,18 @@ std::unique_ptr<OverlayWindowWin32> OverlayWindowWin32::Create(WindowFlowWin32& 
     return window;
 }
 
+std::unique_ptr<OverlayWindowWin32> OverlayWindowWin32::CreatePreview(WindowFlowWin32& flow,
+                                                                      std::function<void()> screenChanged) {
+    std::unique_ptr<OverlayWindowWin32> window(new OverlayWindowWin32(flow));
+    window->m_previewScreenChanged = std::move(screenChanged);
+    // A tool window that never takes the focus: the configuration window keeps it.
+    if (!window->MakeWindow(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE)) {
+        return nullptr;
+    }
+    window->m_screen = PrimaryScreen(window->PrimaryDpi());
+    return window;
+}
+
 OverlayWindowWin32::OverlayWindowWin32(WindowFlowWin32& flow) : m_flow(flow) {}
 
 OverlayWindowWin32::~OverlayWindowWin32() {
@@ -86,19 +98,26 @@ OverlayWindowWin32::~OverlayWindowWin32() {
     }
 }
 
-bool OverlayWindowWin32::CreateWindows() {
+bool OverlayWindowWin32::MakeWindow(DWORD exStyle) {
     const HINSTANCE instance = m_flow.Instance();
     if (!RegisterOverlayClass(instance, &OverlayWindowWin32::WindowProc)) {
         return false;
     }
     m_owner = CreateWindowExA(0, "STATIC", "Sayvane", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
-    CreateWindowExA(WS_EX_APPWINDOW, kOverlayClass, kOverlayCaption, WS_POPUP, 0, 0, 100, 100, m_owner, nullptr,
-                    instance, this);
+    CreateWindowExA(exStyle, kOverlayClass, kOverlayCaption, WS_POPUP, 0, 0, 100, 100, m_owner, nullptr, instance,
+                    this);
     if (m_hwnd == nullptr) {
         return false;
     }
-
     m_dpi = WindowDpi(m_hwnd);
+    return true;
+}
+
+bool OverlayWindowWin32::CreateWindows() {
+    if (!MakeWindow(WS_EX_APPWINDOW)) {
+        return false;
+    }
+    const HINSTANCE instance = m_flow.Instance();
     m_screen = PrimaryScreen(PrimaryDpi());
     MakeIcons(PrimaryDpi());
     BuildMenu();
@@ -139,8 +158,12 @@ LRESULT CALLBACK OverlayWindowWin32::WindowProc(HWND hwnd, UINT message, WPARAM 
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     auto* self = reinterpret_cast<OverlayWindowWin32*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (self == nullptr || self->m_overlay == nullptr) {
+    if (self == nullptr) {
         return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    if (self->m_overlay == nullptr) {
+        return self->m_previewScreenChanged ? self->HandlePreviewMessage(message, wParam, lParam)
+                                            : DefWindowProcA(hwnd, message, wParam, lParam);
     }
     return self->HandleMessage(message, wParam, lParam);
 }
@@ -192,6 +215,33 @@ LRESULT OverlayWindowWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
     }
 }
 
+// The preview paints, follows DPI and display changes, and closes; nothing else.
+LRESULT OverlayWindowWin32::HandlePreviewMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_ERASEBKGND: return 1;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(m_hwnd, &ps);
+            Paint(dc);
+            EndPaint(m_hwnd, &ps);
+            return 0;
+        }
+        case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+        case WM_DPICHANGED: DpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam)); return 0;
+        case WM_DISPLAYCHANGE: ScreenChanged(); return 0;
+        case WM_SETTINGCHANGE:
+            if (wParam == SPI_SETWORKAREA) {
+                ScreenChanged();
+            }
+            return DefWindowProcA(m_hwnd, message, wParam, lParam);
+        case WM_NCDESTROY:
+            SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, 0);
+            m_hwnd = nullptr;
+            return 0;
+        default: return DefWindowProcA(m_hwnd, message, wParam, lParam);
+    }
+}
+
 LRESULT CALLBACK OverlayWindowWin32::TrayWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     auto* self = reinterpret_cast<OverlayWindowWin32*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (self == nullptr || self->m_previousProc == nullptr) {
@@ -232,6 +282,13 @@ void OverlayWindowWin32::MakeIcons(UINT trayDpi) {
 // the tray's icons are made again for that DPI, then the overlay places itself anew.
 void OverlayWindowWin32::ScreenChanged() {
     const UINT primaryDpi = PrimaryDpi();
+    if (m_overlay == nullptr) {
+        m_screen = PrimaryScreen(primaryDpi);
+        if (m_previewScreenChanged) {
+            m_previewScreenChanged();
+        }
+        return;
+    }
     if (primaryDpi != m_primaryDpi) {
         // The shell keeps a copy of the icon it was given: the old ones can go at once.
         MakeIcons(primaryDpi);

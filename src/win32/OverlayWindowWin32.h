@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -25,6 +26,11 @@ class OverlayWindowWin32 final : public MainWindow, public OverlayWindow, public
 public:
     // Creates the window and runs its creation sequence; null when no window could be made.
     static std::unique_ptr<OverlayWindowWin32> Create(WindowFlowWin32& flow);
+    // The same window without the overlay's logic, tray icon, menu or timer, for the
+    // configuration window's preview to draw into; `screenChanged` runs when the display
+    // settings or the window's DPI change, to draw it again. Hidden until drawn.
+    static std::unique_ptr<OverlayWindowWin32> CreatePreview(WindowFlowWin32& flow,
+                                                             std::function<void()> screenChanged);
     ~OverlayWindowWin32() override;
     OverlayWindowWin32(const OverlayWindowWin32&) = delete;
     OverlayWindowWin32& operator=(const OverlayWindowWin32&) = delete;
@@ -69,10 +75,12 @@ public:
 private:
     explicit OverlayWindowWin32(WindowFlowWin32& flow);
     bool CreateWindows();
+    bool MakeWindow(DWORD exStyle);  // the window and its hidden owner
 
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     static LRESULT CALLBACK TrayWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandlePreviewMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void ShowPopupMenu();
     bool NotifyTray(DWORD action, TrayPicture picture, std::string_view tip);
     void BuildMenu();
@@ -98,7 +106,8 @@ private:
     };
 
     WindowFlowWin32& m_flow;
-    std::unique_ptr<Overlay> m_overlay;
+    std::unique_ptr<Overlay> m_overlay;  // none in a preview
+    std::function<void()> m_previewScreenChanged;
 
     HWND m_owner = nullptr;  // hidden: an owned window gets no task-bar button
     HWND m_hwnd = nullptr;
