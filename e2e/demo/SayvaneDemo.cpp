@@ -140,7 +140,23 @@ int FirstStart(const std::string& out) {
     SaveScreenshot(out + "\\02-configuration.bmp");
     Say("first run: no settings file yet, so the configuration window opens with the defaults -> 02-configuration.png");
 
+    // Preview: the overlay as these settings draw it, before anything is saved.
+    SendMessageA(GetDlgItem(config, IDC_CHK_PREVIEW), BM_CLICK, 0, 0);
+    HWND preview = nullptr;
+    if (!sayvane::e2e::WaitUntil([&] {
+            preview = sayvane::e2e::FindProcessWindow(run.ProcessId(), "SayvaneOverlay");
+            return preview != nullptr;
+        })) {
+        return Fail("no preview");
+    }
+    WaitUntilDrawn(config, 40, 1000);
+    SaveScreenshot(out + "\\02-preview.bmp");
+    Say("\"Preview\" shows the overlay as the window's settings would draw it, with sample callsigns; it follows "
+        "every change and saves nothing -> 02-preview.png");
+    SendMessageA(GetDlgItem(config, IDC_CHK_PREVIEW), BM_CLICK, 0, 0);
+
     PostMessageA(config, WM_COMMAND, IDC_CMD_ENABLE, 0);
+    sayvane::e2e::WaitUntil([&] { return !IsWindow(preview); });
     HWND overlay = run.WaitForOverlay();
     if (overlay == nullptr) {
         return Fail("no overlay after Save and Enable");
