@@ -2,6 +2,7 @@
 // them: the same bytes read whole or cut anywhere must end the same way, messages must stay
 // within bounds and be UTF-8, and a frame written to the server must carry its payload.
 #include "FuzzSupport.h"
+#include "teamspeak/remote/RemoteMessages.h"
 #include "teamspeak/remote/WebSocket.h"
 
 namespace {
@@ -109,6 +110,12 @@ void CheckFrames(FuzzedDataProvider& in) {
         FUZZ_CHECK(!control || m.payload.size() <= FrameReader::kMaxControlBytes);
         FUZZ_CHECK(m.kind == Message::Kind::Ping || m.kind == Message::Kind::Pong || IsUtf8(m.payload));
         FUZZ_CHECK(m.kind == Message::Kind::Close || !m.closeCode);
+        // A text message goes on to the JSON reader, which must take any text without throwing.
+        if (m.kind == Message::Kind::Text) {
+            if (const auto message = sayvane::remote::ParseMessage(m.payload)) {
+                FUZZ_CHECK(message->payload.is_object());
+            }
+        }
         // Only the last message may be a close, and after it the reader is closed.
         FUZZ_CHECK((m.kind == Message::Kind::Close) == (i + 1 == read.size() && whole.State() == FrameState::Closed));
     }

@@ -15,6 +15,7 @@ packages=(
     clang libclang-rt-14-dev
     clang-format clang-tidy cppcheck
     python3 python3-pefile 7zip
+    nlohmann-json3-dev
 )
 
 need=()
