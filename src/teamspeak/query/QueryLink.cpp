@@ -45,11 +45,7 @@ void QueryLink::Configure(const QuerySettings& settings) {
         return;
     }
     m_settings = settings;
-    if (m_phase != Phase::Waiting || m_nextAttempt != 0) {
-        Drop("the settings changed");
-        m_nextAttempt = m_clock.NowMilliseconds();  // at once, with the new ones
-        m_retryMs = kFirstRetryMs;
-    }
+    Stop();  // the next Pump connects at once, with the new ones
 }
 
 void QueryLink::Start() {
