@@ -3,6 +3,7 @@
 // within bounds and be UTF-8, and a frame written to the server must carry its payload.
 #include "FuzzSupport.h"
 #include "teamspeak/remote/RemoteMessages.h"
+#include "teamspeak/remote/RemoteModel.h"
 #include "teamspeak/remote/WebSocket.h"
 
 namespace {
@@ -99,6 +100,7 @@ void CheckFrames(FuzzedDataProvider& in) {
         cut.insert(cut.end(), some.begin(), some.end());
     }
     const std::vector<Message> read = ReadAll(whole);
+    sayvane::remote::RemoteModel model;
     FUZZ_CHECK(whole.State() == pieces.State() && whole.Error() == pieces.Error());
     FUZZ_CHECK((whole.State() == FrameState::Failed) == !whole.Error().empty());
     FUZZ_CHECK(read.size() == cut.size());
@@ -110,10 +112,15 @@ void CheckFrames(FuzzedDataProvider& in) {
         FUZZ_CHECK(!control || m.payload.size() <= FrameReader::kMaxControlBytes);
         FUZZ_CHECK(m.kind == Message::Kind::Ping || m.kind == Message::Kind::Pong || IsUtf8(m.payload));
         FUZZ_CHECK(m.kind == Message::Kind::Close || !m.closeCode);
-        // A text message goes on to the JSON reader, which must take any text without throwing.
+        // A text message goes on to the JSON reader and the server model, which must take any
+        // text without throwing and keep their answers well-formed.
         if (m.kind == Message::Kind::Text) {
             if (const auto message = sayvane::remote::ParseMessage(m.payload)) {
                 FUZZ_CHECK(message->payload.is_object());
+                model.Apply(*message);
+                std::vector<std::int32_t> speakers = model.Tabs().TakeSpeakers();
+                std::sort(speakers.begin(), speakers.end());
+                FUZZ_CHECK(std::adjacent_find(speakers.begin(), speakers.end()) == speakers.end());
             }
         }
         // Only the last message may be a close, and after it the reader is closed.

@@ -15,20 +15,6 @@ namespace {
 // The client's answer to a move into the channel the own client is in already.
 constexpr std::int32_t kAlreadyInChannel = 770;
 
-void PutLong(std::uint8_t* at, std::int32_t value) {
-    const auto bits = static_cast<std::uint32_t>(value);
-    for (int i = 0; i < 4; ++i) {
-        at[i] = static_cast<std::uint8_t>((bits >> (8 * i)) & 0xFFU);
-    }
-}
-
-// A name field: at most 30 bytes, NUL-padded (the buffer comes zeroed).
-void PutName(std::uint8_t* at, const std::string& name) {
-    // A name of 30 bytes fills the field with no NUL, as the library's records do.
-    // NOLINTNEXTLINE(bugprone-not-null-terminated-result)
-    std::memcpy(at, name.data(), std::min(name.size(), kNameSize));
-}
-
 std::size_t Capacity(const std::int32_t* count) {
     if (count == nullptr || *count <= 0) {
         return 0;
@@ -50,7 +36,7 @@ void QueryLink::Configure(const QuerySettings& settings) {
 
 void QueryLink::Start() {
     m_reader.Reset();
-    m_model.Clear();
+    m_model.Tabs().Clear();
     m_queue.clear();
     m_waiting = false;
     m_answer.clear();
@@ -66,7 +52,7 @@ void QueryLink::Drop(const char* why) {
     m_phase = Phase::Waiting;
     m_nextAttempt = m_clock.NowMilliseconds() + m_retryMs;
     m_retryMs = std::min(2 * m_retryMs, kLastRetryMs);
-    m_model.Clear();
+    m_model.Tabs().Clear();
     m_queue.clear();
     m_waiting = false;
     if (m_channelDone) {
@@ -136,7 +122,7 @@ void QueryLink::Line(const QueryLine& line) {
         case QueryLine::Kind::Banner:
             if (m_phase == Phase::Greeting) {
                 m_phase = Phase::Talking;
-                m_model.SetActive(line.items.front().Number("schandlerid").value_or(1));
+                m_model.Tabs().SetActive(line.items.front().Number("schandlerid").value_or(1));
                 if (!m_settings.apiKey.empty()) {
                     Send(Ask::Auth, 0, "auth apikey=" + Escape(m_settings.apiKey));
                 }
@@ -147,13 +133,14 @@ void QueryLink::Line(const QueryLine& line) {
             }
             break;
         case QueryLine::Kind::Notification: {
-            const std::int32_t active = m_model.Active();
+            const std::int32_t active = m_model.Tabs().Active();
             m_model.Notify(line);
             const QueryItem& item = line.items.front();
             const bool established = line.name == "notifyconnectstatuschange" &&
                                      item.Get("status") == std::optional<std::string_view>("connection_established");
-            if (m_model.Active() != active || (established && item.Number("schandlerid") == m_model.Active())) {
-                ListTab(m_model.Active());
+            if (m_model.Tabs().Active() != active ||
+                (established && item.Number("schandlerid") == m_model.Tabs().Active())) {
+                ListTab(m_model.Tabs().Active());
             }
             break;
         }
@@ -199,16 +186,16 @@ void QueryLink::Answered(const QueryLine& error) {
             break;
         case Ask::CurrentTab:
             if (const auto tab = first.Number("schandlerid"); id == 0 && tab) {
-                m_model.SetActive(*tab);
+                m_model.Tabs().SetActive(*tab);
             }
-            ListTab(m_model.Active());
+            ListTab(m_model.Tabs().Active());
             break;
         case Ask::Use: break;
         case Ask::Whoami:
             if (id == 0) {
                 m_model.Whoami(command.tab, first);
             } else {
-                m_model.Disconnected(command.tab);
+                m_model.Tabs().Disconnected(command.tab);
             }
             break;
         case Ask::ServerName:
@@ -231,7 +218,7 @@ void QueryLink::Answered(const QueryLine& error) {
             if (id == 0 && first.Number("cid")) {
                 Send(Ask::Move, command.tab,
                      "clientmove cid=" + std::to_string(*first.Number("cid")) +
-                         " clid=" + std::to_string(m_model.ActiveTab().ownClid));
+                         " clid=" + std::to_string(m_model.Tabs().ActiveTab().ownId));
             } else if (m_channelDone) {
                 ChannelDone done = std::move(m_channelDone);
                 m_channelDone = nullptr;
@@ -288,7 +275,7 @@ QueryState QueryLink::State() const {
         case Phase::Greeting: return QueryState::Connecting;
         case Phase::Talking: break;
     }
-    const QueryTab& tab = m_model.ActiveTab();
+    const ServerTab& tab = m_model.Tabs().ActiveTab();
     if (!tab.known) {
         return QueryState::Connecting;  // not asked yet
     }
@@ -313,7 +300,7 @@ bool QueryLink::CreateChannel(const std::string& name, ChannelDone done) {
         return false;
     }
     m_channelDone = std::move(done);
-    const std::int32_t tab = m_model.Active();
+    const std::int32_t tab = m_model.Tabs().Active();
     Send(Ask::Use, tab, "use schandlerid=" + std::to_string(tab));
     Send(Ask::Create, tab, "channelcreate channel_name=" + Escape(AnsiToUtf8(name)));
     return true;
@@ -324,7 +311,7 @@ std::int32_t QueryLink::tsrGetSpeakers(std::int32_t* ids, std::int32_t* count) {
     if (const std::int32_t result = SnapshotResult(); result != 0) {
         return result;
     }
-    const std::vector<std::int32_t> speakers = m_model.TakeSpeakers();
+    const std::vector<std::int32_t> speakers = m_model.Tabs().TakeSpeakers();
     const std::size_t written = std::min(speakers.size(), Capacity(count));
     std::copy_n(speakers.begin(), written, ids);
     *count = static_cast<std::int32_t>(written);
@@ -336,27 +323,9 @@ std::int32_t QueryLink::tsrGetPlayers(std::uint8_t* records, std::int32_t* count
     if (const std::int32_t result = SnapshotResult(); result != 0) {
         return result;
     }
-    const QueryTab& tab = m_model.ActiveTab();
-    // The own client first, as TeamSpeak 2's library lists it; then the others in order.
-    std::vector<const QueryClient*> ordered;
-    ordered.reserve(tab.clients.size());
-    for (const QueryClient& client : tab.clients) {
-        if (client.clid == tab.ownClid) {
-            ordered.insert(ordered.begin(), &client);
-        } else {
-            ordered.push_back(&client);
-        }
-    }
-    const std::size_t written = std::min(ordered.size(), Capacity(count));
-    for (std::size_t i = 0; i < written; ++i) {
-        std::uint8_t* record = records + i * RawPlayerRecord::kSize;
-        PutLong(record + RawPlayerRecord::kPlayerId, ordered[i]->clid);
-        PutLong(record + RawPlayerRecord::kChannelId, ordered[i]->cid);
-        PutName(record + RawPlayerRecord::kName, ordered[i]->nickname);
-    }
-    *count = static_cast<std::int32_t>(written);
+    WritePlayerRecords(m_model.Tabs().ActiveTab(), records, count);
     if (m_clock.NowMilliseconds() - m_lastListing >= kRelistMs && m_queue.empty()) {
-        ListTab(m_model.Active());  // in case a notification went missing
+        ListTab(m_model.Tabs().Active());  // in case a notification went missing
     }
     return 0;
 }
@@ -366,14 +335,7 @@ std::int32_t QueryLink::tsrGetChannels(std::uint8_t* records, std::int32_t* coun
     if (const std::int32_t result = SnapshotResult(); result != 0) {
         return result;
     }
-    const QueryTab& tab = m_model.ActiveTab();
-    const std::size_t written = std::min(tab.channels.size(), Capacity(count));
-    for (std::size_t i = 0; i < written; ++i) {
-        std::uint8_t* record = records + i * RawChannelRecord::kSize;
-        PutLong(record + RawChannelRecord::kChannelId, tab.channels[i].cid);
-        PutName(record + RawChannelRecord::kName, tab.channels[i].name);
-    }
-    *count = static_cast<std::int32_t>(written);
+    WriteChannelRecords(m_model.Tabs().ActiveTab(), records, count);
     return 0;
 }
 
@@ -382,13 +344,7 @@ std::int32_t QueryLink::tsrGetUserInfo(std::uint8_t* record) {
     if (const std::int32_t result = SnapshotResult(); result != 0) {
         return result;
     }
-    const QueryTab& tab = m_model.ActiveTab();
-    const auto own = std::find_if(tab.clients.begin(), tab.clients.end(),
-                                  [&](const QueryClient& client) { return client.clid == tab.ownClid; });
-    std::memset(record, 0, UserInfoRecord::kSize);
-    if (own != tab.clients.end()) {
-        PutName(record + UserInfoRecord::kNickname, own->nickname);
-    }
+    WriteUserInfoRecord(m_model.Tabs().ActiveTab(), record);
     return 0;
 }
 

@@ -61,7 +61,7 @@ public:
     void Pump();
 
     [[nodiscard]] QueryState State() const;
-    [[nodiscard]] const std::string& ServerName() const { return m_model.ActiveTab().serverName; }
+    [[nodiscard]] const std::string& ServerName() const { return m_model.Tabs().ActiveTab().serverName; }
     [[nodiscard]] std::uint16_t Port() const { return m_settings.port; }
 
     // Asks the client to create a channel in the active tab and move the own client into

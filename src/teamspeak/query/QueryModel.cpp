@@ -12,37 +12,7 @@ std::string Name(const QueryItem& item, std::string_view key) {
     return Utf8ToAnsi(item.Get(key).value_or(std::string_view()));
 }
 
-template <typename T>
-auto FindId(std::vector<T>& list, std::int32_t T::*field, std::int32_t id) {
-    return std::find_if(list.begin(), list.end(), [&](const T& entry) { return entry.*field == id; });
-}
-
 }  // namespace
-
-void QueryModel::Talk(QueryTab& tab, std::int32_t clid, bool talking) {
-    const auto now = std::find(tab.talking.begin(), tab.talking.end(), clid);
-    if (!talking) {
-        if (now != tab.talking.end()) {
-            tab.talking.erase(now);
-        }
-        return;
-    }
-    if (now == tab.talking.end()) {
-        tab.talking.push_back(clid);
-    }
-    // Heard again: it moves to the end, as a speaker who began last.
-    tab.heard.erase(std::remove(tab.heard.begin(), tab.heard.end(), clid), tab.heard.end());
-    tab.heard.push_back(clid);
-}
-
-void QueryModel::Leave(QueryTab& tab, std::int32_t clid) {
-    const auto client = FindId(tab.clients, &QueryClient::clid, clid);
-    if (client != tab.clients.end()) {
-        tab.clients.erase(client);
-    }
-    Talk(tab, clid, false);
-    tab.heard.erase(std::remove(tab.heard.begin(), tab.heard.end(), clid), tab.heard.end());
-}
 
 void QueryModel::Notify(const QueryLine& line) {
     if (line.items.empty()) {
@@ -51,7 +21,7 @@ void QueryModel::Notify(const QueryLine& line) {
     const QueryItem& first = line.items.front();
     if (line.name == "notifycurrentserverconnectionchanged") {
         if (const auto tab = first.Number("schandlerid")) {
-            m_active = *tab;
+            m_tabs.SetActive(*tab);
         }
         return;
     }
@@ -59,11 +29,11 @@ void QueryModel::Notify(const QueryLine& line) {
     if (!tabId) {
         return;
     }
-    QueryTab& tab = Tab(*tabId);
+    ServerTab& tab = m_tabs.Tab(*tabId);
     if (line.name == "notifyconnectstatuschange") {
         const std::string_view status = first.Get("status").value_or("");
         if (status == "disconnected") {
-            Disconnected(*tabId);
+            m_tabs.Disconnected(*tabId);
         } else if (status == "connection_established") {
             tab.known = tab.connected = true;  // its lists come with the next listing
         }
@@ -74,77 +44,61 @@ void QueryModel::Notify(const QueryLine& line) {
         const std::optional<std::int32_t> clid = item.Number("clid");
         const std::optional<std::int32_t> cid = item.Number("cid");
         if (line.name == "notifytalkstatuschange" && clid) {
-            Talk(tab, *clid, item.Number("status").value_or(0) == 1);
+            tab.Talk(*clid, item.Number("status").value_or(0) == 1);
         } else if (line.name == "notifycliententerview" && clid) {
-            if (item.Number("client_type").value_or(0) == 1) {
-                continue;
-            }
-            const QueryClient client{*clid, item.Number("ctid").value_or(0), Name(item, "client_nickname")};
-            const auto known = FindId(tab.clients, &QueryClient::clid, *clid);
-            if (known != tab.clients.end()) {
-                *known = client;
-            } else {
-                tab.clients.push_back(client);
+            if (item.Number("client_type").value_or(0) != 1) {
+                tab.Enter(TabClient{*clid, item.Number("ctid").value_or(0), Name(item, "client_nickname")});
             }
         } else if (line.name == "notifyclientleftview" && clid) {
-            Leave(tab, *clid);
+            tab.Leave(*clid);
         } else if (line.name == "notifyclientmoved" && clid) {
-            const auto client = FindId(tab.clients, &QueryClient::clid, *clid);
-            if (client != tab.clients.end() && item.Has("ctid")) {
-                client->cid = item.Number("ctid").value_or(client->cid);
+            TabClient* client = tab.FindClient(*clid);
+            if (client != nullptr && item.Has("ctid")) {
+                client->channelId = item.Number("ctid").value_or(client->channelId);
             }
         } else if (line.name == "notifyclientupdated" && clid && item.Has("client_nickname")) {
-            const auto client = FindId(tab.clients, &QueryClient::clid, *clid);
-            if (client != tab.clients.end()) {
+            if (TabClient* client = tab.FindClient(*clid)) {
                 client->nickname = Name(item, "client_nickname");
             }
         } else if (line.name == "notifychannelcreated" && cid) {
-            if (FindId(tab.channels, &QueryChannel::cid, *cid) == tab.channels.end()) {
-                tab.channels.push_back(QueryChannel{*cid, Name(item, "channel_name")});
+            if (tab.FindChannel(*cid) == nullptr) {
+                tab.channels.push_back(TabChannel{*cid, Name(item, "channel_name")});
             }
         } else if (line.name == "notifychanneledited" && cid && item.Has("channel_name")) {
-            const auto channel = FindId(tab.channels, &QueryChannel::cid, *cid);
-            if (channel != tab.channels.end()) {
+            if (TabChannel* channel = tab.FindChannel(*cid)) {
                 channel->name = Name(item, "channel_name");
             }
         } else if (line.name == "notifychanneldeleted" && cid) {
-            const auto channel = FindId(tab.channels, &QueryChannel::cid, *cid);
-            if (channel != tab.channels.end()) {
-                tab.channels.erase(channel);
-            }
+            tab.channels.erase(std::remove_if(tab.channels.begin(), tab.channels.end(),
+                                              [&](const TabChannel& c) { return c.id == *cid; }),
+                               tab.channels.end());
         }
     }
 }
 
-void QueryModel::Disconnected(std::int32_t tab) {
-    QueryTab& entry = Tab(tab);
-    entry = QueryTab{};
-    entry.known = true;
-}
-
 void QueryModel::Whoami(std::int32_t tab, const QueryItem& item) {
-    QueryTab& entry = Tab(tab);
+    ServerTab& entry = m_tabs.Tab(tab);
     entry.known = true;
     entry.connected = true;
-    entry.ownClid = item.Number("clid").value_or(0);
+    entry.ownId = item.Number("clid").value_or(0);
 }
 
 void QueryModel::ServerName(std::int32_t tab, const QueryItem& item) {
-    Tab(tab).serverName = Name(item, "virtualserver_name");
+    m_tabs.Tab(tab).serverName = Name(item, "virtualserver_name");
 }
 
 void QueryModel::ChannelList(std::int32_t tab, const std::vector<QueryItem>& items) {
-    QueryTab& entry = Tab(tab);
+    ServerTab& entry = m_tabs.Tab(tab);
     entry.channels.clear();
     for (const QueryItem& item : items) {
         if (const auto cid = item.Number("cid")) {
-            entry.channels.push_back(QueryChannel{*cid, Name(item, "channel_name")});
+            entry.channels.push_back(TabChannel{*cid, Name(item, "channel_name")});
         }
     }
 }
 
 void QueryModel::ClientList(std::int32_t tab, const std::vector<QueryItem>& items) {
-    QueryTab& entry = Tab(tab);
+    ServerTab& entry = m_tabs.Tab(tab);
     entry.clients.clear();
     std::vector<std::int32_t> talking;
     bool talkFlags = false;
@@ -153,7 +107,7 @@ void QueryModel::ClientList(std::int32_t tab, const std::vector<QueryItem>& item
         if (!clid || item.Number("client_type").value_or(0) == 1) {
             continue;
         }
-        entry.clients.push_back(QueryClient{*clid, item.Number("cid").value_or(0), Name(item, "client_nickname")});
+        entry.clients.push_back(TabClient{*clid, item.Number("cid").value_or(0), Name(item, "client_nickname")});
         if (const auto flag = item.Number("client_flag_talking")) {
             talkFlags = true;
             if (*flag == 1) {
@@ -163,46 +117,18 @@ void QueryModel::ClientList(std::int32_t tab, const std::vector<QueryItem>& item
     }
     // Whoever left meanwhile no longer talks; with talk flags, the list says who does.
     for (const std::int32_t clid : std::vector<std::int32_t>(entry.talking)) {
-        const bool listed = FindId(entry.clients, &QueryClient::clid, clid) != entry.clients.end();
+        const bool listed = entry.FindClient(clid) != nullptr;
         const bool flagged = std::find(talking.begin(), talking.end(), clid) != talking.end();
         if (!listed || (talkFlags && !flagged)) {
-            Talk(entry, clid, false);
+            entry.Talk(clid, false);
         }
     }
     for (const std::int32_t clid : talking) {
         if (std::find(entry.talking.begin(), entry.talking.end(), clid) == entry.talking.end()) {
-            Talk(entry, clid, true);
+            entry.Talk(clid, true);
         }
     }
     entry.synced = true;
-}
-
-const QueryTab& QueryModel::ActiveTab() const {
-    static const QueryTab kNone;
-    const auto tab = m_tabs.find(m_active);
-    return tab == m_tabs.end() ? kNone : tab->second;
-}
-
-std::vector<std::int32_t> QueryModel::TakeSpeakers() {
-    const auto found = m_tabs.find(m_active);
-    if (found == m_tabs.end()) {
-        return {};
-    }
-    QueryTab& tab = found->second;
-    std::vector<std::int32_t> speakers = tab.heard;
-    // Those who talk still, though they began before the last call, come first.
-    for (auto it = tab.talking.rbegin(); it != tab.talking.rend(); ++it) {
-        if (std::find(speakers.begin(), speakers.end(), *it) == speakers.end()) {
-            speakers.insert(speakers.begin(), *it);
-        }
-    }
-    tab.heard.clear();
-    return speakers;
-}
-
-void QueryModel::Clear() {
-    m_tabs.clear();
-    m_active = 0;
 }
 
 }  // namespace sayvane::query

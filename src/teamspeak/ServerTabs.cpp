@@ -1,0 +1,163 @@
+// The server tabs of a voice client that reports them itself, and their library records.
+#include "teamspeak/ServerTabs.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "teamspeak/TsRecords.h"
+
+namespace sayvane {
+
+namespace {
+
+void PutLong(std::uint8_t* at, std::int32_t value) {
+    const auto bits = static_cast<std::uint32_t>(value);
+    for (int i = 0; i < 4; ++i) {
+        at[i] = static_cast<std::uint8_t>((bits >> (8 * i)) & 0xFFU);
+    }
+}
+
+// A name field: at most 30 bytes, NUL-padded (the buffer comes zeroed).
+void PutName(std::uint8_t* at, const std::string& name) {
+    // A name of 30 bytes fills the field with no NUL, as the library's records do.
+    // NOLINTNEXTLINE(bugprone-not-null-terminated-result)
+    std::memcpy(at, name.data(), std::min(name.size(), kNameSize));
+}
+
+std::size_t Capacity(const std::int32_t* count) {
+    if (count == nullptr || *count <= 0) {
+        return 0;
+    }
+    return std::min(static_cast<std::size_t>(*count), static_cast<std::size_t>(kMaxRecords));
+}
+
+template <typename T>
+T* FindId(std::vector<T>& list, std::int32_t id) {
+    const auto it = std::find_if(list.begin(), list.end(), [&](const T& entry) { return entry.id == id; });
+    return it == list.end() ? nullptr : &*it;
+}
+
+}  // namespace
+
+TabClient* ServerTab::FindClient(std::int32_t id) {
+    return FindId(clients, id);
+}
+
+TabChannel* ServerTab::FindChannel(std::int32_t id) {
+    return FindId(channels, id);
+}
+
+void ServerTab::Talk(std::int32_t id, bool isTalking) {
+    const auto now = std::find(talking.begin(), talking.end(), id);
+    if (!isTalking) {
+        if (now != talking.end()) {
+            talking.erase(now);
+        }
+        return;
+    }
+    if (now == talking.end()) {
+        talking.push_back(id);
+    }
+    // Heard again: it moves to the end, as a speaker who began last.
+    heard.erase(std::remove(heard.begin(), heard.end(), id), heard.end());
+    heard.push_back(id);
+}
+
+void ServerTab::Enter(const TabClient& client) {
+    if (TabClient* listed = FindClient(client.id)) {
+        *listed = client;
+    } else {
+        clients.push_back(client);
+    }
+}
+
+void ServerTab::Leave(std::int32_t id) {
+    clients.erase(std::remove_if(clients.begin(), clients.end(), [&](const TabClient& c) { return c.id == id; }),
+                  clients.end());
+    Talk(id, false);
+    heard.erase(std::remove(heard.begin(), heard.end(), id), heard.end());
+}
+
+void ServerTabs::Disconnected(std::int32_t id) {
+    ServerTab& tab = Tab(id);
+    tab = ServerTab{};
+    tab.known = true;
+}
+
+const ServerTab& ServerTabs::ActiveTab() const {
+    static const ServerTab kNone;
+    const auto tab = m_tabs.find(m_active);
+    return tab == m_tabs.end() ? kNone : tab->second;
+}
+
+std::vector<std::int32_t> ServerTabs::TakeSpeakers() {
+    const auto found = m_tabs.find(m_active);
+    if (found == m_tabs.end()) {
+        return {};
+    }
+    ServerTab& tab = found->second;
+    std::vector<std::int32_t> speakers = tab.heard;
+    // Those who talk still, though they began before the last call, come first.
+    for (auto it = tab.talking.rbegin(); it != tab.talking.rend(); ++it) {
+        if (std::find(speakers.begin(), speakers.end(), *it) == speakers.end()) {
+            speakers.insert(speakers.begin(), *it);
+        }
+    }
+    tab.heard.clear();
+    return speakers;
+}
+
+std::vector<std::int32_t> ServerTabs::Ids() const {
+    std::vector<std::int32_t> ids;
+    for (const auto& entry : m_tabs) {
+        ids.push_back(entry.first);
+    }
+    return ids;
+}
+
+void ServerTabs::Clear() {
+    m_tabs.clear();
+    m_active = 0;
+}
+
+void WritePlayerRecords(const ServerTab& tab, std::uint8_t* records, std::int32_t* count) {
+    // The own client first, as TeamSpeak 2's library lists it; then the others in order.
+    std::vector<const TabClient*> ordered;
+    ordered.reserve(tab.clients.size());
+    for (const TabClient& client : tab.clients) {
+        if (client.id == tab.ownId) {
+            ordered.insert(ordered.begin(), &client);
+        } else {
+            ordered.push_back(&client);
+        }
+    }
+    const std::size_t written = std::min(ordered.size(), Capacity(count));
+    for (std::size_t i = 0; i < written; ++i) {
+        std::uint8_t* record = records + i * RawPlayerRecord::kSize;
+        PutLong(record + RawPlayerRecord::kPlayerId, ordered[i]->id);
+        PutLong(record + RawPlayerRecord::kChannelId, ordered[i]->channelId);
+        PutName(record + RawPlayerRecord::kName, ordered[i]->nickname);
+    }
+    *count = static_cast<std::int32_t>(written);
+}
+
+void WriteChannelRecords(const ServerTab& tab, std::uint8_t* records, std::int32_t* count) {
+    const std::size_t written = std::min(tab.channels.size(), Capacity(count));
+    for (std::size_t i = 0; i < written; ++i) {
+        std::uint8_t* record = records + i * RawChannelRecord::kSize;
+        PutLong(record + RawChannelRecord::kChannelId, tab.channels[i].id);
+        PutName(record + RawChannelRecord::kName, tab.channels[i].name);
+    }
+    *count = static_cast<std::int32_t>(written);
+}
+
+void WriteUserInfoRecord(const ServerTab& tab, std::uint8_t* record) {
+    std::memset(record, 0, UserInfoRecord::kSize);
+    const auto own = std::find_if(tab.clients.begin(), tab.clients.end(),
+                                  [&](const TabClient& client) { return client.id == tab.ownId; });
+    if (own != tab.clients.end()) {
+        PutName(record + UserInfoRecord::kNickname, own->nickname);
+    }
+}
+
+}  // namespace sayvane
