@@ -50,6 +50,16 @@ TEST_F(RemoteModelTest, TheAnswerToTheAppAndTheEventsKeepTheTabsCurrent) {
     EXPECT_EQ(Nicknames(tab), (std::vector<std::string>{"EDDF_APP@2", "DLH4AB@2", "M\xFCller@1"}));
     EXPECT_EQ(tabs.TakeSpeakers(), std::vector<std::int32_t>{7});
 
+    // Channels nested deeper than any stack would take, and a loop among them.
+    std::string deep =
+        R"({"type":"channels","payload":{"connectionId":2,"info":{"rootChannels":[{"id":1}],"subChannels":{)";
+    for (int i = 1; i < 100000; ++i) {
+        deep += "\"" + std::to_string(i) + "\":[{\"id\":" + std::to_string(i + 1) + "}],";
+    }
+    deep += R"("100000":[{"id":1}]}}}})";
+    Say(deep);
+    EXPECT_EQ(tabs.Tab(2).channels.size(), 100000U);
+
     // A word shorter than a tick shows once; moves, joins, leaves and renames.
     Say(R"({"type":"talkStatusChanged","payload":{"connectionId":1,"clientId":8,"status":1}})");
     Say(R"({"type":"talkStatusChanged","payload":{"connectionId":1,"clientId":8,"status":0}})");

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <unordered_set>
 
 #include "teamspeak/query/QueryProtocol.h"
 
@@ -54,24 +55,34 @@ bool Talking(const json& owner) {
 }
 
 // The channels in the client's order: each root channel followed by its subchannels, theirs
-// following them in turn. Depth is bounded by the ids seen: a loop in the data ends there.
-void AddChannels(const json& infos, const json& channels, std::vector<TabChannel>& out) {
-    if (!channels.is_array()) {
-        return;
-    }
-    for (const json& channel : channels) {
-        const std::optional<std::int32_t> id = Id(channel, "id");
-        if (!id || std::any_of(out.begin(), out.end(), [&](const TabChannel& c) { return c.id == *id; })) {
-            continue;
-        }
-        out.push_back(TabChannel{*id, Property(channel, "name").value_or("")});
-        AddChannels(infos, Member(Member(infos, "subChannels"), std::to_string(*id).c_str()), out);
-    }
-}
-
+// following them in turn. Walked with a stack of its own, not by recursion: a hostile client
+// could nest them tens of thousands deep. A channel seen before (a loop) is passed over.
 std::vector<TabChannel> Channels(const json& infos) {
     std::vector<TabChannel> channels;
-    AddChannels(infos, Member(infos, "rootChannels"), channels);
+    std::unordered_set<std::int32_t> seen;
+    const json& subChannels = Member(infos, "subChannels");
+    std::vector<std::pair<const json*, std::size_t>> stack;  // a list of channels, the next one in it
+    const json& roots = Member(infos, "rootChannels");
+    if (roots.is_array()) {
+        stack.emplace_back(&roots, 0);
+    }
+    while (!stack.empty()) {
+        auto& [list, next] = stack.back();
+        if (next == list->size()) {
+            stack.pop_back();
+            continue;
+        }
+        const json& channel = (*list)[next++];
+        const std::optional<std::int32_t> id = Id(channel, "id");
+        if (!id || !seen.insert(*id).second) {
+            continue;
+        }
+        channels.push_back(TabChannel{*id, Property(channel, "name").value_or("")});
+        const json& children = Member(subChannels, std::to_string(*id).c_str());
+        if (children.is_array()) {
+            stack.emplace_back(&children, 0);
+        }
+    }
     return channels;
 }
 
