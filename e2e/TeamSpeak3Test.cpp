@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -77,6 +78,21 @@ TEST(TeamSpeak3, SpeakersJoinLinesTheChannelAndDisconnected) {
         run.ProcessId(), overlay, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}));
     EXPECT_TRUE(client.WaitForLog("< channelcreate channel_name=EDDF_TWR")) << Commands(client);
     EXPECT_TRUE(client.WaitForLog("< clientmove cid=")) << Commands(client);
+    // and answered before the client goes (a request cut off would be the user's to read
+    // about in a message box). The link sends one command at a time: the next one, from the
+    // next listing, says the answer came.
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            const std::vector<std::string> lines = client.LogLines();
+            const auto move = std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
+                return l.find("< clientmove") != std::string::npos;
+            });
+            return move != lines.end() && std::any_of(std::next(move), lines.end(), [](const std::string& l) {
+                       return l.find(" < ") != std::string::npos;
+                   });
+        },
+        20000))
+        << Commands(client);
 
     // The client goes while we are in a channel: "Disconnected", then "Not Running".
     client.Terminate();

@@ -1,7 +1,9 @@
-// Message boxes for tests: each one is written down and counts as closed at once.
+// Message boxes for tests: each one is written down and counts as closed at once, after
+// `whileShown` (what a real box's message loop would let run meanwhile, such as a timer).
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -27,7 +29,12 @@ class MessageRecorder final : public UserMessages {
 public:
     void ShowMessage(std::string_view text, std::string_view caption, std::uint32_t style) override {
         m_messages.push_back(MessageRecord{std::string(text), std::string(caption), style});
+        if (whileShown) {
+            whileShown();
+        }
     }
+
+    std::function<void()> whileShown;
 
     [[nodiscard]] const std::vector<MessageRecord>& Messages() const { return m_messages; }
 

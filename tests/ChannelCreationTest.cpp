@@ -299,6 +299,7 @@ TEST(ChannelCreation, WithTeamSpeak3TheChannelIsAskedForAndARefusalShowsTheClien
             client.Update();
             link.Pump();
         }
+        voice.DeliverAnswers();
     };
     const auto lastMessage = [&] { return rig.messages.Messages().empty() ? "" : rig.messages.Messages().back().text; };
     sim::AddIvAc(rig.desktop, "IvAc 1.2 - EDDF_TWR [Online]");
@@ -322,6 +323,11 @@ TEST(ChannelCreation, WithTeamSpeak3TheChannelIsAskedForAndARefusalShowsTheClien
     server.channels.pop_back();
     client.Faults().refuseChannelCreate = sim::Ts3PermissionError();
     EXPECT_EQ(creation.CreateTSChannel(), ChannelCreationResult::Requested);
+    for (int i = 0; i < 100; ++i, rig.clock.Advance(100)) {
+        client.Update();
+        link.Pump();
+    }
+    EXPECT_EQ(rig.messages.Messages().size(), 2U) << "never shown from inside a library call";
     talk();
     EXPECT_EQ(lastMessage(), "TeamSpeak 3 did not create the channel EDDF_TWR:\r\n\ninsufficient client permissions");
     EXPECT_EQ(rig.messages.Messages().size(), 3U);

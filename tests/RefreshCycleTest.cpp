@@ -336,9 +336,26 @@ TEST_F(RefreshCycleTest, WithTeamSpeak3ChosenTheSameOverlayFollowsItsQueryInterf
     overlay->MenuCommand(MenuItem::CreateTSChannel);
     EXPECT_TRUE(tickUntil([&] { return teamSpeak3.Server().FindChannel(3) != nullptr; }));
     EXPECT_EQ(teamSpeak3.Server().FindChannel(3)->name, "EDDF_APP");
+    EXPECT_TRUE(tickUntil([&] { return teamSpeak3.Server().FindPlayerByName("EDDF_APP")->channelId == 3; }));
+    teamSpeak3.Update();  // the answer to the move
+    Tick();
 
-    teamSpeak3.Server().connected = false;
-    EXPECT_TRUE(tickUntil([&] { return window.StatusText() == "Running"; }));
+    // A refusal's box comes after the tick that heard it: the ticks its message loop lets
+    // through go on, and one of them sees the client go.
+    teamSpeak3.Faults().refuseChannelCreate = sim::Ts3PermissionError();
+    std::string statusWhileShown;
+    messages.whileShown = [&] {
+        teamSpeak3.Server().connected = false;
+        tickUntil([&] { return window.StatusText() == "Running"; });
+        statusWhileShown = window.StatusText();
+    };
+    overlay->MenuCommand(MenuItem::CreateTSChannel);
+    EXPECT_TRUE(tickUntil([&] { return !messages.Messages().empty(); }));
+    EXPECT_EQ(messages.Messages().back().text,
+              "TeamSpeak 3 did not create the channel EDDF_APP:\r\n\ninsufficient client permissions");
+    EXPECT_EQ(statusWhileShown, "Running");
+    EXPECT_EQ(overlay->SkippedTicks(), 0);
+
     EXPECT_EQ(window.LineTexts(), std::vector<std::string>{"Disconnected"}) << "drawn by the tick that lost it";
 }
 

@@ -122,6 +122,7 @@ private:
     void LostLink();
     void ChooseLastSpeakerAndAnswerHotKey();
     void EndOfTick(LinkStatus status);
+    void Tick();  // the body of tmrRefresh_Timer, once it is known not to overlap another
     void EndOfBusy();
     void MirrorChangedLists();
     void FollowPlayers();

@@ -47,6 +47,15 @@ void Overlay::tmrRefresh_Timer() {
         ++m_skippedTicks;
         return;
     }
+    Tick();
+    // Answers to earlier requests may open a message box: only now, with the tick over,
+    // so that the ticks the box's message loop lets through run instead of being skipped.
+    if (m_services.voice != nullptr) {
+        m_services.voice->DeliverAnswers();
+    }
+}
+
+void Overlay::Tick() {
     m_inTick = true;
     class TickEnd {
     public:

@@ -22,6 +22,9 @@ public:
         m_chosen = settings.client;
     }
     [[nodiscard]] VoiceClient Chosen() const { return m_chosen; }
+    // Answers that came in for requests made earlier (a channel asked for), given to their
+    // callers; called outside the overlay's tick.
+    void DeliverAnswers() { m_teamSpeak3.DeliverChannelAnswer(); }
     // The query link while TeamSpeak 3 is chosen, else nullptr.
     [[nodiscard]] query::QueryLink* Query() { return m_chosen == VoiceClient::TeamSpeak3 ? &m_teamSpeak3 : nullptr; }
 

@@ -55,11 +55,25 @@ void QueryLink::Drop(const char* why) {
     m_model.Tabs().Clear();
     m_queue.clear();
     m_waiting = false;
-    if (m_channelDone) {
-        ChannelDone done = std::move(m_channelDone);
-        m_channelDone = nullptr;
-        done("The connection to TeamSpeak 3 was lost.");
+    ChannelAnswered("The connection to TeamSpeak 3 was lost.");
+}
+
+void QueryLink::ChannelAnswered(std::string refusal) {
+    if (m_channelDone && !m_channelAnswer) {
+        m_channelAnswer = std::move(refusal);
     }
+}
+
+void QueryLink::DeliverChannelAnswer() {
+    if (!m_channelDone || !m_channelAnswer) {
+        return;
+    }
+    // Both are taken before the call: a box it opens lets ticks run, which may ask anew.
+    const ChannelDone done = std::move(m_channelDone);
+    const std::string refusal = std::move(*m_channelAnswer);
+    m_channelDone = nullptr;
+    m_channelAnswer.reset();
+    done(refusal);
 }
 
 void QueryLink::Stop() {
@@ -219,18 +233,12 @@ void QueryLink::Answered(const QueryLine& error) {
                 Send(Ask::Move, command.tab,
                      "clientmove cid=" + std::to_string(*first.Number("cid")) +
                          " clid=" + std::to_string(m_model.Tabs().ActiveTab().ownId));
-            } else if (m_channelDone) {
-                ChannelDone done = std::move(m_channelDone);
-                m_channelDone = nullptr;
-                done(id == 0 ? "TeamSpeak 3 did not say which channel it made." : error.ErrorMessage());
+            } else {
+                ChannelAnswered(id == 0 ? "TeamSpeak 3 did not say which channel it made." : error.ErrorMessage());
             }
             break;
         case Ask::Move:
-            if (m_channelDone) {
-                ChannelDone done = std::move(m_channelDone);
-                m_channelDone = nullptr;
-                done(id == 0 || id == kAlreadyInChannel ? std::string() : error.ErrorMessage());
-            }
+            ChannelAnswered(id == 0 || id == kAlreadyInChannel ? std::string() : error.ErrorMessage());
             break;
     }
     SendNext();
@@ -296,6 +304,7 @@ std::int32_t QueryLink::SnapshotResult() {
 
 bool QueryLink::CreateChannel(const std::string& name, ChannelDone done) {
     Pump();
+    DeliverChannelAnswer();  // the last request's, should this Pump have heard it
     if (State() != QueryState::Connected || m_channelDone) {
         return false;
     }

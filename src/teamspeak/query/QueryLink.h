@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,10 @@ public:
     // (and `done` is never called) when the link is not connected.
     using ChannelDone = std::function<void(const std::string& refusal)>;
     bool CreateChannel(const std::string& name, ChannelDone done);
+    // Hands a finished channel request its answer. Never done inside Pump: `done` may open
+    // a message box, and the overlay's tick that pumped must have ended by then, so that
+    // the ticks go on while the box is up.
+    void DeliverChannelAnswer();
 
     bool IsAvailable() override { return true; }
     std::int32_t tsrGetSpeakers(std::int32_t* ids, std::int32_t* count) override;
@@ -88,6 +93,7 @@ private:
 
     void Start();
     void Drop(const char* why);
+    void ChannelAnswered(std::string refusal);
     void Line(const QueryLine& line);
     void Answered(const QueryLine& error);
     void Send(Ask ask, std::int32_t tab, std::string text);
@@ -112,6 +118,7 @@ private:
     std::string m_unsent;
     std::string m_lastError;
     ChannelDone m_channelDone;
+    std::optional<std::string> m_channelAnswer;  // for m_channelDone, once known
 };
 
 }  // namespace sayvane::query
