@@ -18,19 +18,7 @@ namespace {
 constexpr unsigned kPort = 26639;
 constexpr char kKey[] = "SAYVANE-TEST-KEY";
 
-// The round repeats, so that every step is there to be seen whenever Sayvane is ready.
-constexpr char kScenario[] =
-    "0 server \"IVAO Test\"\n"
-    "0 nickname EDDF_TWR\n"
-    "0 channel 1 Lobby flags=32\n"
-    "0 channel 2 \"Frankfurt Tower\"\n"
-    "0 join EDDF_TWR channel=2\n"
-    "0 join DLH4AB channel=2\n"
-    "1000 speak DLH4AB\n"
-    "+1500 silence\n"
-    "+500 join AFR7731 channel=2\n"
-    "+1500 leave AFR7731\n"
-    "+1500 loop 1000\n";
+constexpr const char* kScenario = kRepeatingTowerRound;
 
 std::string Settings(const std::string& key, bool autoStart) {
     return std::string("[Setup]\r\nAutoStart=") + (autoStart ? "1" : "0") +
@@ -94,7 +82,9 @@ TEST(TeamSpeak3, SpeakersJoinLinesTheChannelAndDisconnected) {
         20000))
         << Commands(client);
 
-    // The client goes while we are in a channel: "Disconnected", then "Not Running".
+    // The client goes while we are in a channel: "Disconnected", then "Not Running". The
+    // notice shares its colour with the new channel's name, shown once: that goes first.
+    ASSERT_TRUE(WaitUntil([&] { return !VisibleIn(overlay, kOrange); }, 20000));
     client.Terminate();
     EXPECT_TRUE(WaitUntil([&] { return VisibleIn(overlay, kOrange); }, 20000)) << "the notice";
     EXPECT_TRUE(WaitUntil([&] { return panel.Status() == "Not Running"; }, 20000)) << panel.Status();

@@ -72,7 +72,8 @@ TEST(WindowFlow, FirstRunShowsTheSplashThenTheConfigurationWindowWithItsDefaults
         "[Setup] OnTop=1 MeFromChannel=1 ShowChannel=0 ShowMe=0 AutoStart=0 IvAcSelect=0 IvAcResetZoom=0 "
         "IvAcBeepSelect=0 ShowInOut=1 Delay=6 Refresh=2 Size=8 NickName= Position=00010 Transparent=60 "
         "BackColor=000000000000 ForeColor=000000065280 ChannelForeColor=000000033023 SizeUsers=8 "
-        "JoinForeColor=000016776960 LeaveForeColor=000008421631 VoiceClient=2 QueryApiKey= QueryPort=25639");
+        "JoinForeColor=000016776960 LeaveForeColor=000008421631 VoiceClient=2 QueryApiKey= QueryPort=25639 "
+        "RemoteApiKey= RemotePort=5899");
     EXPECT_EQ(testing::ReadLines(run.SettingsFile()), expected);
 
     // In the bottom-left corner once its creation sequence has run (placing it is a late step);

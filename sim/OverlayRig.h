@@ -18,6 +18,7 @@
 #include "sim/SimulatedTsRemote.h"
 #include "sim/SoundRecorder.h"
 #include "sim/Ts3QueryClient.h"
+#include "sim/Ts5RemoteClient.h"
 #include "sim/VirtualClock.h"
 
 namespace sayvane::sim {
@@ -77,7 +78,11 @@ struct OverlayRig {
     Ts3QueryClient teamSpeak3;
     SimulatedLoopbackSocket querySocket{teamSpeak3};
     query::QueryLink queryLink{querySocket, clock};
-    VoiceClientSwitch voice{api, queryLink};
+    // TeamSpeak 5/6 behind its Remote Apps.
+    Ts5RemoteClient teamSpeak5{&clock};
+    SimulatedLoopbackSocket remoteSocket{teamSpeak5, kTs5DefaultPort};
+    remote::RemoteLink remoteLink{remoteSocket, clock};
+    VoiceClientSwitch voice{api, queryLink, remoteLink};
     TeamSpeakLink link{voice};
     SimulatedDesktop desktop;
     TeamSpeakWindowReader reader{desktop};

@@ -1,4 +1,4 @@
-// The in-memory loopback connection: the socket's states driven by the simulated client.
+// The in-memory loopback connection: the socket's states driven by the simulated peer.
 #include "sim/SimulatedLoopbackSocket.h"
 
 #include <algorithm>
@@ -15,10 +15,10 @@ void SimulatedLoopbackSocket::Connect(std::uint16_t port) {
 
 LoopbackSocket::State SimulatedLoopbackSocket::Poll() {
     if (m_state == State::Connecting) {
-        if (m_refuse || m_lastPort != m_listeningPort || !m_client.Connect()) {
+        if (m_refuse || m_lastPort != m_listeningPort || !m_peer.Connect()) {
             m_state = State::Failed;
         } else {
-            m_session = m_client.SessionNumber();
+            m_session = m_peer.SessionNumber();
             m_state = State::Open;
         }
     } else if (m_state == State::Open) {
@@ -28,12 +28,12 @@ LoopbackSocket::State SimulatedLoopbackSocket::Poll() {
 }
 
 bool SimulatedLoopbackSocket::OwnSession() const {
-    return m_client.SessionNumber() == m_session;
+    return m_peer.SessionNumber() == m_session;
 }
 
 void SimulatedLoopbackSocket::CheckClosed() {
-    // A newer connection took the client over: this one was dropped, bytes and all.
-    if (!OwnSession() || (!m_client.IsOpen() && m_client.OutputSize() == 0)) {
+    // A newer connection took the peer over: this one was dropped, bytes and all.
+    if (!OwnSession() || (!m_peer.IsOpen() && m_peer.OutputSize() == 0)) {
         m_state = State::Failed;
     }
 }
@@ -47,7 +47,7 @@ std::size_t SimulatedLoopbackSocket::Receive(char* buffer, std::size_t size) {
         return 0;
     }
     const std::size_t most = m_chunkSize == 0 ? size : std::min(size, m_chunkSize);
-    const std::string bytes = m_client.TakeOutput(most);
+    const std::string bytes = m_peer.TakeOutput(most);
     std::copy(bytes.begin(), bytes.end(), buffer);
     return bytes.size();
 }
@@ -60,19 +60,19 @@ std::size_t SimulatedLoopbackSocket::Send(std::string_view bytes) {
     if (m_state != State::Open) {
         return 0;
     }
-    if (!m_client.IsOpen()) {
+    if (!m_peer.IsOpen()) {
         // The other end closed but its last bytes are still to be read: the write goes into
         // the buffers and is lost, as on a real connection.
         return bytes.size();
     }
     const std::size_t count = m_sendLimit == 0 ? bytes.size() : std::min(bytes.size(), m_sendLimit);
-    m_client.Receive(bytes.substr(0, count));
+    m_peer.Receive(bytes.substr(0, count));
     return count;
 }
 
 void SimulatedLoopbackSocket::Close() {
     if (m_state == State::Open && OwnSession()) {
-        m_client.Disconnect();
+        m_peer.Disconnect();
     }
     m_state = State::Closed;
 }

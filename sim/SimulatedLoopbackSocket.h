@@ -1,5 +1,6 @@
-// A loopback connection in memory to a simulated TeamSpeak 3 client's query interface, with
-// knobs for how the bytes travel (chunk sizes, partial sends) and for refused connections.
+// A loopback connection in memory to a simulated program (TeamSpeak 3's query interface,
+// TeamSpeak 5/6's Remote Apps), with knobs for how the bytes travel (chunk sizes, partial
+// sends) and for refused connections.
 #pragma once
 
 #include <cstddef>
@@ -7,14 +8,16 @@
 #include <string_view>
 
 #include "platform/LoopbackSocket.h"
+#include "sim/SimulatedPeer.h"
 #include "sim/Ts3QueryClient.h"
 
 namespace sayvane::sim {
 
 class SimulatedLoopbackSocket final : public LoopbackSocket {
 public:
-    // The client must outlive the socket.
-    explicit SimulatedLoopbackSocket(Ts3QueryClient& client) : m_client(client) {}
+    // The peer, listening on `listeningPort`, must outlive the socket.
+    explicit SimulatedLoopbackSocket(SimulatedPeer& peer, std::uint16_t listeningPort = kTs3DefaultPort)
+        : m_peer(peer), m_listeningPort(listeningPort) {}
     ~SimulatedLoopbackSocket() override = default;
     SimulatedLoopbackSocket(const SimulatedLoopbackSocket&) = delete;
     SimulatedLoopbackSocket& operator=(const SimulatedLoopbackSocket&) = delete;
@@ -22,14 +25,14 @@ public:
     SimulatedLoopbackSocket& operator=(SimulatedLoopbackSocket&&) = delete;
 
     // Connect starts Connecting; the next Poll opens the connection (a new session of the
-    // client), or fails when the client is not running, the port is not the one it listens
-    // on, or connections are refused.
+    // peer), or fails when the peer is not running, the port is not the one it listens on, or
+    // connections are refused.
     void Connect(std::uint16_t port) override;
     [[nodiscard]] State Poll() override;
-    // At most the chunk size of the client's queued bytes. Once the client closed its end and
+    // At most the chunk size of the peer's queued bytes. Once the peer closed its end and
     // every byte was read, the state turns Failed.
     [[nodiscard]] std::size_t Receive(char* buffer, std::size_t size) override;
-    // Hands at most the send limit of the bytes to the client.
+    // Hands at most the send limit of the bytes to the peer.
     [[nodiscard]] std::size_t Send(std::string_view bytes) override;
     void Close() override;
 
@@ -48,18 +51,18 @@ public:
     [[nodiscard]] State CurrentState() const { return m_state; }
 
 private:
-    // The client still serves the session this socket opened.
+    // The peer still serves the session this socket opened.
     [[nodiscard]] bool OwnSession() const;
-    // The client's end is gone: Failed once nothing is left to read.
+    // The peer's end is gone: Failed once nothing is left to read.
     void CheckClosed();
 
-    Ts3QueryClient& m_client;
+    SimulatedPeer& m_peer;
+    std::uint16_t m_listeningPort;
     State m_state = State::Closed;
     std::uint64_t m_session = 0;
     std::size_t m_chunkSize = 0;
     std::size_t m_sendLimit = 0;
     bool m_refuse = false;
-    std::uint16_t m_listeningPort = kTs3DefaultPort;
     std::size_t m_connectAttempts = 0;
     std::uint16_t m_lastPort = 0;
 };

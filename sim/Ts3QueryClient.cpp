@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <stdexcept>
 #include <utility>
 
 namespace sayvane::sim {
@@ -18,8 +17,6 @@ constexpr std::string_view kLineEnd = "\n\r";
 // A longer command line is dropped whole and answered with "invalid parameter".
 constexpr std::size_t kMaxCommandBytes = std::size_t{64} * 1024;
 constexpr std::size_t kOverlongBytes = std::size_t{72} * 1024;
-// Once the bytes read off the front of the output pass this, they are erased.
-constexpr std::size_t kOutputCompactBytes = std::size_t{64} * 1024;
 // The query connection every client list shows, as real servers list theirs; clids are 16 bits.
 constexpr std::int32_t kQueryClientId = 65000;
 constexpr std::string_view kQueryClientName = "serveradmin from 127.0.0.1";
@@ -58,10 +55,6 @@ const TsPlayer* FindPlayer(const std::vector<TsPlayer>& players, std::int32_t id
 const TsChannel* FindChannel(const std::vector<TsChannel>& channels, std::int32_t id) {
     const auto it = std::find_if(channels.begin(), channels.end(), [&](const TsChannel& c) { return c.id == id; });
     return it == channels.end() ? nullptr : &*it;
-}
-
-bool Contains(const std::vector<std::int32_t>& ids, std::int32_t id) {
-    return std::find(ids.begin(), ids.end(), id) != ids.end();
 }
 
 // The channel listed above this one (0 for the first), which is what the client's
@@ -121,35 +114,7 @@ Ts3Error Ts3PermissionError() {
     return Ts3Error{2568, "insufficient client permissions", "failed_permid=4"};
 }
 
-Ts3QueryClient::Ts3QueryClient(std::string apiKey) : m_apiKey(std::move(apiKey)) {
-    m_tabs.emplace_back();
-}
-
-std::int32_t Ts3QueryClient::AddTab(TsServer server) {
-    m_tabs.push_back(std::move(server));
-    return TabCount();
-}
-
-TsServer& Ts3QueryClient::Server(std::int32_t schandlerid) {
-    if (!TabExists(schandlerid)) {
-        throw std::out_of_range("no server tab " + Number(schandlerid));
-    }
-    return m_tabs[static_cast<std::size_t>(schandlerid - 1)];
-}
-
-bool Ts3QueryClient::TabExists(std::int32_t schandlerid) const {
-    return schandlerid >= 1 && schandlerid <= TabCount();
-}
-
-void Ts3QueryClient::SetActiveTab(std::int32_t schandlerid) {
-    if (TabExists(schandlerid)) {
-        m_activeTab = schandlerid;
-    }
-}
-
-bool Ts3QueryClient::Running() const {
-    return std::all_of(m_tabs.begin(), m_tabs.end(), [](const TsServer& s) { return s.clientRunning; });
-}
+Ts3QueryClient::Ts3QueryClient(std::string apiKey) : m_apiKey(std::move(apiKey)) {}
 
 bool Ts3QueryClient::Connect() {
     if (!Running()) {
@@ -157,19 +122,17 @@ bool Ts3QueryClient::Connect() {
     }
     m_session = Session{};
     m_session.open = true;
-    m_session.selected = m_activeTab;
-    m_session.toldActive = m_activeTab;
+    m_session.selected = ActiveTab();
+    m_session.toldActive = ActiveTab();
     // What a new session is told starts from the state as it is: the link asks for the lists.
-    m_session.told.assign(m_tabs.begin(), m_tabs.end());
-    m_output.clear();
-    m_outputFirst = 0;
+    m_session.told.assign(Tabs().begin(), Tabs().end());
     m_answering = false;
     m_answer.clear();
-    ++m_sessionNumber;
+    BeginSession();
     for (const std::string_view line : kBanner) {
         Emit(std::string(line));
     }
-    Emit("selected schandlerid=" + Number(m_activeTab));
+    Emit("selected schandlerid=" + Number(ActiveTab()));
     return true;
 }
 
@@ -181,8 +144,7 @@ void Ts3QueryClient::Close() {
 
 void Ts3QueryClient::Disconnect() {
     Close();
-    m_output.clear();
-    m_outputFirst = 0;
+    DropOutput();
 }
 
 void Ts3QueryClient::Receive(std::string_view bytes) {
@@ -225,20 +187,6 @@ void Ts3QueryClient::Receive(std::string_view bytes) {
     AnswerWaiting();
 }
 
-std::string Ts3QueryClient::TakeOutput(std::size_t most) {
-    const std::size_t count = std::min(most, OutputSize());
-    std::string out = m_output.substr(m_outputFirst, count);
-    m_outputFirst += count;
-    if (m_outputFirst == m_output.size()) {
-        m_output.clear();
-        m_outputFirst = 0;
-    } else if (m_outputFirst > kOutputCompactBytes) {
-        m_output.erase(0, m_outputFirst);
-        m_outputFirst = 0;
-    }
-    return out;
-}
-
 void Ts3QueryClient::Update() {
     if (!m_session.open) {
         return;
@@ -261,9 +209,12 @@ void Ts3QueryClient::Emit(const std::string& line) {
     if (m_trace) {
         m_trace(Direction::Sent, line);
     }
-    std::string& to = m_answering ? m_answer : m_output;
-    to += line;
-    to += kLineEnd;
+    if (m_answering) {
+        m_answer += line;
+        m_answer += kLineEnd;
+    } else {
+        QueueOutput(line + std::string(kLineEnd));
+    }
 }
 
 void Ts3QueryClient::Ok() {
@@ -358,30 +309,22 @@ void Ts3QueryClient::Deliver(const std::string& answer) {
     if (m_faults.closeMidAnswer) {
         m_faults.closeMidAnswer = false;
         if (m_session.open) {
-            m_output.append(answer, 0, answer.size() / 2);
+            QueueOutput(std::string_view(answer).substr(0, answer.size() / 2));
         }
         Close();
         return;
     }
     if (m_session.open) {
-        m_output += answer;
+        QueueOutput(answer);
     }
 }
 
 void Ts3QueryClient::SyncTabs() {
-    while (m_session.told.size() < m_tabs.size()) {
-        // A tab opened during the session: it was never connected as far as the session knows.
-        TsServer unseen;
-        unseen.connected = false;
-        m_session.told.push_back(std::move(unseen));
-    }
-    for (std::int32_t tab = 1; tab <= TabCount(); ++tab) {
-        SyncTab(tab);
-    }
-    if (m_session.toldActive != m_activeTab) {
-        m_session.toldActive = m_activeTab;
-        if (Registered(m_activeTab)) {
-            Emit("notifycurrentserverconnectionchanged schandlerid=" + Number(m_activeTab));
+    SyncEachTab(m_session.told, [this](std::int32_t tab) { SyncTab(tab); });
+    if (m_session.toldActive != ActiveTab()) {
+        m_session.toldActive = ActiveTab();
+        if (Registered(ActiveTab())) {
+            Emit("notifycurrentserverconnectionchanged schandlerid=" + Number(ActiveTab()));
         }
     }
 }
@@ -447,16 +390,9 @@ void Ts3QueryClient::SyncTab(std::int32_t schandlerid) {
             send("notifyclientupdated", "clid=" + Number(player.id) + " " + Text("client_nickname", player.name));
         }
     }
-    // A speaker who left is gone with his talk status; only those still here stop speaking.
-    for (const std::int32_t id : told.speakers) {
-        if (!Contains(now.speakers, id) && FindPlayer(now.players, id) != nullptr) {
-            send("notifytalkstatuschange", "status=0 isreceivedwhisper=0 clid=" + Number(id));
-        }
-    }
-    for (const std::int32_t id : now.speakers) {
-        if (!Contains(told.speakers, id) && FindPlayer(now.players, id) != nullptr) {
-            send("notifytalkstatuschange", "status=1 isreceivedwhisper=0 clid=" + Number(id));
-        }
+    for (const auto& [id, talking] : TalkChanges(told, now)) {
+        send("notifytalkstatuschange",
+             std::string("status=") + (talking ? "1" : "0") + " isreceivedwhisper=0 clid=" + Number(id));
     }
     for (const TsChannel& channel : told.channels) {
         if (FindChannel(now.channels, channel.id) == nullptr) {
@@ -511,7 +447,7 @@ void Ts3QueryClient::CurrentTab(const query::QueryItem&) {
 
 void Ts3QueryClient::Use(const query::QueryItem& args) {
     // Without a tab, "use" selects the one the user has in front.
-    std::int32_t tab = m_activeTab;
+    std::int32_t tab = ActiveTab();
     if (args.Has("schandlerid")) {
         const std::optional<std::int32_t> given = args.Number("schandlerid");
         if (!given) {

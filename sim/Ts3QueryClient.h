@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "sim/SimulatedTsClient.h"
 #include "sim/TsServer.h"
 #include "teamspeak/query/QueryProtocol.h"
 
@@ -43,7 +44,7 @@ struct Ts3Faults {
     std::optional<Ts3Error> refuseChannelCreate;  // channelcreate fails with this error
 };
 
-class Ts3QueryClient {
+class Ts3QueryClient final : public SimulatedTsClient {
 public:
     enum class Direction { Received, Sent };
     // Sees every command line received (the API key hidden) and every line sent, without line end.
@@ -52,38 +53,23 @@ public:
     // The client starts with one tab (schandlerid 1, a default TsServer), which is active.
     explicit Ts3QueryClient(std::string apiKey = std::string(kTs3DefaultApiKey));
 
-    // Tabs are numbered from 1 in the order they were added; references stay valid.
-    std::int32_t AddTab(TsServer server = {});
-    [[nodiscard]] TsServer& Server(std::int32_t schandlerid = 1);
-    [[nodiscard]] std::int32_t TabCount() const { return static_cast<std::int32_t>(m_tabs.size()); }
-    void SetActiveTab(std::int32_t schandlerid);
-    [[nodiscard]] std::int32_t ActiveTab() const { return m_activeTab; }
-    // False when any tab's server says the client is not running: no connection is accepted.
-    [[nodiscard]] bool Running() const;
-
     [[nodiscard]] Ts3Faults& Faults() { return m_faults; }
 
     // A new connection: fresh session state, the banner queued. False (and nothing) when the
     // client is not running.
-    bool Connect();
+    bool Connect() override;
     // The other end went away: the session ends and whatever was queued is dropped.
-    void Disconnect();
+    void Disconnect() override;
     // The session is open: the client has neither closed it nor been disconnected.
-    [[nodiscard]] bool IsOpen() const { return m_session.open; }
-    // Counts the connections made; a transport recognises its own session by it.
-    [[nodiscard]] std::uint64_t SessionNumber() const { return m_sessionNumber; }
+    [[nodiscard]] bool IsOpen() const override { return m_session.open; }
 
     // Bytes from the other end; whole command lines are answered at once (unless stalled).
-    void Receive(std::string_view bytes);
-    // Up to `most` of the bytes queued for the other end. They stay readable after the client
-    // closed the session, until the next Connect or Disconnect.
-    [[nodiscard]] std::string TakeOutput(std::size_t most);
-    [[nodiscard]] std::size_t OutputSize() const { return m_output.size() - m_outputFirst; }
+    void Receive(std::string_view bytes) override;
 
     // Compares every tab with what the session was last told and queues the notifications for
     // the differences; closes the session when the client stopped running; answers commands
     // that waited for a stall to end. Call it after every change to a server.
-    void Update();
+    void Update() override;
 
     // Every command line received, in order, over all sessions; the API key shows as <hidden>.
     [[nodiscard]] const std::vector<std::string>& Commands() const { return m_commands; }
@@ -120,7 +106,6 @@ private:
     void SyncTabs();
     void SyncTab(std::int32_t schandlerid);
     [[nodiscard]] bool Registered(std::int32_t schandlerid) const;
-    [[nodiscard]] bool TabExists(std::int32_t schandlerid) const;
     [[nodiscard]] TsServer& Selected() { return Server(m_session.selected); }
 
     void Auth(const query::QueryItem& args);
@@ -136,13 +121,8 @@ private:
     void ClientMove(const query::QueryItem& args);
 
     std::string m_apiKey;
-    std::deque<TsServer> m_tabs;
-    std::int32_t m_activeTab = 1;
     Ts3Faults m_faults;
     Session m_session;
-    std::uint64_t m_sessionNumber = 0;
-    std::string m_output;
-    std::size_t m_outputFirst = 0;
     bool m_answering = false;  // lines go to m_answer, delivered whole when the command is done
     std::string m_answer;
     std::vector<std::string> m_commands;

@@ -11,7 +11,6 @@
 #include "channel/ChannelCreation.h"
 #include "sim/IvAcScene.h"
 #include "sim/OverlayRig.h"
-#include "sim/SimulatedLoopbackSocket.h"
 #include "sim/Ts3QueryClient.h"
 
 namespace sayvane {
@@ -283,15 +282,14 @@ TEST(ChannelCreation, EachMessageStopsTheRunInItsOrderAndTheRefreshDecidesTheCon
 
 TEST(ChannelCreation, WithTeamSpeak3TheChannelIsAskedForAndARefusalShowsTheClientsWords) {
     Rig rig;
-    sim::Ts3QueryClient client;
+    sim::Ts3QueryClient& client = rig.teamSpeak3;
     sim::TsServer& server = client.Server();
     server.ownNickname = "EDDF_TWR";
     server.channels = {{1, 0, 0, 32, 0, "Lobby"}};
     server.players = {{1, 1, 0, 0, 0, "EDDF_TWR"}};
-    sim::SimulatedLoopbackSocket socket(client);
-    query::QueryLink link(socket, rig.clock);
-    VoiceClientSwitch voice(rig.api, link);
-    voice.Choose(VoiceSettings{VoiceClient::TeamSpeak3, std::string(sim::kTs3DefaultApiKey), 25639});
+    query::QueryLink& link = rig.queryLink;
+    VoiceClientSwitch& voice = rig.voice;
+    voice.Choose(VoiceSettings{VoiceClient::TeamSpeak3, std::string(sim::kTs3DefaultApiKey), 25639, "", 5899});
     ChannelCreation creation{ChannelCreationServices{rig.desktop, rig.clock, rig.keyboard, rig.messages, rig.ivac,
                                                      rig.reader, rig.host, &voice}};
     const auto talk = [&] {
@@ -330,6 +328,11 @@ TEST(ChannelCreation, WithTeamSpeak3TheChannelIsAskedForAndARefusalShowsTheClien
     EXPECT_EQ(rig.messages.Messages().size(), 2U) << "never shown from inside a library call";
     talk();
     EXPECT_EQ(lastMessage(), "TeamSpeak 3 did not create the channel EDDF_TWR:\r\n\ninsufficient client permissions");
+    EXPECT_EQ(rig.messages.Messages().size(), 3U);
+
+    // TeamSpeak 5/6 cannot be asked: nothing happens at all.
+    voice.Choose(VoiceSettings{VoiceClient::TeamSpeak5, "", 25639, "", 5899});
+    EXPECT_EQ(creation.CreateTSChannel(), ChannelCreationResult::NotPossible);
     EXPECT_EQ(rig.messages.Messages().size(), 3U);
     EXPECT_TRUE(rig.keyboard.Events().empty());
     EXPECT_TRUE(rig.desktop.Commands().empty()) << "nothing typed or posted into any window";

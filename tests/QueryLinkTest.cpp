@@ -7,72 +7,24 @@
 #include <string>
 #include <vector>
 
-#include "config/VoiceStatus.h"
+#include "LinkFixture.h"
 #include "sim/SimulatedLoopbackSocket.h"
-#include "sim/SimulatedTsRemote.h"
 #include "sim/Ts3QueryClient.h"
 #include "sim/VirtualClock.h"
 #include "teamspeak/TeamSpeakLink.h"
-#include "teamspeak/VoiceClientSwitch.h"
 #include "teamspeak/query/QueryLink.h"
 
 namespace sayvane::query {
 namespace {
 
-sim::TsServer Frankfurt() {
-    sim::TsServer server;
-    server.serverName = "IVAO DE Voice";
-    server.ownNickname = "EDDF_APP";
-    server.channels = {{1, 0, 0, 33, 5, "Lobby"}, {2, 0, 0, 1, 10, "Frankfurt Approach"}};
-    server.players = {{2, 2, 0, 8, 0, "DLH4AB"}, {1, 2, 1, 8, 1, "EDDF_APP"}, {3, 1, 0, 8, 0, "M\xFCller"}};
-    return server;
-}
+using testing::Frankfurt;
 
-class QueryLinkTest : public ::testing::Test {
+class QueryLinkTest : public testing::LinkFixture<sim::Ts3QueryClient, QueryLink, sim::kTs3DefaultPort> {
 protected:
     QueryLinkTest() {
         client.Server() = Frankfurt();
         link.Configure(QuerySettings{std::string(sim::kTs3DefaultApiKey), kDefaultQueryPort});
     }
-
-    // Lets the client and the link talk, 100 ms at a time, until `done` holds; false when it
-    // does not within `mostMs`.
-    bool Until(const std::function<bool()>& done, std::int64_t mostMs = 30000) {
-        for (std::int64_t waited = 0; waited <= mostMs; waited += 100) {
-            client.Update();
-            link.Pump();
-            if (done()) {
-                return true;
-            }
-            clock.Advance(100);
-        }
-        return false;
-    }
-    bool UntilState(QueryState state, std::int64_t mostMs = 30000) {
-        return Until([&] { return link.State() == state; }, mostMs);
-    }
-
-    std::vector<std::string> PlayerNames() {
-        std::vector<std::string> names;
-        if (ts.GetPlayers()) {
-            for (std::size_t i = 0; i < ts.PlayerCount(); ++i) {
-                names.emplace_back(ts.PlayerName(i));
-            }
-        }
-        return names;
-    }
-    std::vector<std::int32_t> Speakers() {
-        if (ts.GetSpeakers() != LinkStatus::Connected || ts.Speakers().size() == kMaxRecords) {
-            return {};
-        }
-        return ts.Speakers();
-    }
-
-    sim::VirtualClock clock;
-    sim::Ts3QueryClient client;
-    sim::SimulatedLoopbackSocket socket{client};
-    QueryLink link{socket, clock};
-    TeamSpeakLink ts{link};
 };
 
 TEST_F(QueryLinkTest, TheActiveTabBecomesLibraryRecordsAndTheNoticesKeepThemCurrent) {
@@ -172,64 +124,8 @@ TEST_F(QueryLinkTest, ARefusedKeyIsSaidAndTriedAgainLateOrAtOnceWithANewOne) {
     }
 }
 
-TEST_F(QueryLinkTest, TheSettingsChooseTheClientAndTeamSpeak2LeavesNoConnectionOpen) {
-    sim::SimulatedTsRemote teamSpeak2(Frankfurt());
-    VoiceClientSwitch voice(teamSpeak2, link);
-    const std::string key(sim::kTs3DefaultApiKey);
-    voice.Choose(VoiceSettings{VoiceClient::TeamSpeak3, key, kDefaultQueryPort});
-    ASSERT_EQ(voice.Query(), &link);
-    TeamSpeakLink chosen(voice);
-    ASSERT_TRUE(Until([&] { return chosen.GetSpeakers() == LinkStatus::Connected; }));
-
-    voice.Choose(VoiceSettings{VoiceClient::TeamSpeak2, key, kDefaultQueryPort});
-    client.Update();
-    EXPECT_FALSE(client.IsOpen());
-    EXPECT_EQ(voice.Query(), nullptr);
-    std::uint8_t record[UserInfoRecord::kSize]{};
-    EXPECT_EQ(voice.tsrGetUserInfo(record), 0);  // from TeamSpeak 2's library
-
-    voice.Choose(VoiceSettings{VoiceClient::TeamSpeak3, key, kDefaultQueryPort});
-    EXPECT_TRUE(Until([&] { return chosen.GetSpeakers() == LinkStatus::Connected; }, 1000));
-}
-
-TEST_F(QueryLinkTest, TheStatusLineSaysWhatTheChosenClientsLinkSees) {
-    sim::SimulatedTsRemote teamSpeak2(Frankfurt());
-    VoiceClientSwitch voice(teamSpeak2, link);
-    TeamSpeakLink chosen(voice);
-    const auto line = [&] { return VoiceStatusLine(voice, chosen, "C:\\Sayvane\\"); };
-    const std::string key(sim::kTs3DefaultApiKey);
-
-    EXPECT_EQ(line(), "TeamSpeak 2 is connected (as EDDF_APP)");
-    teamSpeak2.Server().connected = false;
-    EXPECT_EQ(line(), "TeamSpeak 2 runs, without a server connection");
-    teamSpeak2.Server().clientRunning = false;
-    EXPECT_EQ(line(), "TeamSpeak 2 is not running");
-    teamSpeak2.SetAbsent(true);
-    EXPECT_EQ(line(), "TSRemote.dll not found: Sayvane looked in C:\\Sayvane\\ and on the system path");
-
-    voice.Choose(VoiceSettings{VoiceClient::TeamSpeak3, "WRONG", 25640});
-    EXPECT_EQ(line(), "TeamSpeak 3 is not running, or its ClientQuery plugin is off (nothing answers on port 25640)");
-    voice.Choose(VoiceSettings{VoiceClient::TeamSpeak3, "WRONG", kDefaultQueryPort});
-    ASSERT_TRUE(
-        Until([&] { return line() == "TeamSpeak 3 refused the API key: copy it again from ClientQuery's settings"; }));
-    voice.Choose(VoiceSettings{VoiceClient::TeamSpeak3, key, kDefaultQueryPort});
-    ASSERT_TRUE(Until([&] { return line() == "TeamSpeak 3 is connected to IVAO DE Voice"; }));
-    client.Server().connected = false;
-    EXPECT_TRUE(Until([&] { return line() == "TeamSpeak 3 runs, without a server connection"; }));
-}
-
 TEST_F(QueryLinkTest, AThousandClientsAndChannelsFitAndAnotherTabsNoticesStayThere) {
-    sim::TsServer& server = client.Server();
-    for (std::int32_t i = 0; server.players.size() < kMaxRecords; ++i) {
-        server.channels.push_back({10 + i, 0, 0, 0, 0, "Sector " + std::to_string(i)});
-        server.players.push_back({100 + i, 10 + i, 0, 0, 0, "PILOT" + std::to_string(i)});
-    }
-    ASSERT_TRUE(UntilState(QueryState::Connected));
-    ASSERT_TRUE(ts.GetPlayers());
-    EXPECT_EQ(ts.PlayerCount(), std::size_t{kMaxRecords});
-    EXPECT_EQ(ts.PlayerName(kMaxRecords - 1), "PILOT1020");
-    ASSERT_TRUE(ts.GetChannels());
-    EXPECT_EQ(ts.ChannelCount(), std::size_t{kMaxRecords - 1});
+    ExpectAThousandClientsAndChannelsFit(QueryState::Connected);
 
     // Someone speaks on a server of another tab: not on this one.
     sim::TsServer other;

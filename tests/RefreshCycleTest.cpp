@@ -27,6 +27,22 @@ protected:
 
     [[nodiscard]] std::vector<std::string> Speakers() const { return testing::Texts(overlay->State().lstSpeakers); }
 
+    // The same server behind TeamSpeak 3 or 5/6 instead of TeamSpeak 2, with IvAc running.
+    void ServeThrough(sim::SimulatedTsClient& client) {
+        client.Server() = Server();
+        Server().clientRunning = false;
+        desktop.Destroy(m_tsMain);
+        AddIvAc(desktop, "IvAc 1.2 - eddf_app [Online]");
+    }
+    // Ticks, letting `client` answer, until `done` holds (at most 40 ticks).
+    bool TickUntil(sim::SimulatedTsClient& client, const std::function<bool()>& done) {
+        for (int i = 0; i < 40 && !done(); ++i) {
+            client.Update();
+            Tick();
+        }
+        return done();
+    }
+
     WindowHandle m_tsMain;
 };
 
@@ -310,18 +326,9 @@ TEST_F(RefreshCycleTest, TheTrayAndMenuFollowTheLinkAndTheMenuCreatesThePosition
 }
 
 TEST_F(RefreshCycleTest, WithTeamSpeak3ChosenTheSameOverlayFollowsItsQueryInterface) {
-    teamSpeak3.Server() = Server();  // the same server, behind TeamSpeak 3 this time
-    Server().clientRunning = false;  // and no TeamSpeak 2
-    desktop.Destroy(m_tsMain);
-    AddIvAc(desktop, "IvAc 1.2 - eddf_app [Online]");
+    ServeThrough(teamSpeak3);
     Start("ShowInOut=1\r\nVoiceClient=3\r\nQueryApiKey=" + std::string(sim::kTs3DefaultApiKey) + "\r\n");
-    const auto tickUntil = [&](const std::function<bool()>& done) {
-        for (int i = 0; i < 40 && !done(); ++i) {
-            teamSpeak3.Update();
-            Tick();
-        }
-        return done();
-    };
+    const auto tickUntil = [&](const std::function<bool()>& done) { return TickUntil(teamSpeak3, done); };
     ASSERT_TRUE(tickUntil([&] { return window.StatusText() == "Connected"; }));
     ASSERT_TRUE(tickUntil([&] { return overlay->State().lstUsers.Count() == 3; }));
 
@@ -356,6 +363,24 @@ TEST_F(RefreshCycleTest, WithTeamSpeak3ChosenTheSameOverlayFollowsItsQueryInterf
     EXPECT_EQ(statusWhileShown, "Running");
     EXPECT_EQ(overlay->SkippedTicks(), 0);
 
+    EXPECT_EQ(window.LineTexts(), std::vector<std::string>{"Disconnected"}) << "drawn by the tick that lost it";
+}
+
+TEST_F(RefreshCycleTest, WithTeamSpeak5ChosenTheSameOverlayFollowsItsRemoteAppsButCreatesNoChannel) {
+    ServeThrough(teamSpeak5);
+    Start("ShowInOut=1\r\nVoiceClient=5\r\n");
+    const auto tickUntil = [&](const std::function<bool()>& done) { return TickUntil(teamSpeak5, done); };
+    ASSERT_TRUE(tickUntil([&] { return window.StatusText() == "Connected"; }));
+    teamSpeak5.Server().StartSpeaking(11);
+    EXPECT_TRUE(tickUntil([&] { return Speakers() == std::vector<std::string>{"DLH4AB"}; }));
+    teamSpeak5.Server().UpsertPlayer({13, 2, 0, 8, 0, "AFR7731"});
+    EXPECT_TRUE(
+        tickUntil([&] { return testing::Texts(overlay->State().lstInOut) == std::vector<std::string>{"In:AFR7731"}; }));
+    EXPECT_FALSE(tray.Enabled(MenuItem::CreateTSChannel)) << "Remote Apps cannot create channels";
+    EXPECT_EQ(tray.Caption(MenuItem::CreateTSChannel), "Create TS Channel ");
+
+    teamSpeak5.Server().clientRunning = false;
+    EXPECT_TRUE(tickUntil([&] { return window.StatusText() == "Not Running"; }));
     EXPECT_EQ(window.LineTexts(), std::vector<std::string>{"Disconnected"}) << "drawn by the tick that lost it";
 }
 

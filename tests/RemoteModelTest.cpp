@@ -76,7 +76,19 @@ TEST_F(RemoteModelTest, TheAnswerToTheAppAndTheEventsKeepTheTabsCurrent) {
     Say(R"({"type":"clientMoved","payload":{"connectionId":"1","clientId":5,"newChannelId":0}})");
     Say(R"({"type":"clientPropertiesUpdated","payload":{"connectionId":1,"clientId":99,"properties":{"nickname":"X"}}})");
     Say(R"({"type":"somethingNew","payload":{"connectionId":1}})");
+    Say(R"({"type":"talkStatusChanged","payload":{"connectionId":1,"clientId":424242,"status":1}})");
+    Say(R"({"type":"channels","payload":{"connectionId":1}})");
+    Say(R"({"type":"clientMoved","payload":{"connectionId":4242,"clientId":1,"oldChannelId":0,"newChannelId":1}})");
+    Say(R"({"type":"clientSelfPropertyUpdated","payload":{"connectionId":4242,"flag":"inputHardware"}})");
+    Say(R"({"type":"clientSelfPropertyUpdated","payload":{"connectionId":2,"flag":"inputHardware","newValue":false}})");
     EXPECT_EQ(Nicknames(tabs.ActiveTab()).size(), 3U);
+    EXPECT_EQ(tabs.ActiveTab().channels.size(), 3U);
+    EXPECT_EQ(tabs.TakeSpeakers(), std::vector<std::int32_t>{});
+    EXPECT_EQ(tabs.Ids(), (std::vector<std::int32_t>{1, 2})) << "no tab made up, the active one kept";
+    for (int id = 100; id < 1100; ++id) {
+        Say(R"({"type":"connectStatusChanged","payload":{"connectionId":)" + std::to_string(id) + ",\"status\":1}}");
+    }
+    EXPECT_EQ(tabs.Ids().size(), 64U) << "a flood of tabs is not believed";
 
     // The other tab connects and takes the microphone: it is the one shown. The first one
     // losing its server forgets it.

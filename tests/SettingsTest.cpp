@@ -152,22 +152,30 @@ TEST_F(SettingsFileTest, AutoStartOpensTheOverlayOnlyForOne) {
     }
 }
 
-TEST_F(SettingsFileTest, TheVoiceClientIsTeamSpeak2UnlessThreeAndABadPortIsTheDefault) {
+TEST_F(SettingsFileTest, TheVoiceClientIsTeamSpeak2UnlessThreeOrFiveAndABadPortIsTheDefault) {
+    const auto settings = [](VoiceClient client, std::string apiKey = "", std::uint16_t port = 25639,
+                             std::string remoteKey = "", std::uint16_t remotePort = 5899) {
+        return VoiceSettings{client, std::move(apiKey), port, std::move(remoteKey), remotePort};
+    };
     const VoiceSettings two{};
-    const VoiceSettings three{VoiceClient::TeamSpeak3, "", 25639};
     const std::pair<const char*, VoiceSettings> cases[] = {
         {"", two},
-        {"VoiceClient=3", three},
+        {"VoiceClient=3", settings(VoiceClient::TeamSpeak3)},
+        {"VoiceClient=5", settings(VoiceClient::TeamSpeak5)},
         {"VoiceClient=4", two},
+        {"VoiceClient=6", two},
         {"VoiceClient=abc", two},
         {"VoiceClient=", two},
-        {"VoiceClient=3\r\nQueryApiKey= AB12-CD34 \r\nQueryPort=25640", {VoiceClient::TeamSpeak3, "AB12-CD34", 25640}},
+        {"VoiceClient=3\r\nQueryApiKey= AB12-CD34 \r\nQueryPort=25640",
+         settings(VoiceClient::TeamSpeak3, "AB12-CD34", 25640)},
+        {"VoiceClient=5\r\nRemoteApiKey=f00d-cafe\r\nRemotePort=5900",
+         settings(VoiceClient::TeamSpeak5, "", 25639, "f00d-cafe", 5900)},
         {"QueryPort=0", two},
         {"QueryPort=65536", two},
         {"QueryPort=-1", two},
-        {"QueryPort=25x", two},
+        {"RemotePort=25x", two},
         {"QueryPort=99999999999", two},
-        {"QueryPort=65535", {VoiceClient::TeamSpeak2, "", 65535}},
+        {"QueryPort=65535", settings(VoiceClient::TeamSpeak2, "", 65535)},
     };
     for (const auto& [lines, expected] : cases) {
         m_folder.WriteSettings(std::string(lines) + "\r\n");
@@ -271,6 +279,8 @@ TEST_F(ConfigFormTest, WithoutAFileTheControlsShowTheDefaultsAndSaveTheKeysInOrd
         "VoiceClient=2",
         "QueryApiKey=",
         "QueryPort=25639",
+        "RemoteApiKey=",
+        "RemotePort=5899",
     };
     EXPECT_EQ(testing::ReadLines(m_folder.File("Sayvane.INI")), expected);
 
@@ -290,7 +300,8 @@ TEST_F(ConfigFormTest, WithoutAFileTheControlsShowTheDefaultsAndSaveTheKeysInOrd
     form.Controls().txtApiKey = " AB12-CD34 ";
     form.Controls().txtQueryPort = "70000";
     ASSERT_TRUE(form.SaveConfig());
-    EXPECT_EQ(LoadVoiceSettings(m_store, m_file), (VoiceSettings{VoiceClient::TeamSpeak3, "AB12-CD34", 25639}));
+    EXPECT_EQ(LoadVoiceSettings(m_store, m_file),
+              (VoiceSettings{VoiceClient::TeamSpeak3, "AB12-CD34", 25639, "", 5899}));
     form.Controls().txtQueryPort = "25640";
     ASSERT_TRUE(form.SaveConfig());
     const ConfigForm reopened = Open();

@@ -54,13 +54,13 @@ bool SaveScreenshot(const std::string& file) {
     return written;
 }
 
-void Say(const char* text) {
-    std::printf("demo: %s\n", text);
+void Say(const std::string& text) {
+    std::printf("demo: %s\n", text.c_str());
     std::fflush(stdout);
 }
 
-int Fail(const char* what) {
-    std::printf("demo: FAILED: %s\n", what);
+int Fail(const std::string& what) {
+    std::printf("demo: FAILED: %s\n", what.c_str());
     return 1;
 }
 
@@ -295,20 +295,20 @@ int OnFrequency(const std::string& out) {
     return run.WaitForExit() ? 0 : Fail("Sayvane did not end");
 }
 
-// Part three: the same frequency on TeamSpeak 3, reached through its query interface.
-int OnTeamSpeak3(const std::string& out) {
-    const std::string scenario =
-        sayvane::testing::ReadBytes(sayvane::e2e::FolderOfThisProgram() + "\\scenarios\\approach.txt");
-    // A port of its own, so that a TeamSpeak 3 running on this computer is left alone.
-    const sayvane::e2e::Ts3SimRun voice(scenario, 26639);
-    if (!voice.Listening()) {
-        return Fail("the simulated TeamSpeak 3 client did not start");
-    }
-    Say("the simulated TeamSpeak 3 client plays the same frequency, its query interface on 127.0.0.1:26639");
+// The configuration window with the newer client chosen until its status line says
+// `connected`, then the overlay showing a speaker from it: a screenshot of each. `waiting`,
+// when given, is a status to catch on the way (with its own screenshot).
+struct ClientAct {
+    const char* client;
+    std::string settings;
+    std::string waiting;
+    std::string waitingShot;
+    std::string configShot;
+    std::string speakerShot;
+};
 
-    SayvaneRun run(
-        "[Setup]\r\nAutoStart=0\r\nRefresh=0\r\nDelay=6\r\nShowChannel=1\r\nShowInOut=1\r\nTransparent=85\r\n"
-        "Position=01000\r\nMeFromChannel=0\r\nVoiceClient=3\r\nQueryApiKey=SAYVANE-TEST-KEY\r\nQueryPort=26639\r\n");
+int OnNewerClient(const std::string& out, const ClientAct& act) {
+    SayvaneRun run(act.settings);
     if (!run.Start()) {
         return Fail("Sayvane.exe did not start");
     }
@@ -317,14 +317,28 @@ int OnTeamSpeak3(const std::string& out) {
         return Fail("no configuration window");
     }
     const HWND status = GetDlgItem(config, IDC_LBL_VOICESTATUS);
-    if (!sayvane::e2e::WaitUntil(
-            [&] { return sayvane::e2e::WindowText(status).find("is connected to") != std::string::npos; }, 30000)) {
+    const auto says = [&](const std::string& text) {
+        return sayvane::e2e::WaitUntil([&] { return sayvane::e2e::WindowText(status).find(text) != std::string::npos; },
+                                       30000);
+    };
+    if (!act.waiting.empty()) {
+        if (!says(act.waiting)) {
+            return Fail("the status line never said: " + act.waiting);
+        }
+        WaitUntilDrawn(config, 100, 2000);
+        SaveScreenshot(out + "\\" + act.waitingShot + ".bmp");
+        Say(std::string(act.client) + " asks its user whether to allow Sayvane; the status line says so -> " +
+            act.waitingShot + ".png");
+    }
+    if (!says("is connected to")) {
         return Fail("the status line never said connected");
     }
     WaitUntilDrawn(config, 100, 2000);
-    SaveScreenshot(out + "\\10-teamspeak3-configuration.bmp");
-    Say("TeamSpeak 3 chosen in the configuration window: the key is masked, and the line below says what Sayvane "
-        "sees right now -> 10-teamspeak3-configuration.png");
+    SaveScreenshot(out + "\\" + act.configShot + ".bmp");
+    Say(std::string(act.client) +
+        " chosen in the configuration window: the line below says what Sayvane sees "
+        "right now -> " +
+        act.configShot + ".png");
 
     PostMessageA(config, WM_COMMAND, IDC_CMD_ENABLE, 0);
     HWND overlay = run.WaitForOverlay();
@@ -333,12 +347,43 @@ int OnTeamSpeak3(const std::string& out) {
     }
     if (!sayvane::e2e::WaitUntil([&] { return IsWindowVisible(overlay) && ListCount(overlay, "lstSpeakers") >= 1; },
                                  90000)) {
-        return Fail("no speaker shown from TeamSpeak 3");
+        return Fail(std::string("no speaker shown from ") + act.client);
     }
-    SaveScreenshot(out + "\\11-teamspeak3-speaker.bmp");
-    Say("the same overlay, fed by TeamSpeak 3's notices: the speaker under the channel name -> "
-        "11-teamspeak3-speaker.png");
+    SaveScreenshot(out + "\\" + act.speakerShot + ".bmp");
+    Say(std::string("the same overlay, fed by ") + act.client + ": the speaker under the channel name -> " +
+        act.speakerShot + ".png");
     return run.ExitFromTray(overlay) ? 0 : Fail("Sayvane did not end");
+}
+
+constexpr char kNewerClientSettings[] =
+    "[Setup]\r\nAutoStart=0\r\nRefresh=0\r\nDelay=6\r\nShowChannel=1\r\nShowInOut=1\r\nTransparent=85\r\n"
+    "Position=01000\r\nMeFromChannel=0\r\n";
+
+// Part three: the same frequency on TeamSpeak 3, reached through its query interface; ports of
+// their own, so that a TeamSpeak running on this computer is left alone.
+int OnTeamSpeak3(const std::string& out, const std::string& scenario) {
+    const sayvane::e2e::Ts3SimRun voice(scenario, 26639);
+    if (!voice.Listening()) {
+        return Fail("the simulated TeamSpeak 3 client did not start");
+    }
+    Say("the simulated TeamSpeak 3 client plays the same frequency, its query interface on 127.0.0.1:26639");
+    return OnNewerClient(out, {"TeamSpeak 3",
+                               std::string(kNewerClientSettings) +
+                                   "VoiceClient=3\r\nQueryApiKey=SAYVANE-TEST-KEY\r\nQueryPort=26639\r\n",
+                               "", "", "10-teamspeak3-configuration", "11-teamspeak3-speaker"});
+}
+
+// Part four: TeamSpeak 5/6 through its Remote Apps; its user allows Sayvane after a while.
+int OnTeamSpeak5(const std::string& out, const std::string& scenario) {
+    const sayvane::e2e::Ts5SimRun voice(scenario, 26899, {"--allow", "--confirm-delay", "6000"});
+    if (!voice.Listening()) {
+        return Fail("the simulated TeamSpeak 5/6 client did not start");
+    }
+    Say("the simulated TeamSpeak 5/6 client plays the same frequency, its Remote Apps on 127.0.0.1:26899");
+    return OnNewerClient(out,
+                         {"TeamSpeak 5/6", std::string(kNewerClientSettings) + "VoiceClient=5\r\nRemotePort=26899\r\n",
+                          "Waiting for you to allow Sayvane", "12-teamspeak5-waiting", "13-teamspeak5-configuration",
+                          "14-teamspeak5-speaker"});
 }
 
 }  // namespace
@@ -351,5 +396,10 @@ int main(int argc, char** argv) {
     if (const int failed = OnFrequency(out)) {
         return failed;
     }
-    return OnTeamSpeak3(out);
+    const std::string scenario =
+        sayvane::testing::ReadBytes(sayvane::e2e::FolderOfThisProgram() + "\\scenarios\\approach.txt");
+    if (const int failed = OnTeamSpeak3(out, scenario)) {
+        return failed;
+    }
+    return OnTeamSpeak5(out, scenario);
 }

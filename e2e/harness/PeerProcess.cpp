@@ -186,12 +186,13 @@ int Ts2SimRun::Step() const {
     return static_cast<int>(applied);
 }
 
-Ts3SimRun::Ts3SimRun(const std::string& scenarioText, unsigned port, const std::vector<std::string>& extraArguments) {
+ScenarioServerRun::ScenarioServerRun(const std::string& program, const std::string& scenarioText, unsigned port,
+                                     const std::vector<std::string>& extraArguments) {
     testing::WriteBytes(File("scenario.txt"), scenarioText);
     std::vector<std::string> arguments{"--scenario", File("scenario.txt"), "--port", std::to_string(port),
                                        "--log",      File("peer.log")};
     arguments.insert(arguments.end(), extraArguments.begin(), extraArguments.end());
-    m_listening = Start("ts3sim.exe", arguments) && WaitForLog("listening on");
+    m_listening = Start(program, arguments) && WaitForLog("listening on");
 }
 
 }  // namespace sayvane::e2e

@@ -107,17 +107,47 @@ public:
     int Step() const;
 };
 
-// The simulated TeamSpeak 3 client playing a scenario in real time and serving its query
-// interface on 127.0.0.1:port, logging to "peer.log" in its folder ("< " commands received,
-// "> " lines sent); the constructor waits until it listens. `extraArguments` go after the
-// others ("--refuse-key").
-class Ts3SimRun : public LoggingPeer {
+// A simulated voice client that serves 127.0.0.1:port (ts3sim.exe, ts5sim.exe) playing a
+// scenario in real time, logging to "peer.log" in its folder ("< " messages received, "> "
+// sent, "* " scenario events and notes); the constructor waits until it listens.
+// `extraArguments` go after the others.
+class ScenarioServerRun : public LoggingPeer {
 public:
-    Ts3SimRun(const std::string& scenarioText, unsigned port, const std::vector<std::string>& extraArguments = {});
+    ScenarioServerRun(const std::string& program, const std::string& scenarioText, unsigned port,
+                      const std::vector<std::string>& extraArguments);
     [[nodiscard]] bool Listening() const { return m_listening; }
 
 private:
     bool m_listening = false;
+};
+
+// A tower frequency whose round repeats (a word, someone joining and leaving), so that every
+// step is there to be seen whenever Sayvane is ready: for the scenario servers below.
+inline constexpr char kRepeatingTowerRound[] =
+    "0 server \"IVAO Test\"\n"
+    "0 nickname EDDF_TWR\n"
+    "0 channel 1 Lobby flags=32\n"
+    "0 channel 2 \"Frankfurt Tower\"\n"
+    "0 join EDDF_TWR channel=2\n"
+    "0 join DLH4AB channel=2\n"
+    "1000 speak DLH4AB\n"
+    "+1500 silence\n"
+    "+500 join AFR7731 channel=2\n"
+    "+1500 leave AFR7731\n"
+    "+1500 loop 1000\n";
+
+// The simulated TeamSpeak 3 client and its query interface ("--refuse-key").
+class Ts3SimRun : public ScenarioServerRun {
+public:
+    Ts3SimRun(const std::string& scenarioText, unsigned port, const std::vector<std::string>& extraArguments = {})
+        : ScenarioServerRun("ts3sim.exe", scenarioText, port, extraArguments) {}
+};
+
+// The simulated TeamSpeak 5/6 client and its Remote Apps ("--decline", "--known-key KEY").
+class Ts5SimRun : public ScenarioServerRun {
+public:
+    Ts5SimRun(const std::string& scenarioText, unsigned port, const std::vector<std::string>& extraArguments = {})
+        : ScenarioServerRun("ts5sim.exe", scenarioText, port, extraArguments) {}
 };
 
 }  // namespace sayvane::e2e

@@ -155,11 +155,16 @@ std::optional<std::uint16_t> ParsePort(std::string_view text) {
 
 VoiceSettings LoadVoiceSettings(ProfileStore& store, const std::string& file, NumberFormat format) {
     VoiceSettings voice;
-    if (TextToInt16(ReadIni(store, file, kVoiceClientKey, "2"), format) == std::optional<std::int16_t>(3)) {
+    const std::optional<std::int16_t> client = TextToInt16(ReadIni(store, file, kVoiceClientKey, "2"), format);
+    if (client == std::optional<std::int16_t>(3)) {
         voice.client = VoiceClient::TeamSpeak3;
+    } else if (client == std::optional<std::int16_t>(5)) {
+        voice.client = VoiceClient::TeamSpeak5;
     }
     voice.apiKey = ReadIni(store, file, kQueryApiKeyKey, "");
     voice.port = ParsePort(ReadIni(store, file, kQueryPortKey, "")).value_or(voice.port);
+    voice.remoteKey = ReadIni(store, file, kRemoteApiKeyKey, "");
+    voice.remotePort = ParsePort(ReadIni(store, file, kRemotePortKey, "")).value_or(voice.remotePort);
     return voice;
 }
 

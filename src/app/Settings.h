@@ -47,20 +47,27 @@ inline constexpr std::array<SettingKey, 21> kSettingKeys = {{
     {"LeaveForeColor", "8421631", "8421631"},
 }};
 
-// Which voice client the overlay follows, and how to reach TeamSpeak 3's query interface.
-// Their keys come after the 21 above; a file without them keeps TeamSpeak 2.
+// Which voice client the overlay follows, and how to reach it: TeamSpeak 3's query interface
+// (its port and the key the user copies from the client), TeamSpeak 5/6's Remote Apps (its
+// port and the key the client handed out, which Sayvane keeps itself). Their keys come after
+// the 21 above; a file without them keeps TeamSpeak 2.
 inline constexpr std::string_view kVoiceClientKey = "VoiceClient";
 inline constexpr std::string_view kQueryApiKeyKey = "QueryApiKey";
 inline constexpr std::string_view kQueryPortKey = "QueryPort";
+inline constexpr std::string_view kRemoteApiKeyKey = "RemoteApiKey";
+inline constexpr std::string_view kRemotePortKey = "RemotePort";
 
-enum class VoiceClient { TeamSpeak2 = 2, TeamSpeak3 = 3 };
+enum class VoiceClient { TeamSpeak2 = 2, TeamSpeak3 = 3, TeamSpeak5 = 5 };
 
 struct VoiceSettings {
     VoiceClient client = VoiceClient::TeamSpeak2;
     std::string apiKey;
     std::uint16_t port = 25639;
+    std::string remoteKey;
+    std::uint16_t remotePort = 5899;
     friend bool operator==(const VoiceSettings& a, const VoiceSettings& b) {
-        return a.client == b.client && a.apiKey == b.apiKey && a.port == b.port;
+        return a.client == b.client && a.apiKey == b.apiKey && a.port == b.port && a.remoteKey == b.remoteKey &&
+               a.remotePort == b.remotePort;
     }
 };
 
@@ -68,7 +75,7 @@ struct VoiceSettings {
 // nothing else.
 [[nodiscard]] std::optional<std::uint16_t> ParsePort(std::string_view text);
 
-// Reads the three keys. Anything but the number 3 for the client means TeamSpeak 2 (as a
+// Reads the five keys. Anything but the number 3 or 5 for the client means TeamSpeak 2 (as a
 // file without the key); a port that is not a number from 1 to 65535 means the default one.
 [[nodiscard]] VoiceSettings LoadVoiceSettings(ProfileStore& store, const std::string& file, NumberFormat format = {});
 

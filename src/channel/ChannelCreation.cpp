@@ -27,6 +27,9 @@ constexpr std::size_t kChannelsOfAServer = 2;
 }  // namespace
 
 ChannelCreationResult ChannelCreation::CreateTSChannel() {
+    if (m_s.voice != nullptr && m_s.voice->Remote() != nullptr) {
+        return ChannelCreationResult::NotPossible;  // Remote Apps cannot create channels; the entry is greyed
+    }
     if (query::QueryLink* query = m_s.voice != nullptr ? m_s.voice->Query() : nullptr) {
         return AskTeamSpeak3(*query);
     }

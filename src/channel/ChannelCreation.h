@@ -62,6 +62,7 @@ enum class ChannelCreationResult {
     NoProcess,        // fallback: TeamSpeak 2's process could not be told; nothing typed
     NotInForeground,  // fallback: TeamSpeak 2 did not come to the foreground; nothing typed
     Requested,        // TeamSpeak 3 was asked; a refusal, when it comes, shows in a message box
+    NotPossible,      // TeamSpeak 5/6 offers no way to create a channel: nothing happens
 };
 
 // Everything a run talks to. The IvAc search and the TeamSpeak 2 window reader are the

@@ -138,6 +138,8 @@ void ConfigForm::LoadConfig() {
     m_controls.optVoiceClient = voice.client;
     m_controls.txtApiKey = voice.apiKey;
     m_controls.txtQueryPort = std::to_string(voice.port);
+    m_controls.txtRemotePort = std::to_string(voice.remotePort);
+    m_controls.remoteKey = voice.remoteKey;
 
     const std::string& position = std::get<KeyPlace("Position")>(values);
     for (std::size_t i = 0; i < kPositionCount && i < position.size(); ++i) {
@@ -177,6 +179,8 @@ bool ConfigForm::SaveConfig() {
     write(kVoiceClientKey, std::to_string(static_cast<int>(voice.client)));
     write(kQueryApiKeyKey, voice.apiKey);
     write(kQueryPortKey, std::to_string(voice.port));
+    write(kRemoteApiKeyKey, voice.remoteKey);
+    write(kRemotePortKey, std::to_string(voice.remotePort));
     return allWritten;
 }
 
@@ -211,6 +215,8 @@ VoiceSettings ConfigForm::Voice() const {
     const std::size_t last = m_controls.txtApiKey.find_last_not_of(' ');
     voice.apiKey = first == std::string::npos ? std::string() : m_controls.txtApiKey.substr(first, last - first + 1);
     voice.port = ParsePort(m_controls.txtQueryPort).value_or(voice.port);
+    voice.remoteKey = m_controls.remoteKey;
+    voice.remotePort = ParsePort(m_controls.txtRemotePort).value_or(voice.remotePort);
     return voice;
 }
 

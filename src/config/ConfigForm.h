@@ -56,10 +56,20 @@ struct ConfigControls {
     PositionFlags optPosition{false, false, false, true, false};
     bool chkBeepEnabled = false;  // the IvAc sub-options are usable only with IvAc selection on
     bool chkZoomEnabled = false;
-    // The voice client and how to reach TeamSpeak 3's query interface.
+    // The voice client and how to reach it. One port box shows the port of the client chosen;
+    // TeamSpeak 5/6's key is never typed (the client hands it out), only kept or forgotten.
     VoiceClient optVoiceClient = VoiceClient::TeamSpeak2;
     std::string txtApiKey;
     std::string txtQueryPort = "25639";
+    std::string txtRemotePort = "5899";
+    std::string remoteKey;
+
+    [[nodiscard]] std::string& PortText(VoiceClient client) {
+        return client == VoiceClient::TeamSpeak5 ? txtRemotePort : txtQueryPort;
+    }
+    [[nodiscard]] const std::string& PortText(VoiceClient client) const {
+        return client == VoiceClient::TeamSpeak5 ? txtRemotePort : txtQueryPort;
+    }
 
     [[nodiscard]] CheckState& Check(ConfigCheck c) { return checks[static_cast<std::size_t>(c)]; }
     [[nodiscard]] CheckState Check(ConfigCheck c) const { return checks[static_cast<std::size_t>(c)]; }
@@ -75,7 +85,7 @@ public:
     void Form_Load();
     // Fills the controls from the settings file; a value a control refuses leaves it as it was.
     void LoadConfig();
-    // Writes the 21 keys in their order, then the voice client's three. False when any write
+    // Writes the 21 keys in their order, then the voice clients' five. False when any write
     // failed (the caller tells the user which file could not be written); the other keys are
     // still attempted.
     [[nodiscard]] bool SaveConfig();

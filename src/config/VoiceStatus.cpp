@@ -3,6 +3,18 @@
 
 namespace sayvane {
 
+VoiceFields VoiceFieldsFor(VoiceClient client, bool remoteKeyKept) {
+    switch (client) {
+        case VoiceClient::TeamSpeak3:
+            return {"TeamSpeak 3's key: Tools > Options > Addons > ClientQuery > Settings.", true, true, false};
+        case VoiceClient::TeamSpeak5:
+            return {"TeamSpeak 5/6 asks you once to allow Sayvane, then Sayvane keeps its key.", false, true,
+                    remoteKeyKept};
+        case VoiceClient::TeamSpeak2: break;
+    }
+    return {"TeamSpeak 2 is followed through its TSRemote.dll: nothing to set here.", false, false, false};
+}
+
 std::string VoiceStatusLine(VoiceClientSwitch& voice, TeamSpeakLink& link, std::string_view programFolder) {
     if (query::QueryLink* query = voice.Query()) {
         query->Pump();
@@ -15,6 +27,21 @@ std::string VoiceStatusLine(VoiceClientSwitch& voice, TeamSpeakLink& link, std::
                 return "TeamSpeak 3 refused the API key: copy it again from ClientQuery's settings";
             case query::QueryState::NoServer: return "TeamSpeak 3 runs, without a server connection";
             case query::QueryState::Connected: return "TeamSpeak 3 is connected to " + query->ServerName();
+        }
+    }
+    if (remote::RemoteLink* remote = voice.Remote()) {
+        remote->Pump();
+        switch (remote->State()) {
+            case remote::RemoteState::NotRunning:
+                return "TeamSpeak 5/6 is not running (nothing answers on port " + std::to_string(remote->Port()) + ")";
+            case remote::RemoteState::Connecting: return "TeamSpeak 5/6 answers; connecting...";
+            case remote::RemoteState::NotRemoteApps:
+                return "What answers on port " + std::to_string(remote->Port()) +
+                       " is not TeamSpeak's Remote Apps: " + remote->Refusal();
+            case remote::RemoteState::WaitingForUser: return "Waiting for you to allow Sayvane in TeamSpeak";
+            case remote::RemoteState::Declined: return "TeamSpeak declined Sayvane: \"Forget this key\" asks again";
+            case remote::RemoteState::NoServer: return "TeamSpeak 5/6 runs, without a server connection";
+            case remote::RemoteState::Connected: return "TeamSpeak 5/6 is connected to " + remote->ServerName();
         }
     }
     if (!voice.IsAvailable()) {

@@ -92,7 +92,7 @@ void Overlay::LoadSettings() {
     sayvane::LoadSettings(m_services.store, SettingsPath(m_services.programFolder), m_settings,
                           m_services.numberFormat);
     if (m_services.voice != nullptr) {
-        m_services.voice->Choose(
+        (void)m_services.voice->Choose(
             LoadVoiceSettings(m_services.store, SettingsPath(m_services.programFolder), m_services.numberFormat));
     }
     m_tray.SetChecked(MenuItem::WinOnTop, m_settings.OnTop == 1);

@@ -47,6 +47,12 @@ struct ServerTab {
 class ServerTabs {
 public:
     [[nodiscard]] ServerTab& Tab(std::int32_t id) { return m_tabs[id]; }
+    [[nodiscard]] std::size_t Count() const { return m_tabs.size(); }
+    // The tab when there is one by that id, else nullptr.
+    [[nodiscard]] ServerTab* Find(std::int32_t id) {
+        const auto found = m_tabs.find(id);
+        return found == m_tabs.end() ? nullptr : &found->second;
+    }
     // The tab lost its server (or never had one): it forgets everything but that.
     void Disconnected(std::int32_t id);
 

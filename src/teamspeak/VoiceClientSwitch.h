@@ -1,32 +1,45 @@
 // The library calls go to the voice client the settings choose: TeamSpeak 2's own library,
-// or TeamSpeak 3's query interface answering like it. Everything above sees one library.
+// TeamSpeak 3's query interface or TeamSpeak 5/6's Remote Apps answering like it. Everything
+// above sees one library.
 #pragma once
 
 #include "app/Settings.h"
 #include "platform/TsRemoteApi.h"
 #include "teamspeak/query/QueryLink.h"
+#include "teamspeak/remote/RemoteLink.h"
 
 namespace sayvane {
 
 class VoiceClientSwitch final : public TsRemoteApi {
 public:
-    VoiceClientSwitch(TsRemoteApi& teamSpeak2, query::QueryLink& teamSpeak3)
-        : m_teamSpeak2(teamSpeak2), m_teamSpeak3(teamSpeak3) {}
+    VoiceClientSwitch(TsRemoteApi& teamSpeak2, query::QueryLink& teamSpeak3, remote::RemoteLink& teamSpeak5)
+        : m_teamSpeak2(teamSpeak2), m_teamSpeak3(teamSpeak3), m_teamSpeak5(teamSpeak5) {}
 
-    // Takes the voice client and the query settings; the query link only talks while chosen.
-    void Choose(const VoiceSettings& settings) {
+    // Takes the voice client and the links' settings; a link only talks while chosen. Returns
+    // the settings as the links hold them now: with the key TeamSpeak 5/6 handed out, where
+    // it replaced the one given.
+    VoiceSettings Choose(const VoiceSettings& settings) {
         m_teamSpeak3.Configure(query::QuerySettings{settings.apiKey, settings.port});
+        m_teamSpeak5.Configure(remote::RemoteSettings{settings.remoteKey, settings.remotePort});
+        // No connection stays open to a client nobody follows.
         if (settings.client != VoiceClient::TeamSpeak3 && m_chosen == VoiceClient::TeamSpeak3) {
-            m_teamSpeak3.Stop();  // no connection stays open to a client nobody follows
+            m_teamSpeak3.Stop();
+        }
+        if (settings.client != VoiceClient::TeamSpeak5 && m_chosen == VoiceClient::TeamSpeak5) {
+            m_teamSpeak5.Stop();
         }
         m_chosen = settings.client;
+        VoiceSettings held = settings;
+        held.remoteKey = m_teamSpeak5.ApiKey();
+        return held;
     }
     [[nodiscard]] VoiceClient Chosen() const { return m_chosen; }
+    // The link while its client is chosen, else nullptr.
+    [[nodiscard]] query::QueryLink* Query() { return m_chosen == VoiceClient::TeamSpeak3 ? &m_teamSpeak3 : nullptr; }
+    [[nodiscard]] remote::RemoteLink* Remote() { return m_chosen == VoiceClient::TeamSpeak5 ? &m_teamSpeak5 : nullptr; }
     // Answers that came in for requests made earlier (a channel asked for), given to their
     // callers; called outside the overlay's tick.
     void DeliverAnswers() { m_teamSpeak3.DeliverChannelAnswer(); }
-    // The query link while TeamSpeak 3 is chosen, else nullptr.
-    [[nodiscard]] query::QueryLink* Query() { return m_chosen == VoiceClient::TeamSpeak3 ? &m_teamSpeak3 : nullptr; }
 
     bool IsAvailable() override { return Api().IsAvailable(); }
     std::int32_t tsrGetSpeakers(std::int32_t* ids, std::int32_t* count) override {
@@ -45,11 +58,17 @@ public:
 
 private:
     TsRemoteApi& Api() {
-        return m_chosen == VoiceClient::TeamSpeak3 ? static_cast<TsRemoteApi&>(m_teamSpeak3) : m_teamSpeak2;
+        switch (m_chosen) {
+            case VoiceClient::TeamSpeak3: return m_teamSpeak3;
+            case VoiceClient::TeamSpeak5: return m_teamSpeak5;
+            case VoiceClient::TeamSpeak2: break;
+        }
+        return m_teamSpeak2;
     }
 
     TsRemoteApi& m_teamSpeak2;
     query::QueryLink& m_teamSpeak3;
+    remote::RemoteLink& m_teamSpeak5;
     VoiceClient m_chosen = VoiceClient::TeamSpeak2;
 };
 

@@ -5,6 +5,8 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <string_view>
+#include <utility>
 
 #include "config/VoiceStatus.h"
 #include "overlay/Placement.h"
@@ -32,6 +34,10 @@ constexpr std::array<int, kConfigColourCount> kChangeIds = {IDC_CMD_BACKCOLOR, I
                                                             IDC_CMD_JOIN, IDC_CMD_LEAVE};
 constexpr int kPositionIds[kPositionCount] = {IDC_OPT_POSITION0, IDC_OPT_POSITION1, IDC_OPT_POSITION2,
                                               IDC_OPT_POSITION3, IDC_OPT_POSITION4};
+
+constexpr std::pair<int, VoiceClient> kVoiceOptions[] = {{IDC_OPT_TS2, VoiceClient::TeamSpeak2},
+                                                         {IDC_OPT_TS3, VoiceClient::TeamSpeak3},
+                                                         {IDC_OPT_TS5, VoiceClient::TeamSpeak5}};
 
 struct Tip {
     int id;
@@ -64,8 +70,12 @@ constexpr Tip kTips[] = {
     {IDC_CMD_ABOUT, "Info on Application and/or author"},
     {IDC_OPT_TS2, "Follow TeamSpeak 2 through its TSRemote.dll"},
     {IDC_OPT_TS3, "Follow TeamSpeak 3 through its ClientQuery plugin, on this computer only"},
+    {IDC_OPT_TS5, "Follow TeamSpeak 5 or 6 through its Remote Apps, on this computer only"},
     {IDC_TXT_APIKEY, "The API key TeamSpeak 3 shows in Tools > Options > Addons > ClientQuery > Settings"},
-    {IDC_TXT_PORT, "ClientQuery's port (25639 unless changed in TeamSpeak 3)"},
+    {IDC_TXT_PORT,
+     "The chosen client's port: 25639 for TeamSpeak 3's ClientQuery, 5899 for TeamSpeak 5/6's Remote "
+     "Apps, unless changed there"},
+    {IDC_CMD_FORGETKEY, "Forget the key TeamSpeak 5/6 handed out: TeamSpeak asks you again whether to allow Sayvane"},
     {IDC_CHK_PREVIEW, "Show the overlay as these settings draw it, with sample callsigns; nothing is saved"},
 };
 
@@ -131,7 +141,11 @@ INT_PTR ConfigWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             } else if (id == IDC_CMD_ABOUT) {
                 AboutWindow about(m_flow.Instance(), m_hwnd);
                 about.ShowModal();
-            } else if (id == IDC_OPT_TS2 || id == IDC_OPT_TS3 ||
+            } else if (id == IDC_CMD_FORGETKEY) {
+                m_flow.Services().teamSpeak5.ForgetKey();
+                m_form.Controls().remoteKey.clear();
+                ShowVoiceStatus();
+            } else if (id == IDC_OPT_TS2 || id == IDC_OPT_TS3 || id == IDC_OPT_TS5 ||
                        ((id == IDC_TXT_APIKEY || id == IDC_TXT_PORT) && HIWORD(wParam) == EN_CHANGE)) {
                 ShowVoiceStatus();
             } else if (id == IDC_CHK_IVAC && HIWORD(wParam) == BN_CLICKED) {
@@ -268,11 +282,34 @@ void ConfigWindow::ShowVoiceStatus() {
     }
     ReadControls();
     ProgramServices& services = m_flow.Services();
-    services.voice.Choose(m_form.Voice());
+    // The key TeamSpeak 5/6 handed out meanwhile is the window's too, so Save keeps it.
+    m_form.Controls().remoteKey = services.voice.Choose(m_form.Voice()).remoteKey;
+    ShowVoiceFields();
     const std::string line = VoiceStatusLine(services.voice, services.link, ProgramFolder());
     if (line != m_voiceStatus) {
         m_voiceStatus = line;
         SetDlgItemTextA(m_hwnd, IDC_LBL_VOICESTATUS, line.c_str());
+    }
+}
+
+// The port box shows the chosen client's port; the fields that client has no use for are
+// greyed.
+void ConfigWindow::ShowVoiceFields() {
+    ConfigControls& c = m_form.Controls();
+    const VoiceFields fields = VoiceFieldsFor(c.optVoiceClient, !c.remoteKey.empty());
+    if (c.optVoiceClient != m_portShownFor) {
+        m_portShownFor = c.optVoiceClient;
+        const bool showing = m_showingControls;
+        m_showingControls = true;  // not the user's change
+        SetDlgItemTextA(m_hwnd, IDC_TXT_PORT, c.PortText(m_portShownFor).c_str());
+        m_showingControls = showing;
+    }
+    EnableWindow(GetDlgItem(m_hwnd, IDC_TXT_APIKEY), fields.apiKey);
+    EnableWindow(GetDlgItem(m_hwnd, IDC_TXT_PORT), fields.port);
+    EnableWindow(GetDlgItem(m_hwnd, IDC_CMD_FORGETKEY), fields.forgetKey);
+    if (fields.hint != m_voiceHint) {
+        m_voiceHint = fields.hint;
+        SetDlgItemTextA(m_hwnd, IDC_LBL_VOICEHINT, std::string(fields.hint).c_str());
     }
 }
 
@@ -319,10 +356,12 @@ void ConfigWindow::ShowControls() {
         m_swatchBrushes[i].Reset(CreateSolidBrush(static_cast<COLORREF>(c.colours[i])));
         InvalidateRect(GetDlgItem(m_hwnd, kSwatchIds[i]), nullptr, TRUE);
     }
-    CheckRadioButton(m_hwnd, IDC_OPT_TS2, IDC_OPT_TS3,
-                     c.optVoiceClient == VoiceClient::TeamSpeak3 ? IDC_OPT_TS3 : IDC_OPT_TS2);
+    for (const auto& [id, client] : kVoiceOptions) {
+        CheckDlgButton(m_hwnd, id, c.optVoiceClient == client ? BST_CHECKED : BST_UNCHECKED);
+    }
     SetDlgItemTextA(m_hwnd, IDC_TXT_APIKEY, c.txtApiKey.c_str());
-    SetDlgItemTextA(m_hwnd, IDC_TXT_PORT, c.txtQueryPort.c_str());
+    m_portShownFor = c.optVoiceClient;
+    SetDlgItemTextA(m_hwnd, IDC_TXT_PORT, c.PortText(m_portShownFor).c_str());
     m_showingControls = false;
 }
 
@@ -342,12 +381,15 @@ void ConfigWindow::ReadControls() {
     for (std::size_t i = 0; i < kPositionCount; ++i) {
         c.optPosition[i] = IsDlgButtonChecked(m_hwnd, kPositionIds[i]) == BST_CHECKED;
     }
-    c.optVoiceClient =
-        IsDlgButtonChecked(m_hwnd, IDC_OPT_TS3) == BST_CHECKED ? VoiceClient::TeamSpeak3 : VoiceClient::TeamSpeak2;
+    for (const auto& [id, client] : kVoiceOptions) {
+        if (IsDlgButtonChecked(m_hwnd, id) == BST_CHECKED) {
+            c.optVoiceClient = client;
+        }
+    }
     GetDlgItemTextA(m_hwnd, IDC_TXT_APIKEY, text, sizeof text);
     c.txtApiKey = text;
     GetDlgItemTextA(m_hwnd, IDC_TXT_PORT, text, sizeof text);
-    c.txtQueryPort = text;
+    c.PortText(m_portShownFor) = text;  // the box showed this client's port until now
 }
 
 void ConfigWindow::OnHScroll(WPARAM wParam) {

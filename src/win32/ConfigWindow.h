@@ -7,6 +7,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "config/ConfigForm.h"
 #include "overlay/Preview.h"
@@ -44,7 +45,8 @@ private:
     void OnHScroll(WPARAM wParam);
     void cmdEnable_Click();
     void ShowVoiceStatus();  // the status line, for the voice settings the window holds
-    void LookChanged();      // the warning line and the preview, for the look the window holds
+    void ShowVoiceFields();
+    void LookChanged();  // the warning line and the preview, for the look the window holds
     void SetPreview(bool on);
 
     WindowFlowWin32& m_flow;
@@ -56,6 +58,8 @@ private:
     UniqueIcon m_smallIcon;
     bool m_showingControls = false;
     std::string m_voiceStatus;
+    std::string_view m_voiceHint;
+    VoiceClient m_portShownFor = VoiceClient::TeamSpeak2;  // whose port the port box shows
     std::string m_warning;
     // The preview while "Preview" is ticked: the window, and the drawing of the sample into it.
     std::unique_ptr<OverlayWindowWin32> m_previewWindow;

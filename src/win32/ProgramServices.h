@@ -29,7 +29,9 @@ struct ProgramServices {
     Win32TsRemoteApi tsRemote;
     Win32LoopbackSocket querySocket;
     query::QueryLink teamSpeak3{querySocket, clock};
-    VoiceClientSwitch voice{tsRemote, teamSpeak3};
+    Win32LoopbackSocket remoteSocket;
+    remote::RemoteLink teamSpeak5{remoteSocket, clock};
+    VoiceClientSwitch voice{tsRemote, teamSpeak3, teamSpeak5};
     TeamSpeakLink link{voice};
     TeamSpeakWindowReader teamSpeakWindow{desktop};
     IvAcWindows ivac{desktop, clock};

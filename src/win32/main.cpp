@@ -5,6 +5,10 @@
 
 #include <commctrl.h>
 
+#include <string>
+
+#include "app/Settings.h"
+#include "app/SettingsFile.h"
 #include "app/Startup.h"
 #include "win32/AboutWindow.h"
 #include "win32/System.h"
@@ -16,6 +20,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     InitCommonControlsEx(&controls);
 
     sayvane::win32::ProgramServices services;
+    // The key TeamSpeak 5/6 hands out is kept at once, so that the next start needs no asking
+    // even when the user never saves the settings.
+    services.teamSpeak5.OnKeyChanged([&services](const std::string& key) {
+        (void)sayvane::WriteIni(services.store, sayvane::SettingsPath(sayvane::win32::ProgramFolder()),
+                                sayvane::kSettingsSection, sayvane::kRemoteApiKeyKey, key);
+    });
     sayvane::win32::WindowFlowWin32 flow(instance, services);
     {
         sayvane::win32::AboutWindow splash(instance, nullptr);

@@ -3,10 +3,8 @@
 #include "teamspeak/query/QueryLink.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "teamspeak/TeamSpeakLink.h"
-#include "teamspeak/TsRecords.h"
 
 namespace sayvane::query {
 
@@ -14,13 +12,6 @@ namespace {
 
 // The client's answer to a move into the channel the own client is in already.
 constexpr std::int32_t kAlreadyInChannel = 770;
-
-std::size_t Capacity(const std::int32_t* count) {
-    if (count == nullptr || *count <= 0) {
-        return 0;
-    }
-    return std::min(static_cast<std::size_t>(*count), static_cast<std::size_t>(kMaxRecords));
-}
 
 }  // namespace
 
@@ -50,8 +41,7 @@ void QueryLink::Drop(const char* why) {
     m_socket.Close();
     m_lastError = why;
     m_phase = Phase::Waiting;
-    m_nextAttempt = m_clock.NowMilliseconds() + m_retryMs;
-    m_retryMs = std::min(2 * m_retryMs, kLastRetryMs);
+    m_backoff.Failed(m_clock.NowMilliseconds());
     m_model.Tabs().Clear();
     m_queue.clear();
     m_waiting = false;
@@ -78,14 +68,13 @@ void QueryLink::DeliverChannelAnswer() {
 
 void QueryLink::Stop() {
     Drop("stopped");
-    m_nextAttempt = 0;
-    m_retryMs = kFirstRetryMs;
+    m_backoff.Reset();
 }
 
 void QueryLink::Pump() {
     const std::int64_t now = m_clock.NowMilliseconds();
     if (m_phase == Phase::Waiting || m_phase == Phase::Refused) {
-        if (now < m_nextAttempt) {
+        if (!m_backoff.Due(now)) {
             return;
         }
         Start();
@@ -194,7 +183,7 @@ void QueryLink::Answered(const QueryLine& error) {
                 Drop("");
                 m_lastError = "TeamSpeak 3 refused the API key (" + message + ")";
                 m_phase = Phase::Refused;
-                m_nextAttempt = m_clock.NowMilliseconds() + kLastRetryMs;
+                m_backoff.WaitLongest(m_clock.NowMilliseconds());
                 return;
             }
             break;
@@ -225,7 +214,7 @@ void QueryLink::Answered(const QueryLine& error) {
         case Ask::Clients:
             if (id == 0) {
                 m_model.ClientList(command.tab, items);
-                m_retryMs = kFirstRetryMs;  // a whole conversation went through
+                m_backoff.Succeeded();  // a whole conversation went through
             }
             break;
         case Ask::Create:
@@ -293,7 +282,7 @@ QueryState QueryLink::State() const {
     return tab.synced ? QueryState::Connected : QueryState::Connecting;
 }
 
-std::int32_t QueryLink::SnapshotResult() {
+std::int32_t QueryLink::SnapshotResult() const {
     if (m_phase == Phase::Waiting || m_phase == Phase::Connecting) {
         return kTsNotRunning;
     }
@@ -315,56 +304,10 @@ bool QueryLink::CreateChannel(const std::string& name, ChannelDone done) {
     return true;
 }
 
-std::int32_t QueryLink::tsrGetSpeakers(std::int32_t* ids, std::int32_t* count) {
-    Pump();
-    if (const std::int32_t result = SnapshotResult(); result != 0) {
-        return result;
-    }
-    const std::vector<std::int32_t> speakers = m_model.Tabs().TakeSpeakers();
-    const std::size_t written = std::min(speakers.size(), Capacity(count));
-    std::copy_n(speakers.begin(), written, ids);
-    *count = static_cast<std::int32_t>(written);
-    return 0;
-}
-
-std::int32_t QueryLink::tsrGetPlayers(std::uint8_t* records, std::int32_t* count) {
-    Pump();
-    if (const std::int32_t result = SnapshotResult(); result != 0) {
-        return result;
-    }
-    WritePlayerRecords(m_model.Tabs().ActiveTab(), records, count);
+void QueryLink::PlayersRead() {
     if (m_clock.NowMilliseconds() - m_lastListing >= kRelistMs && m_queue.empty()) {
         ListTab(m_model.Tabs().Active());  // in case a notification went missing
     }
-    return 0;
-}
-
-std::int32_t QueryLink::tsrGetChannels(std::uint8_t* records, std::int32_t* count) {
-    Pump();
-    if (const std::int32_t result = SnapshotResult(); result != 0) {
-        return result;
-    }
-    WriteChannelRecords(m_model.Tabs().ActiveTab(), records, count);
-    return 0;
-}
-
-std::int32_t QueryLink::tsrGetUserInfo(std::uint8_t* record) {
-    Pump();
-    if (const std::int32_t result = SnapshotResult(); result != 0) {
-        return result;
-    }
-    WriteUserInfoRecord(m_model.Tabs().ActiveTab(), record);
-    return 0;
-}
-
-std::int32_t QueryLink::tsrGetLastError(char* buffer, std::int32_t size) {
-    if (buffer == nullptr || size < 1) {
-        return 0;
-    }
-    const std::size_t length = std::min(m_lastError.size(), static_cast<std::size_t>(size) - 1);
-    std::memcpy(buffer, m_lastError.data(), length);
-    buffer[length] = '\0';
-    return 0;
 }
 
 }  // namespace sayvane::query

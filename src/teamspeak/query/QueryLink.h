@@ -14,7 +14,8 @@
 
 #include "platform/Clock.h"
 #include "platform/LoopbackSocket.h"
-#include "platform/TsRemoteApi.h"
+#include "teamspeak/Backoff.h"
+#include "teamspeak/TabsLink.h"
 #include "teamspeak/query/QueryModel.h"
 #include "teamspeak/query/QueryProtocol.h"
 
@@ -36,7 +37,7 @@ struct QuerySettings {
     std::uint16_t port = kDefaultQueryPort;
 };
 
-class QueryLink final : public TsRemoteApi {
+class QueryLink final : public TabsLink {
 public:
     // Waits between connection attempts: doubling from the first to the last.
     static constexpr std::int64_t kFirstRetryMs = 1000;
@@ -57,9 +58,7 @@ public:
     // Closes the connection and forgets the client; the next Pump starts afresh.
     void Stop();
 
-    // Moves the conversation on: connects, reads what arrived, sends what waits. Every
-    // library call below does it first.
-    void Pump();
+    void Pump() override;
 
     [[nodiscard]] QueryState State() const;
     [[nodiscard]] const std::string& ServerName() const { return m_model.Tabs().ActiveTab().serverName; }
@@ -75,12 +74,6 @@ public:
     // the ticks go on while the box is up.
     void DeliverChannelAnswer();
 
-    bool IsAvailable() override { return true; }
-    std::int32_t tsrGetSpeakers(std::int32_t* ids, std::int32_t* count) override;
-    std::int32_t tsrGetPlayers(std::uint8_t* records, std::int32_t* count) override;
-    std::int32_t tsrGetChannels(std::uint8_t* records, std::int32_t* count) override;
-    std::int32_t tsrGetUserInfo(std::uint8_t* record) override;
-    std::int32_t tsrGetLastError(char* buffer, std::int32_t size) override;
 
 private:
     enum class Phase { Waiting, Connecting, Greeting, Talking, Refused };
@@ -99,15 +92,15 @@ private:
     void Send(Ask ask, std::int32_t tab, std::string text);
     void SendNext();
     void ListTab(std::int32_t tab);
-    // The result for the snapshot calls: 0 when the active tab is connected and listed.
-    [[nodiscard]] std::int32_t SnapshotResult();
+    ServerTabs& Tabs() override { return m_model.Tabs(); }
+    [[nodiscard]] std::int32_t SnapshotResult() const override;
+    void PlayersRead() override;
 
     LoopbackSocket& m_socket;
     const Clock& m_clock;
     QuerySettings m_settings;
     Phase m_phase = Phase::Waiting;
-    std::int64_t m_nextAttempt = 0;
-    std::int64_t m_retryMs = kFirstRetryMs;
+    Backoff m_backoff{kFirstRetryMs, kLastRetryMs};
     std::int64_t m_since = 0;  // when the current phase or command began
     std::int64_t m_lastListing = 0;
     LineReader m_reader;
@@ -116,7 +109,6 @@ private:
     bool m_waiting = false;
     std::vector<QueryLine> m_answer;  // the data lines of the command out
     std::string m_unsent;
-    std::string m_lastError;
     ChannelDone m_channelDone;
     std::optional<std::string> m_channelAnswer;  // for m_channelDone, once known
 };

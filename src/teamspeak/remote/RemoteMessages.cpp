@@ -3,6 +3,11 @@
 
 namespace sayvane::remote {
 
+AppIdentity SayvaneApp() {
+    return AppIdentity{"sayvane", SAYVANE_VERSION, "Sayvane",
+                       "Shows who is speaking, and selects the pilot heard last on the IvAc radar"};
+}
+
 std::string AuthMessage(const AppIdentity& app, std::string_view apiKey) {
     const nlohmann::json message = {
         {"type", "auth"},

@@ -30,6 +30,9 @@ struct AppIdentity {
     std::string description;
 };
 
+// How Sayvane introduces itself.
+[[nodiscard]] AppIdentity SayvaneApp();
+
 // The opening "auth" message, with the key the client handed out before (or an empty one).
 [[nodiscard]] std::string AuthMessage(const AppIdentity& app, std::string_view apiKey);
 

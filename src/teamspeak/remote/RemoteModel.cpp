@@ -15,6 +15,9 @@ namespace {
 
 using nlohmann::json;
 
+// More server tabs than anyone opens; a client that names more is not believed.
+constexpr std::size_t kMostTabs = 64;
+
 // A member as a 32-bit number; nullopt when missing or of another kind.
 std::optional<std::int32_t> Id(const json& object, const char* key) {
     if (!object.is_object()) {
@@ -148,9 +151,15 @@ void RemoteModel::Apply(const RemoteMessage& message) {
     if (!connectionId) {
         return;
     }
+    // Only a change of its connection's status makes a tab known (a tab the user opens), and
+    // only so many: any other event for a tab never heard of points nowhere.
+    if (m_tabs.Find(*connectionId) == nullptr &&
+        (message.type != "connectStatusChanged" || m_tabs.Count() >= kMostTabs)) {
+        return;
+    }
     ServerTab& tab = m_tabs.Tab(*connectionId);
     const std::optional<std::int32_t> clientId = Id(payload, "clientId");
-    if (message.type == "talkStatusChanged" && clientId) {
+    if (message.type == "talkStatusChanged" && clientId && tab.FindClient(*clientId) != nullptr) {
         tab.Talk(*clientId, Id(payload, "status").value_or(0) == 1);
     } else if (message.type == "clientMoved" && clientId) {
         const std::int32_t to = Id(payload, "newChannelId").value_or(0);
@@ -176,7 +185,7 @@ void RemoteModel::Apply(const RemoteMessage& message) {
             tab.ownId = Id(Member(payload, "info"), "clientId").value_or(tab.ownId);
             ChooseActiveIfNone();
         }
-    } else if (message.type == "channels") {
+    } else if (message.type == "channels" && Member(payload, "info").is_object()) {
         tab.channels = Channels(Member(payload, "info"));
     } else if (message.type == "serverPropertiesUpdated") {
         if (const std::optional<std::string> name = Property(payload, "name")) {
@@ -184,7 +193,9 @@ void RemoteModel::Apply(const RemoteMessage& message) {
         }
     } else if (message.type == "clientSelfPropertyUpdated") {
         const json& flag = Member(payload, "flag");
-        if (flag.is_string() && flag.get<std::string>() == "inputHardware") {
+        const json& value = Member(payload, "newValue");
+        if (flag.is_string() && flag.get<std::string>() == "inputHardware" &&
+            !(value.is_boolean() && !value.get<bool>())) {
             m_tabs.SetActive(*connectionId);
         }
     }

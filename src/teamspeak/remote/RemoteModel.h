@@ -14,8 +14,10 @@
 //   "connectStatusChanged" ("status" 0 disconnected, 4 connected, "info.clientId"),
 //   "channels" ("info" as "channelInfos"), "serverPropertiesUpdated" ("properties").
 // - No event names the active tab. "clientSelfPropertyUpdated" with "flag" "inputHardware"
-//   comes for the tab that takes the microphone, which is the one the user turned to; until
-//   then the first connected tab is taken.
+//   (and "newValue" true) comes for the tab that takes the microphone, which is the one the
+//   user turned to; until then the first connected tab is taken.
+// - A tab the user opens is first heard of in its "connectStatusChanged"; other events for
+//   an unknown connection are ignored.
 #pragma once
 
 #include <string>

@@ -1,0 +1,116 @@
+// The TeamSpeak 5/6 client behind the remote-control library's calls: a WebSocket to the
+// client's Remote Apps on this computer, carrying its JSON messages, kept going from the calls
+// themselves (every tick makes one) and never waiting for the other end. Its answers are the
+// records TeamSpeak 2's library would give for the server in the client's active tab.
+//
+// What the code relies on (besides RemoteMessages.h and RemoteModel.h):
+// - The client listens on 127.0.0.1 (port 5899 unless its user changed it) and opens the
+//   WebSocket for any app; the app then announces itself with its "auth" message.
+// - An app with an empty or unknown key makes the client ask its user. Allowed, the client
+//   answers with the "auth" message, whose key it accepts from then on without asking.
+//   Declined, it closes the connection without any answer: a connection that ends while the
+//   user is being asked counts as declined (a client that quits meanwhile looks the same).
+// - The client never asks the app anything: nothing waits for an answer once the app is in.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <random>
+#include <string>
+
+#include "platform/Clock.h"
+#include "platform/LoopbackSocket.h"
+#include "teamspeak/Backoff.h"
+#include "teamspeak/TabsLink.h"
+#include "teamspeak/remote/RemoteMessages.h"
+#include "teamspeak/remote/RemoteModel.h"
+#include "teamspeak/remote/WebSocket.h"
+
+namespace sayvane::remote {
+
+inline constexpr std::uint16_t kDefaultRemotePort = 5899;
+
+// What the link sees, for the configuration window's status line.
+enum class RemoteState {
+    NotRunning,      // nothing answers on the port (or the connection was lost)
+    Connecting,      // connected to the port, the WebSocket not open yet
+    NotRemoteApps,   // something answers on the port, but not as TeamSpeak's Remote Apps
+    WaitingForUser,  // announced; TeamSpeak asks its user to allow Sayvane
+    Declined,        // the user said no: not asked again until the key is forgotten
+    NoServer,        // allowed; the active tab has no server connection
+    Connected,       // allowed, and the active tab's server known
+};
+
+struct RemoteSettings {
+    std::string apiKey;  // the key the client handed out before; empty the first time
+    std::uint16_t port = kDefaultRemotePort;
+};
+
+class RemoteLink final : public TabsLink {
+public:
+    static constexpr std::int64_t kFirstRetryMs = 1000;
+    static constexpr std::int64_t kLastRetryMs = 16000;
+    // A handshake unanswered this long ends the connection. The user's answer may take as
+    // long as the user likes.
+    static constexpr std::int64_t kAnswerTimeoutMs = 10000;
+    static constexpr std::size_t kMostBytesPerCall = std::size_t{256} * 1024;
+
+    RemoteLink(LoopbackSocket& socket, const Clock& clock, AppIdentity app = SayvaneApp());
+
+    // Takes new settings; a changed key or port starts a new connection. The key the client
+    // handed out replaces the configured one: settings that still carry the one it replaced
+    // change nothing.
+    void Configure(const RemoteSettings& settings);
+    // Closes the connection and forgets the client; the next Pump starts afresh.
+    void Stop();
+    // Forgets the key (the client will ask its user again) and starts afresh, after a
+    // decline too.
+    void ForgetKey();
+    // Told of every key the client hands out, and of a forgotten one (empty), so that the
+    // program keeps it in its settings file.
+    void OnKeyChanged(std::function<void(const std::string&)> keyChanged) { m_keyChanged = std::move(keyChanged); }
+
+    void Pump() override;
+
+    [[nodiscard]] RemoteState State() const;
+    [[nodiscard]] const std::string& ServerName() const { return m_model.Tabs().ActiveTab().serverName; }
+    [[nodiscard]] std::uint16_t Port() const { return m_settings.port; }
+    [[nodiscard]] const std::string& ApiKey() const { return m_settings.apiKey; }
+    // Why the handshake was refused, when State() is NotRemoteApps.
+    [[nodiscard]] const std::string& Refusal() const { return m_refusal; }
+
+private:
+    enum class Phase { Waiting, Connecting, Handshake, Authorizing, Talking, Declined };
+
+    void Start();
+    void Drop(const std::string& why);
+    void Read(std::string_view bytes);
+    void Handle(const Message& message);
+    void SendFrame(Opcode opcode, std::string_view payload);
+    void ChangeKey(const std::string& key);
+    // The connection ended (or was cut) by the other end.
+    void Ended(const std::string& why);
+
+    ServerTabs& Tabs() override { return m_model.Tabs(); }
+    [[nodiscard]] std::int32_t SnapshotResult() const override;
+
+    LoopbackSocket& m_socket;
+    const Clock& m_clock;
+    AppIdentity m_app;
+    RemoteSettings m_settings;
+    std::optional<std::string> m_replacedKey;  // the configured key the client's one replaced
+    std::function<void(const std::string&)> m_keyChanged;
+    Phase m_phase = Phase::Waiting;
+    Backoff m_backoff{kFirstRetryMs, kLastRetryMs};
+    std::int64_t m_since = 0;  // when the current phase began
+    std::string m_handshakeKey;
+    std::optional<HandshakeReader> m_handshake;
+    FrameReader m_frames;
+    RemoteModel m_model;
+    std::string m_unsent;
+    std::string m_refusal;
+    std::mt19937 m_random;
+};
+
+}  // namespace sayvane::remote

@@ -1,0 +1,269 @@
+// The TeamSpeak 5/6 link against the simulated client: the user's first answer (allow,
+// decline, none) and the key kept from it, the records and speakers the events keep current,
+// how it follows the client coming and going and survives a misbehaving one; and the switch
+// that sends the library calls and the status line to the client chosen.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "config/VoiceStatus.h"
+#include "LinkFixture.h"
+#include "sim/SimulatedLoopbackSocket.h"
+#include "sim/SimulatedTsRemote.h"
+#include "sim/Ts3QueryClient.h"
+#include "sim/Ts5RemoteClient.h"
+#include "sim/VirtualClock.h"
+#include "teamspeak/TeamSpeakLink.h"
+#include "teamspeak/VoiceClientSwitch.h"
+#include "teamspeak/remote/RemoteLink.h"
+
+namespace sayvane::remote {
+namespace {
+
+using testing::Frankfurt;
+
+class RemoteLinkTest : public testing::LinkFixture<sim::Ts5RemoteClient, RemoteLink, sim::kTs5DefaultPort> {
+protected:
+    RemoteLinkTest() {
+        client.Server() = Frankfurt();
+        link.OnKeyChanged([this](const std::string& key) { keptKeys.push_back(key); });
+        link.Configure(RemoteSettings{});
+    }
+
+    std::vector<std::string> keptKeys;
+};
+
+TEST_F(RemoteLinkTest, AllowedOnceTheKeyIsKeptAndTheEventsKeepTheRecordsCurrent) {
+    socket.SetChunkSize(1);  // every frame arrives split at every byte
+    socket.SetSendLimit(3);
+    client.Faults().fragmentBytes = 5;  // and every message in frames of five bytes
+    client.SetConfirm(sim::Ts5RemoteClient::Confirm::Allow, 3000);
+    ASSERT_TRUE(Until([&] { return client.Asking(); }));
+    EXPECT_EQ(link.State(), RemoteState::WaitingForUser);
+    EXPECT_EQ(ts.GetSpeakers(), LinkStatus::Running);
+    EXPECT_EQ(client.LastApp().name, "Sayvane");
+    EXPECT_EQ(client.LastAuthKeyKnown(), false);
+    ASSERT_TRUE(UntilState(RemoteState::Connected));
+    ASSERT_FALSE(client.LastIssuedKey().empty());
+    EXPECT_EQ(keptKeys, std::vector<std::string>{client.LastIssuedKey()});
+    EXPECT_EQ(link.ApiKey(), client.LastIssuedKey());
+
+    EXPECT_EQ(link.ServerName(), "IVAO DE Voice");
+    EXPECT_EQ(PlayerNames(), (std::vector<std::string>{"EDDF_APP", "DLH4AB", "M\xFCller"})) << "own first, cp1252";
+    ASSERT_TRUE(ts.GetChannels());
+    ASSERT_EQ(ts.ChannelCount(), 2U);
+    EXPECT_EQ(ts.GetUserNickname(), "EDDF_APP");
+
+    // A word shorter than a tick still shows once; joins, moves, renames and leaves follow.
+    sim::TsServer& server = client.Server();
+    server.StartSpeaking(2);
+    client.Update();
+    server.StopSpeaking(2);
+    server.StartSpeaking(3);
+    ASSERT_TRUE(Quiet());
+    EXPECT_EQ(Speakers(), (std::vector<std::int32_t>{2, 3}));
+    EXPECT_EQ(Speakers(), (std::vector<std::int32_t>{3}));
+    server.UpsertPlayer({4, 1, 0, 8, 0, "BAW12"});
+    server.FindPlayer(2)->channelId = 1;
+    server.FindPlayer(3)->name = "KLM1853";
+    ASSERT_TRUE(Quiet());
+    EXPECT_EQ(PlayerNames(), (std::vector<std::string>{"EDDF_APP", "DLH4AB", "KLM1853", "BAW12"}));
+    EXPECT_EQ(ts.PlayerChannelId(1), 1);
+    server.RemovePlayer(3);
+    ASSERT_TRUE(Quiet());
+    EXPECT_EQ(PlayerNames(), (std::vector<std::string>{"EDDF_APP", "DLH4AB", "BAW12"}));
+    EXPECT_EQ(Speakers(), std::vector<std::int32_t>{});
+
+    client.Ping("still there?");
+    EXPECT_TRUE(Until([&] { return client.Received().back() == "(pong)"; }));
+
+    // The server goes and comes back; another tab taken up is the one shown.
+    server.connected = false;
+    ASSERT_TRUE(UntilState(RemoteState::NoServer));
+    EXPECT_EQ(ts.GetSpeakers(), LinkStatus::Running);
+    server.connected = true;
+    ASSERT_TRUE(UntilState(RemoteState::Connected));
+    sim::TsServer other;
+    other.serverName = "Other";
+    other.ownNickname = "ME";
+    other.channels = {{7, 0, 0, 0, 0, "Room"}};
+    other.players = {{9, 7, 0, 0, 0, "ME"}};
+    client.SetActiveTab(client.AddTab(other));
+    ASSERT_TRUE(Until([&] { return link.ServerName() == "Other"; }));
+    EXPECT_EQ(PlayerNames(), std::vector<std::string>{"ME"});
+
+    // The client restarts: found again, and in without asking with the key kept.
+    client.Server().clientRunning = false;
+    ASSERT_TRUE(UntilState(RemoteState::NotRunning));
+    EXPECT_EQ(ts.GetSpeakers(), LinkStatus::NotRunning);
+    client.Server().clientRunning = true;
+    client.SetConfirm(sim::Ts5RemoteClient::Confirm::NeverAnswer);
+    ASSERT_TRUE(UntilState(RemoteState::Connected));
+    EXPECT_EQ(client.LastAuthKeyKnown(), true);
+    EXPECT_EQ(keptKeys.size(), 1U);
+    for (const std::string& seen : client.Received()) {
+        EXPECT_EQ(seen.find(client.LastIssuedKey()), std::string::npos) << "the key is never traced";
+    }
+}
+
+TEST_F(RemoteLinkTest, ADeclineIsKeptUntilTheKeyIsForgottenAndNoAnswerIsWaitedFor) {
+    client.SetConfirm(sim::Ts5RemoteClient::Confirm::Decline, 2000);
+    ASSERT_TRUE(UntilState(RemoteState::Declined));
+    EXPECT_EQ(ts.GetSpeakers(), LinkStatus::Running);
+    const std::size_t attempts = socket.ConnectAttempts();
+    clock.Advance(5 * 60 * 1000);
+    ASSERT_FALSE(Until([&] { return socket.ConnectAttempts() > attempts; }, 60000)) << "not asked again by itself";
+    EXPECT_TRUE(keptKeys.empty());
+
+    // "Forget this key" asks again; a user who never answers is waited for.
+    client.SetConfirm(sim::Ts5RemoteClient::Confirm::NeverAnswer);
+    link.ForgetKey();
+    ASSERT_TRUE(UntilState(RemoteState::WaitingForUser));
+    EXPECT_FALSE(Until([&] { return link.State() != RemoteState::WaitingForUser; }, 10 * 60 * 1000));
+    client.SetConfirm(sim::Ts5RemoteClient::Confirm::Allow);
+    ASSERT_TRUE(UntilState(RemoteState::Connected));
+
+    // Forgotten after it was kept: the program is told to forget it too.
+    link.ForgetKey();
+    EXPECT_EQ(keptKeys, (std::vector<std::string>{client.LastIssuedKey(), ""}));
+    EXPECT_EQ(link.State(), RemoteState::NotRunning) << "a new connection, asking again";
+}
+
+TEST_F(RemoteLinkTest, AMisbehavingClientCostsAConnectionAtMostAndNeverTheRecords) {
+    struct Fault {
+        const char* name;
+        void (*set)(sim::Ts5Faults&);
+        bool dropsTheConnection;
+    };
+    const Fault faults[] = {
+        {"malformed JSON", [](sim::Ts5Faults& f) { f.malformedMessages = true; }, false},
+        {"unknown events, missing fields", [](sim::Ts5Faults& f) { f.strangeEvents = true; }, false},
+        // Text that is not UTF-8 fails a WebSocket connection, as the protocol wants.
+        {"invalid UTF-8", [](sim::Ts5Faults& f) { f.invalidUtf8 = true; }, true},
+        {"over 1 MiB", [](sim::Ts5Faults& f) { f.oversizedMessage = true; }, true},
+        {"closed mid-message", [](sim::Ts5Faults& f) { f.closeMidMessage = true; }, true},
+    };
+    for (const Fault& fault : faults) {
+        SCOPED_TRACE(fault.name);
+        ASSERT_TRUE(UntilState(RemoteState::Connected));
+        const std::size_t attempts = socket.ConnectAttempts();
+        fault.set(client.Faults());
+        client.Server().StartSpeaking(2);
+        ASSERT_TRUE(Quiet());
+        client.Faults() = sim::Ts5Faults{};
+        ASSERT_TRUE(Until([&] { return link.State() == RemoteState::Connected && client.OutputSize() == 0; }));
+        EXPECT_EQ(socket.ConnectAttempts() > attempts, fault.dropsTheConnection);
+        EXPECT_EQ(PlayerNames(), (std::vector<std::string>{"EDDF_APP", "DLH4AB", "M\xFCller"}));
+        EXPECT_EQ(Speakers(), std::vector<std::int32_t>{2});
+        client.Server().StopSpeaking(2);
+    }
+
+    // Something on the port that is no Remote Apps: said, and asked again only seldom.
+    struct Refusal {
+        const char* name;
+        void (*set)(sim::Ts5Faults&);
+    };
+    for (const Refusal& refusal : {Refusal{"403", [](sim::Ts5Faults& f) { f.refuseHandshake = true; }},
+                                   Refusal{"wrong accept key", [](sim::Ts5Faults& f) { f.wrongAcceptKey = true; }}}) {
+        SCOPED_TRACE(refusal.name);
+        refusal.set(client.Faults());
+        link.Stop();
+        ASSERT_TRUE(UntilState(RemoteState::NotRemoteApps));
+        EXPECT_FALSE(link.Refusal().empty());
+        const std::int64_t refused = clock.NowMilliseconds();
+        const std::size_t attempts = socket.ConnectAttempts();
+        ASSERT_TRUE(Until([&] { return socket.ConnectAttempts() > attempts; }, 60000));
+        EXPECT_GE(clock.NowMilliseconds() - refused, RemoteLink::kLastRetryMs);
+        client.Faults() = sim::Ts5Faults{};
+    }
+
+    // A handshake that is never answered costs the time-out, then a new try.
+    client.Faults().stall = true;
+    link.Stop();
+    ASSERT_TRUE(UntilState(RemoteState::Connecting));
+    ASSERT_TRUE(UntilState(RemoteState::NotRunning, RemoteLink::kAnswerTimeoutMs + 1000));
+    client.Faults().stall = false;
+    EXPECT_TRUE(UntilState(RemoteState::Connected));
+}
+
+TEST_F(RemoteLinkTest, AThousandClientsAndChannelsFit) {
+    ExpectAThousandClientsAndChannelsFit(RemoteState::Connected);
+}
+
+// The switch between the three clients: the library calls and the status line go to the one
+// chosen, and a client left leaves no connection open.
+TEST(VoiceClientSwitch, TheChosenClientAnswersAndTheStatusLineSaysWhatItsLinkSees) {
+    sim::VirtualClock clock;
+    sim::SimulatedTsRemote teamSpeak2(Frankfurt());
+    sim::Ts3QueryClient teamSpeak3;
+    teamSpeak3.Server() = Frankfurt();
+    sim::SimulatedLoopbackSocket querySocket(teamSpeak3);
+    query::QueryLink queryLink(querySocket, clock);
+    sim::Ts5RemoteClient teamSpeak5(&clock);
+    teamSpeak5.Server() = Frankfurt();
+    sim::SimulatedLoopbackSocket remoteSocket(teamSpeak5, sim::kTs5DefaultPort);
+    RemoteLink remoteLink(remoteSocket, clock);
+    VoiceClientSwitch voice(teamSpeak2, queryLink, remoteLink);
+    TeamSpeakLink chosen(voice);
+    const auto line = [&] { return VoiceStatusLine(voice, chosen, "C:\\Sayvane\\"); };
+    const auto until = [&](const std::string& wanted) {
+        for (int i = 0; i < 300 && line() != wanted; ++i) {
+            clock.Advance(100);
+            teamSpeak3.Update();
+            teamSpeak5.Update();
+        }
+        return line() == wanted;
+    };
+    const std::string key(sim::kTs3DefaultApiKey);
+
+    EXPECT_EQ(line(), "TeamSpeak 2 is connected (as EDDF_APP)");
+    teamSpeak2.Server().connected = false;
+    EXPECT_EQ(line(), "TeamSpeak 2 runs, without a server connection");
+    teamSpeak2.Server().clientRunning = false;
+    EXPECT_EQ(line(), "TeamSpeak 2 is not running");
+    teamSpeak2.SetAbsent(true);
+    EXPECT_EQ(line(), "TSRemote.dll not found: Sayvane looked in C:\\Sayvane\\ and on the system path");
+
+    voice.Choose(VoiceSettings{VoiceClient::TeamSpeak3, "WRONG", 25640, "", 5899});
+    EXPECT_EQ(line(), "TeamSpeak 3 is not running, or its ClientQuery plugin is off (nothing answers on port 25640)");
+    voice.Choose(VoiceSettings{VoiceClient::TeamSpeak3, "WRONG", query::kDefaultQueryPort, "", 5899});
+    EXPECT_TRUE(until("TeamSpeak 3 refused the API key: copy it again from ClientQuery's settings"));
+    voice.Choose(VoiceSettings{VoiceClient::TeamSpeak3, key, query::kDefaultQueryPort, "", 5899});
+    EXPECT_TRUE(until("TeamSpeak 3 is connected to IVAO DE Voice"));
+    teamSpeak3.Server().connected = false;
+    EXPECT_TRUE(until("TeamSpeak 3 runs, without a server connection"));
+
+    VoiceSettings remote{VoiceClient::TeamSpeak5, key, query::kDefaultQueryPort, "", 5900};
+    voice.Choose(remote);
+    EXPECT_FALSE(teamSpeak3.IsOpen()) << "the client left behind";
+    EXPECT_EQ(voice.Query(), nullptr);
+    EXPECT_EQ(voice.Remote(), &remoteLink);
+    EXPECT_EQ(line(), "TeamSpeak 5/6 is not running (nothing answers on port 5900)");
+    remote.remotePort = kDefaultRemotePort;
+    teamSpeak5.SetConfirm(sim::Ts5RemoteClient::Confirm::NeverAnswer);
+    voice.Choose(remote);
+    EXPECT_TRUE(until("Waiting for you to allow Sayvane in TeamSpeak"));
+    teamSpeak5.SetConfirm(sim::Ts5RemoteClient::Confirm::Allow);
+    EXPECT_TRUE(until("TeamSpeak 5/6 is connected to IVAO DE Voice"));
+    EXPECT_EQ(voice.Choose(remote).remoteKey, teamSpeak5.LastIssuedKey()) << "the settings that still hold none";
+    EXPECT_EQ(line(), "TeamSpeak 5/6 is connected to IVAO DE Voice") << "...change nothing";
+    teamSpeak5.Server().connected = false;
+    EXPECT_TRUE(until("TeamSpeak 5/6 runs, without a server connection"));
+    teamSpeak5.Faults().refuseHandshake = true;
+    remoteLink.Stop();
+    EXPECT_TRUE(
+        until("What answers on port 5899 is not TeamSpeak's Remote Apps: the server answered: HTTP/1.1 403 Forbidden"));
+    teamSpeak5.Faults().refuseHandshake = false;
+    teamSpeak5.SetConfirm(sim::Ts5RemoteClient::Confirm::Decline);
+    remoteLink.ForgetKey();
+    EXPECT_TRUE(until("TeamSpeak declined Sayvane: \"Forget this key\" asks again"));
+
+    voice.Choose(VoiceSettings{});
+    EXPECT_EQ(voice.Remote(), nullptr);
+    EXPECT_FALSE(voice.IsAvailable()) << "TeamSpeak 2's library again, which is absent";
+}
+
+}  // namespace
+}  // namespace sayvane::remote
