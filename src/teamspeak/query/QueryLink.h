@@ -74,7 +74,6 @@ public:
     // the ticks go on while the box is up.
     void DeliverChannelAnswer();
 
-
 private:
     enum class Phase { Waiting, Connecting, Greeting, Talking, Refused };
     enum class Ask { Auth, Register, CurrentTab, Use, Whoami, ServerName, Channels, Clients, Create, Move };
