@@ -122,7 +122,9 @@ private:
 };
 
 // A tower frequency whose round repeats (a word, someone joining and leaving), so that every
-// step is there to be seen whenever Sayvane is ready: for the scenario servers below.
+// step is there to be seen whenever Sayvane is ready: for the scenario servers below. The
+// newcomer speaks at once, which makes Sayvane read the players then and there; once gone, he
+// stays away longer than Sayvane's periodic reading of them.
 inline constexpr char kRepeatingTowerRound[] =
     "0 server \"IVAO Test\"\n"
     "0 nickname EDDF_TWR\n"
@@ -133,8 +135,10 @@ inline constexpr char kRepeatingTowerRound[] =
     "1000 speak DLH4AB\n"
     "+1500 silence\n"
     "+500 join AFR7731 channel=2\n"
-    "+1500 leave AFR7731\n"
-    "+1500 loop 1000\n";
+    "+0 speak AFR7731\n"
+    "+1000 silence\n"
+    "+500 leave AFR7731\n"
+    "+8500 loop 1000\n";
 
 // The simulated TeamSpeak 3 client and its query interface ("--refuse-key").
 class Ts3SimRun : public ScenarioServerRun {
