@@ -100,8 +100,7 @@ TEST(TeamSpeak3, ARefusedKeyIsSaidInTheConfigurationWindow) {
     ASSERT_NE(config, nullptr);
     const HWND status = GetDlgItem(config, 1044);  // the voice client's status line
     ASSERT_NE(status, nullptr);
-    EXPECT_TRUE(WaitUntil([&] { return WindowText(status).find("refused the API key") != std::string::npos; }, 20000))
-        << WindowText(status);
+    EXPECT_TRUE(WaitForText(status, "refused the API key")) << WindowText(status);
     EXPECT_TRUE(client.WaitForLog("< auth apikey=<hidden>"));
     EXPECT_TRUE(run.Close());
 }

@@ -98,8 +98,7 @@ TEST(TeamSpeak5, ADeclineIsSaidInTheConfigurationWindow) {
     ASSERT_NE(config, nullptr);
     const HWND status = GetDlgItem(config, 1044);  // the voice client's status line
     ASSERT_NE(status, nullptr);
-    EXPECT_TRUE(WaitUntil([&] { return WindowText(status).find("TeamSpeak declined") != std::string::npos; }, 20000))
-        << WindowText(status);
+    EXPECT_TRUE(WaitForText(status, "TeamSpeak declined")) << WindowText(status);
     EXPECT_TRUE(client.WaitForLog("* declined"));
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(config, 1048))) << "no key to forget";
     EXPECT_TRUE(run.Close());

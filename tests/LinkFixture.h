@@ -78,6 +78,25 @@ protected:
         return ts.Speakers();
     }
 
+    // The server goes ("Running" meanwhile) and comes back; then the client turns to a new
+    // tab, whose server is the one shown.
+    template <typename State>
+    void ExpectServerLossAndTabSwitchFollowed(State noServer, State connected) {
+        client.Server().connected = false;
+        ASSERT_TRUE(UntilState(noServer));
+        EXPECT_EQ(ts.GetSpeakers(), LinkStatus::Running);
+        client.Server().connected = true;
+        ASSERT_TRUE(UntilState(connected));
+        sim::TsServer other;
+        other.serverName = "Other";
+        other.ownNickname = "ME";
+        other.channels = {{7, 0, 0, 0, 0, "Room"}};
+        other.players = {{9, 7, 0, 0, 0, "ME"}};
+        client.SetActiveTab(client.AddTab(other));
+        ASSERT_TRUE(Until([&] { return link.ServerName() == "Other" && link.State() == connected; }));
+        EXPECT_EQ(PlayerNames(), std::vector<std::string>{"ME"});
+    }
+
     // The server filled up to the library's 1,024 records: all of them come through.
     template <typename State>
     void ExpectAThousandClientsAndChannelsFit(State connected) {

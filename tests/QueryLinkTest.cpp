@@ -85,21 +85,7 @@ TEST_F(QueryLinkTest, TheStatusFollowsTheClientStartingStoppingAndSwitchingTabs)
     ASSERT_TRUE(UntilState(QueryState::Connected, 20000));
     EXPECT_EQ(ts.GetSpeakers(), LinkStatus::Connected);
 
-    client.Server().connected = false;
-    ASSERT_TRUE(UntilState(QueryState::NoServer));
-    EXPECT_EQ(ts.GetSpeakers(), LinkStatus::Running);
-    client.Server().connected = true;
-    ASSERT_TRUE(UntilState(QueryState::Connected));
-
-    // The client's active tab is the server shown.
-    sim::TsServer other;
-    other.serverName = "Other";
-    other.ownNickname = "ME";
-    other.channels = {{7, 0, 0, 0, 0, "Room"}};
-    other.players = {{9, 7, 0, 0, 0, "ME"}};
-    client.SetActiveTab(client.AddTab(other));
-    ASSERT_TRUE(Until([&] { return link.ServerName() == "Other" && link.State() == QueryState::Connected; }));
-    EXPECT_EQ(PlayerNames(), std::vector<std::string>{"ME"});
+    ExpectServerLossAndTabSwitchFollowed(QueryState::NoServer, QueryState::Connected);
 
     // The client stops: the link notices and waits for it again.
     client.Server().clientRunning = false;

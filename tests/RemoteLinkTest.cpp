@@ -79,20 +79,7 @@ TEST_F(RemoteLinkTest, AllowedOnceTheKeyIsKeptAndTheEventsKeepTheRecordsCurrent)
     client.Ping("still there?");
     EXPECT_TRUE(Until([&] { return client.Received().back() == "(pong)"; }));
 
-    // The server goes and comes back; another tab taken up is the one shown.
-    server.connected = false;
-    ASSERT_TRUE(UntilState(RemoteState::NoServer));
-    EXPECT_EQ(ts.GetSpeakers(), LinkStatus::Running);
-    server.connected = true;
-    ASSERT_TRUE(UntilState(RemoteState::Connected));
-    sim::TsServer other;
-    other.serverName = "Other";
-    other.ownNickname = "ME";
-    other.channels = {{7, 0, 0, 0, 0, "Room"}};
-    other.players = {{9, 7, 0, 0, 0, "ME"}};
-    client.SetActiveTab(client.AddTab(other));
-    ASSERT_TRUE(Until([&] { return link.ServerName() == "Other"; }));
-    EXPECT_EQ(PlayerNames(), std::vector<std::string>{"ME"});
+    ExpectServerLossAndTabSwitchFollowed(RemoteState::NoServer, RemoteState::Connected);
 
     // The client restarts: found again, and in without asking with the key kept.
     client.Server().clientRunning = false;

@@ -317,10 +317,7 @@ int OnNewerClient(const std::string& out, const ClientAct& act) {
         return Fail("no configuration window");
     }
     const HWND status = GetDlgItem(config, IDC_LBL_VOICESTATUS);
-    const auto says = [&](const std::string& text) {
-        return sayvane::e2e::WaitUntil([&] { return sayvane::e2e::WindowText(status).find(text) != std::string::npos; },
-                                       30000);
-    };
+    const auto says = [&](const std::string& text) { return sayvane::e2e::WaitForText(status, text, 30000); };
     if (!act.waiting.empty()) {
         if (!says(act.waiting)) {
             return Fail("the status line never said: " + act.waiting);

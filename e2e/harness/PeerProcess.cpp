@@ -86,6 +86,10 @@ std::string WindowText(HWND hwnd) {
     return text;
 }
 
+bool WaitForText(HWND hwnd, const std::string& part, int timeoutMs) {
+    return WaitUntil([&] { return WindowText(hwnd).find(part) != std::string::npos; }, timeoutMs);
+}
+
 bool PeerProcess::Start(const std::string& program, const std::vector<std::string>& arguments,
                         const std::string& folder) {
     const std::string path = program.find('\\') == std::string::npos ? FolderOfThisProgram() + "\\" + program : program;

@@ -31,6 +31,8 @@ HWND FindProcessWindow(DWORD processId, const char* className, const char* capti
 
 // A window's text, read with WM_GETTEXT as works across processes.
 std::string WindowText(HWND hwnd);
+// Waits until the window's text holds `part`; false when it does not within the time.
+bool WaitForText(HWND hwnd, const std::string& part, int timeoutMs = 20000);
 
 class PeerProcess {
 public:

@@ -4,6 +4,7 @@
 // link's conversation move on, then writes the active tab as TeamSpeak 2's library would.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -14,6 +15,15 @@ namespace sayvane {
 
 class TabsLink : public TsRemoteApi {
 public:
+    // Waits between connection attempts: doubling from the first to the last.
+    static constexpr std::int64_t kFirstRetryMs = 1000;
+    static constexpr std::int64_t kLastRetryMs = 16000;
+    // An answer the link waits for (not one the client's user gives) comes within this or the
+    // connection ends.
+    static constexpr std::int64_t kAnswerTimeoutMs = 10000;
+    // At most this many bytes are read per call, so a flood costs a tick little.
+    static constexpr std::size_t kMostBytesPerCall = std::size_t{256} * 1024;
+
     // Moves the conversation on without waiting: connects, reads what arrived, sends what
     // waits. Every library call below does it first.
     virtual void Pump() = 0;

@@ -186,21 +186,11 @@ LRESULT OverlayWindowWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
             ReleaseCapture();
             SendMessageA(m_hwnd, WM_NCLBUTTONDOWN, HTCAPTION, 0);
             return 0;
-        case WM_ERASEBKGND: return 1;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(m_hwnd, &ps);
-            Paint(dc);
-            EndPaint(m_hwnd, &ps);
-            return 0;
-        }
-        case WM_DPICHANGED: DpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam)); return 0;
-        case WM_DISPLAYCHANGE: ScreenChanged(); return 0;
-        case WM_SETTINGCHANGE:
-            if (wParam == SPI_SETWORKAREA) {
-                ScreenChanged();
-            }
-            return DefWindowProcA(m_hwnd, message, wParam, lParam);
+        case WM_ERASEBKGND:
+        case WM_PAINT:
+        case WM_DPICHANGED:
+        case WM_DISPLAYCHANGE:
+        case WM_SETTINGCHANGE: return HandleDrawingMessage(message, wParam, lParam);
         case WM_CLOSE: DestroyWindow(m_hwnd); return 0;
         case WM_DESTROY:
             KillTimer(m_hwnd, kRefreshTimer);
@@ -215,8 +205,8 @@ LRESULT OverlayWindowWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
     }
 }
 
-// The preview paints, follows DPI and display changes, and closes; nothing else.
-LRESULT OverlayWindowWin32::HandlePreviewMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+// Painting, and following DPI and display changes: the overlay and the preview alike.
+LRESULT OverlayWindowWin32::HandleDrawingMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_ERASEBKGND: return 1;
         case WM_PAINT: {
@@ -226,14 +216,27 @@ LRESULT OverlayWindowWin32::HandlePreviewMessage(UINT message, WPARAM wParam, LP
             EndPaint(m_hwnd, &ps);
             return 0;
         }
-        case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
         case WM_DPICHANGED: DpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam)); return 0;
         case WM_DISPLAYCHANGE: ScreenChanged(); return 0;
         case WM_SETTINGCHANGE:
             if (wParam == SPI_SETWORKAREA) {
                 ScreenChanged();
             }
-            return DefWindowProcA(m_hwnd, message, wParam, lParam);
+            break;
+        default: break;
+    }
+    return DefWindowProcA(m_hwnd, message, wParam, lParam);
+}
+
+// The preview paints, follows DPI and display changes, and closes; nothing else.
+LRESULT OverlayWindowWin32::HandlePreviewMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+        case WM_ERASEBKGND:
+        case WM_PAINT:
+        case WM_DPICHANGED:
+        case WM_DISPLAYCHANGE:
+        case WM_SETTINGCHANGE: return HandleDrawingMessage(message, wParam, lParam);
         case WM_NCDESTROY:
             SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, 0);
             m_hwnd = nullptr;

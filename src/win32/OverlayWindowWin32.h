@@ -81,6 +81,7 @@ private:
     static LRESULT CALLBACK TrayWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandlePreviewMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleDrawingMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void ShowPopupMenu();
     bool NotifyTray(DWORD action, TrayPicture picture, std::string_view tip);
     void BuildMenu();

@@ -37,18 +37,13 @@ struct QuerySettings {
     std::uint16_t port = kDefaultQueryPort;
 };
 
+// A command unanswered within kAnswerTimeoutMs, or a greeting that does not come, ends the
+// connection.
 class QueryLink final : public TabsLink {
 public:
-    // Waits between connection attempts: doubling from the first to the last.
-    static constexpr std::int64_t kFirstRetryMs = 1000;
-    static constexpr std::int64_t kLastRetryMs = 16000;
-    // A command unanswered this long, or a greeting that does not come, ends the connection.
-    static constexpr std::int64_t kAnswerTimeoutMs = 10000;
     // Listings of the active tab are asked for again at most this often (when the overlay
     // takes its periodic snapshots), in case a notification went missing.
     static constexpr std::int64_t kRelistMs = 5000;
-    // At most this many bytes are read per call, so a flood costs a tick little.
-    static constexpr std::size_t kMostBytesPerCall = std::size_t{256} * 1024;
 
     QueryLink(LoopbackSocket& socket, const Clock& clock);
 

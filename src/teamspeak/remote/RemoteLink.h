@@ -47,15 +47,10 @@ struct RemoteSettings {
     std::uint16_t port = kDefaultRemotePort;
 };
 
+// A handshake unanswered within kAnswerTimeoutMs ends the connection; the user's answer may
+// take as long as the user likes.
 class RemoteLink final : public TabsLink {
 public:
-    static constexpr std::int64_t kFirstRetryMs = 1000;
-    static constexpr std::int64_t kLastRetryMs = 16000;
-    // A handshake unanswered this long ends the connection. The user's answer may take as
-    // long as the user likes.
-    static constexpr std::int64_t kAnswerTimeoutMs = 10000;
-    static constexpr std::size_t kMostBytesPerCall = std::size_t{256} * 1024;
-
     RemoteLink(LoopbackSocket& socket, const Clock& clock, AppIdentity app = SayvaneApp());
 
     // Takes new settings; a changed key or port starts a new connection. The key the client
