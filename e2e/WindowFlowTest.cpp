@@ -231,8 +231,14 @@ TEST(WindowFlow, ThePreviewShowsTheLookBeforeItIsSavedAndLeavesTheFileAlone) {
     ASSERT_TRUE(PickColour(run, config, IDC_CMD_FORECOLOR, 255, 0, 255));
     EXPECT_TRUE(WaitUntil([&] { return ShowsColour(preview, RGB(255, 0, 255)) && !ShowsColour(preview, kGreen); }));
 
-    // A choice nobody could read is said; mended, the warning goes.
+    // A choice nobody could read is said; mended, the warning goes: speakers in the black of
+    // the background, then an opacity of 0 %.
     const HWND warning = GetDlgItem(config, IDC_LBL_WARNING);
+    ASSERT_TRUE(PickColour(run, config, IDC_CMD_FORECOLOR, 0, 0, 0));
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(warning).find("cannot be read") != std::string::npos; }))
+        << WindowText(warning);
+    ASSERT_TRUE(PickColour(run, config, IDC_CMD_FORECOLOR, 255, 0, 255));
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(warning).empty(); })) << WindowText(warning);
     const HWND opacity = GetDlgItem(config, IDC_HSCROLL1);
     SendMessageA(config, WM_HSCROLL, SB_LEFT, reinterpret_cast<LPARAM>(opacity));
     EXPECT_TRUE(WaitUntil([&] { return WindowText(warning).find("invisible") != std::string::npos; }))
