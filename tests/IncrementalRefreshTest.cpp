@@ -14,6 +14,7 @@
 
 #include "OverlayHarness.h"
 #include "overlay/FlatTable.h"
+#include "overlay/JoinLeave.h"
 
 namespace sayvane {
 namespace {
@@ -125,11 +126,20 @@ protected:
         const OverlayState& a = m_followed.overlay->State();
         const OverlayState& b = m_reference.overlay->State();
         const std::pair<const char*, const ItemList OverlayState::*> lists[] = {
-            {"lstUsers", &OverlayState::lstUsers},         {"lstChans", &OverlayState::lstChans},
-            {"lstSpeakers", &OverlayState::lstSpeakers},   {"lstInOut", &OverlayState::lstInOut},
-            {"lstChkPlayer", &OverlayState::lstChkPlayer}, {"lstOldPlayer", &OverlayState::lstOldPlayer}};
+            {"lstUsers", &OverlayState::lstUsers},
+            {"lstChans", &OverlayState::lstChans},
+            {"lstSpeakers", &OverlayState::lstSpeakers},
+            {"lstInOut", &OverlayState::lstInOut},
+            {"lstOldPlayer", &OverlayState::lstOldPlayer}};
         for (const auto& [name, list] : lists) {
             ASSERT_EQ(Items(a.*list), Items(b.*list)) << name << " at tick " << tick;
+        }
+        // lstChkPlayer's names may be kept as lstUsers' until read; the panel shows them too.
+        ASSERT_EQ(ChkPlayerTexts(a), ChkPlayerTexts(b)) << "tick " << tick;
+        ASSERT_TRUE(std::all_of(b.lstChkPlayer.Items().begin(), b.lstChkPlayer.Items().end(),
+                                [](const ListItem& item) { return item.value == 0; }));
+        for (const char* name : {"lstChkPlayer", "lstUsers", "lstInOut"}) {
+            ASSERT_EQ(m_followed.window.Mirrored(name), m_reference.window.Mirrored(name)) << name << ", tick " << tick;
         }
         ASSERT_EQ(a.CurrentChannelName, b.CurrentChannelName) << "tick " << tick;
         ASSERT_EQ(a.LastSpeaker, b.LastSpeaker) << "tick " << tick;

@@ -14,22 +14,27 @@ const std::vector<ListItem> kMixed = {{"bob", 1},  {"Carl", 2},      {"anna", 3}
                                       {"carl", 9}, {"\xE4rger", 11}, {"ZULU", 13}, {"\xC4RGER", 15}};
 
 TEST(ItemList, AddAllGivesTheListOfSuccessiveAdds) {
+    // Many items at once, and a few (which go in another way).
+    const std::vector<ListItem> few(kMixed.begin(), kMixed.begin() + 5);
     for (const auto order : {ItemList::Order::Insertion, ItemList::Order::SortedNoCase}) {
-        SCOPED_TRACE(order == ItemList::Order::Insertion ? "insertion order" : "sorted");
-        ItemList oneByOne(order);
-        ItemList inOnePass(order);
-        // Both start with items that sort equal to some of the new ones.
-        for (const ListItem& item : {ListItem{"BOB", 10}, ListItem{"anna", 11}, ListItem{"Zed", 12}}) {
-            oneByOne.Add(item.text, item.value);
-            inOnePass.Add(item.text, item.value);
+        for (const std::vector<ListItem>* items : {&kMixed, &few}) {
+            SCOPED_TRACE(order == ItemList::Order::Insertion ? "insertion order" : "sorted");
+            SCOPED_TRACE(items->size());
+            ItemList oneByOne(order);
+            ItemList inOnePass(order);
+            // Both start with items that sort equal to some of the new ones.
+            for (const ListItem& item : {ListItem{"BOB", 10}, ListItem{"anna", 11}, ListItem{"Zed", 12}}) {
+                oneByOne.Add(item.text, item.value);
+                inOnePass.Add(item.text, item.value);
+            }
+            for (const ListItem& item : *items) {
+                oneByOne.Add(item.text, item.value);
+            }
+            const std::uint64_t before = inOnePass.Revision();
+            inOnePass.AddAll(*items);
+            EXPECT_EQ(inOnePass.Items(), oneByOne.Items());
+            EXPECT_NE(inOnePass.Revision(), before);
         }
-        for (const ListItem& item : kMixed) {
-            oneByOne.Add(item.text, item.value);
-        }
-        const std::uint64_t before = inOnePass.Revision();
-        inOnePass.AddAll(kMixed);
-        EXPECT_EQ(inOnePass.Items(), oneByOne.Items());
-        EXPECT_NE(inOnePass.Revision(), before);
     }
 }
 

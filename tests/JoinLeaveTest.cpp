@@ -21,6 +21,7 @@ public:
     // One tick with these players in lstUsers; returns lstInOut as "line@stamp".
     Lines Tick(const std::vector<std::string>& players) {
         ++m_state.TickNumber;
+        BeforeUsersChange(m_state, false);
         m_state.lstUsers.Clear();
         std::int32_t id = 1;
         for (const std::string& name : players) {

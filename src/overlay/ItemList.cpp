@@ -10,6 +10,9 @@ namespace sayvane {
 
 namespace {
 
+// Up to this many items are added to a sorted list one by one.
+constexpr std::size_t kFewItems = 8;
+
 bool TextSortsBefore(const ListItem& a, const ListItem& b) {
     return SortsBefore(a.text, b.text);
 }
@@ -51,6 +54,16 @@ void ItemList::AddAll(std::vector<ListItem> items) {
     Changed();
     if (m_order == Order::Insertion) {
         m_items.insert(m_items.end(), std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()));
+        return;
+    }
+    if (items.size() <= kFewItems) {
+        // A few items go in one by one: cheaper than sorting and merging into a new list.
+        for (ListItem& item : items) {
+            const auto at = std::upper_bound(
+                m_items.begin(), m_items.end(), item.text,
+                [](const std::string& text, const ListItem& held) { return SortsBefore(text, held.text); });
+            m_items.insert(at, std::move(item));
+        }
         return;
     }
     // The positions are sorted rather than the items (moving an item costs more than moving

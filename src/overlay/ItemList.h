@@ -110,6 +110,8 @@ void ItemList::Follow(const RecordEdits& script, Fresh fresh, Edits* edits) {
     };
     std::vector<Run> runs;
     std::vector<std::size_t> made;  // where the new items go
+    runs.reserve(script.size());
+    made.reserve(script.size());
     std::size_t i = 0;
     std::size_t j = 0;
     for (const RecordEdit& edit : script) {

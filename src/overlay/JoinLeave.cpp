@@ -6,9 +6,9 @@
 #include <string_view>
 #include <utility>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
+#include "overlay/FlatTable.h"
 #include "text/TextRoutines.h"
 
 namespace sayvane {
@@ -25,51 +25,70 @@ void AddLines(ItemList& lstInOut, const std::string& names, const std::string& p
     }
     // The pieces Prendi would take one by one, read with a cursor instead of shortening the
     // text each time (which copies the rest of a long list once per name).
-    std::vector<std::string> lines;  // one per piece that makes a line, in order
-    std::vector<bool> listed;        // whether that line is in the list already
+    struct Line {
+        std::string text;
+        bool listed = false;  // in the list already
+        bool kept = false;    // the last line of its text
+    };
+    std::vector<Line> lines;  // one per piece that makes a line, in order
+    lines.reserve(static_cast<std::size_t>(std::count(names.begin(), names.end(), ',')));
     std::string_view rest = names;
     while (!rest.empty()) {
         const std::size_t comma = rest.find(',');
         const std::string_view piece = rest.substr(0, comma);
         rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
-        std::string line = prefix + std::string(piece);
+        std::string line;
+        line.reserve(prefix.size() + piece.size());
+        line.append(prefix).append(piece);
         const bool isListed = lstInOut.FindText(line) < lstInOut.Count();
         if (!isListed && piece.empty()) {
             continue;
         }
-        lines.push_back(std::move(line));
-        listed.push_back(isListed);
+        lines.push_back(Line{std::move(line), isListed});
     }
     // Each line once, where its last piece puts it; the ones listed already leave their place.
-    std::unordered_set<std::string_view> later;
-    later.reserve(lines.size());
-    std::vector<bool> kept(lines.size(), false);
-    std::vector<bool> renew(lstInOut.Count(), false);
-    bool renewing = false;
+    FlatTable<std::string_view, bool> later;
+    std::vector<bool> renew;
     for (std::size_t i = lines.size(); i-- > 0;) {
-        if (later.insert(lines[i]).second) {
-            kept[i] = true;
-            if (listed[i]) {
-                // Every item of that text: equal texts sit together in the sorted list.
-                for (std::size_t at = lstInOut.FindText(lines[i]);
-                     at < lstInOut.Count() && !SortsBefore(lines[i], lstInOut[at].text); ++at) {
-                    renew[at] = renew[at] || lstInOut[at].text == lines[i];
-                }
-                renewing = true;
+        Line& line = lines[i];
+        line.kept = later.Add(line.text, true);
+        if (line.kept && line.listed) {
+            // Every item of that text: equal texts sit together in the sorted list.
+            renew.resize(lstInOut.Count(), false);
+            for (std::size_t at = lstInOut.FindText(line.text);
+                 at < lstInOut.Count() && !SortsBefore(line.text, lstInOut[at].text); ++at) {
+                renew[at] = renew[at] || lstInOut[at].text == line.text;
             }
         }
     }
-    if (renewing) {
+    if (!renew.empty()) {
         lstInOut.RemoveFlagged(renew);
     }
     std::vector<ListItem> added;
     added.reserve(lines.size());
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (kept[i]) {
-            added.push_back(ListItem{std::move(lines[i]), tick});
+    for (Line& line : lines) {
+        if (line.kept) {
+            added.push_back(ListItem{std::move(line.text), tick});
         }
     }
     lstInOut.AddAll(std::move(added));
+}
+
+// ",a,b,": a comma, then each text followed by one.
+template <typename Texts, typename TextOf>
+std::string CommaList(const Texts& texts, TextOf textOf) {
+    std::size_t size = 1;
+    for (const auto& text : texts) {
+        size += textOf(text).size() + 1;
+    }
+    std::string list;
+    list.reserve(size);
+    list += ',';
+    for (const auto& text : texts) {
+        list += textOf(text);
+        list += ',';
+    }
+    return list;
 }
 
 void ExpireLines(OverlayState& state, const OverlaySettings& settings) {
@@ -84,6 +103,7 @@ void ExpireLines(OverlayState& state, const OverlaySettings& settings) {
 // took are the ones that left. Returns ",joined,..." and ",left,..." and fills lstOldPlayer
 // with the names nobody took.
 std::pair<std::string, std::string> CompareAllNames(OverlayState& state) {
+    SettleChkPlayer(state);
     // The sorted working copy is filled in one go: adding a thousand names one by one
     // would shift the list a thousand times on every tick.
     state.lstOldPlayer.Clear();
@@ -163,6 +183,9 @@ std::optional<std::pair<std::string, std::string>> CompareChanges(OverlayState& 
     std::vector<Form> forms;
     std::vector<const std::string*> leaving;
     std::vector<const std::string*> joining;
+    forms.reserve(order.size());
+    leaving.reserve(order.size());
+    joining.reserve(order.size());
     for (auto first = order.begin(); first != order.end();) {
         const Change* group = *first;
         auto end = first;
@@ -188,10 +211,7 @@ std::optional<std::pair<std::string, std::string>> CompareChanges(OverlayState& 
         forms.push_back(Form{group, before, after});
         first = end;
     }
-    std::string joined = ",";
-    for (const std::string* name : joining) {
-        joined += *name + ",";
-    }
+    std::string joined = CommaList(joining, [](const std::string* name) -> const std::string& { return *name; });
     std::vector<ListItem> remaining;
     remaining.reserve(leaving.size());
     for (const std::string* name : leaving) {
@@ -199,10 +219,8 @@ std::optional<std::pair<std::string, std::string>> CompareChanges(OverlayState& 
     }
     state.lstOldPlayer.Clear();
     state.lstOldPlayer.AddAll(std::move(remaining));
-    std::string left = ",";
-    for (const ListItem& item : state.lstOldPlayer.Items()) {
-        left += item.text + ",";
-    }
+    std::string left =
+        CommaList(state.lstOldPlayer.Items(), [](const ListItem& item) -> const std::string& { return item.text; });
     for (const Form& form : forms) {
         if (form.after == 0) {
             state.chkPlayerKeys.Remove(form.first->key);
@@ -228,6 +246,7 @@ void TrackJoinLeave(OverlayState& state, const OverlaySettings& settings, Clock&
     }
     if (channelChanged) {
         state.lstChkPlayer.Clear();
+        state.chkPlayerIsUsers = false;
         state.lstOldPlayer.Clear();
         state.lstInOut.Clear();
     }
@@ -246,21 +265,18 @@ void TrackJoinLeave(OverlayState& state, const OverlaySettings& settings, Clock&
     AddLines(state.lstInOut, left, "Out:", state.TickNumber);
     ExpireLines(state, settings);
 
-    // lstChkPlayer takes the names of lstUsers, reusing the ones it has: as lstUsers changed
-    // when that is known, else name by name.
+    // lstChkPlayer takes the names of lstUsers: noted only, so that a tick copies none of
+    // them; the reference copies them all.
     const auto& users = state.lstUsers.Items();
-    const auto name = [&](std::size_t i) { return std::pair<std::string_view, std::int32_t>(users[i].text, 0); };
-    if (!state.incremental) {
+    if (state.incremental) {
+        state.chkPlayerIsUsers = true;
+    } else {
         std::vector<ListItem> base;
         base.reserve(users.size());
         for (const ListItem& user : users) {
             base.push_back(ListItem{user.text, 0});
         }
         state.lstChkPlayer.Assign(std::move(base));
-    } else if (fromChanges && !state.usersChanges.script.empty()) {
-        state.lstChkPlayer.Follow(state.usersChanges.script, name);
-    } else {
-        state.lstChkPlayer.Reconcile(users.size(), name);
     }
     if (!fromChanges) {
         state.chkPlayerKeys.Clear();
@@ -271,12 +287,80 @@ void TrackJoinLeave(OverlayState& state, const OverlaySettings& settings, Clock&
     }
     state.chkPlayerRevision = state.lstChkPlayer.Revision();
     state.chkPlayerUsersRevision = state.lstUsers.Revision();
-    state.usersChanges = OverlayState::UserChanges{state.lstUsers.Revision(), state.lstUsers.Revision(), {}, {}, {}};
+    // Emptied, not made anew: the next refill writes into the same storage.
+    OverlayState::UserChanges& changes = state.usersChanges;
+    changes.from = changes.to = state.lstUsers.Revision();
+    changes.removed.clear();
+    changes.added.clear();
+    changes.script.clear();
 
     if (channelChanged) {
         state.lstInOut.Clear();
     }
     clock.ProcessPendingMessages();
+}
+
+std::vector<std::string_view> ChkPlayerTexts(const OverlayState& state) {
+    std::vector<std::string_view> texts;
+    const auto& users = state.lstUsers.Items();
+    const OverlayState::UserChanges& changes = state.usersChanges;
+    if (!state.chkPlayerIsUsers) {
+        texts.reserve(state.lstChkPlayer.Count());
+        for (const ListItem& item : state.lstChkPlayer.Items()) {
+            texts.emplace_back(item.text);
+        }
+    } else if (state.lstUsers.Revision() == state.chkPlayerUsersRevision) {
+        texts.reserve(users.size());
+        for (const ListItem& user : users) {
+            texts.emplace_back(user.text);
+        }
+    } else if (changes.from == state.chkPlayerUsersRevision && changes.to == state.lstUsers.Revision() &&
+               !changes.script.empty()) {
+        // One refill on: the names of the kept records are in the list, the removed ones were
+        // written down in order, and the records made anew had no name before.
+        std::size_t next = 0;     // in lstUsers
+        std::size_t removed = 0;  // in changes.removed
+        for (const RecordEdit& edit : changes.script) {
+            switch (edit.kind) {
+                case RecordEdit::Kind::Keep:
+                    for (std::size_t k = 0; k < edit.count && next < users.size(); ++k) {
+                        texts.emplace_back(users[next++].text);
+                    }
+                    break;
+                case RecordEdit::Kind::Remove:
+                    for (std::size_t k = 0; k < edit.count && removed < changes.removed.size(); ++k) {
+                        texts.emplace_back(changes.removed[removed++].text);
+                    }
+                    break;
+                case RecordEdit::Kind::Make: next += edit.count; break;
+            }
+        }
+    }
+    return texts;
+}
+
+void SettleChkPlayer(OverlayState& state) {
+    if (!state.chkPlayerIsUsers) {
+        return;
+    }
+    const std::vector<std::string_view> texts = ChkPlayerTexts(state);
+    state.chkPlayerIsUsers = false;
+    // Settling changes what the list holds, not the names it stands for.
+    const bool inStep = state.chkPlayerRevision == state.lstChkPlayer.Revision();
+    state.lstChkPlayer.Reconcile(texts.size(),
+                                 [&](std::size_t i) { return std::pair<std::string_view, std::int32_t>(texts[i], 0); });
+    if (inStep) {
+        state.chkPlayerRevision = state.lstChkPlayer.Revision();
+    }
+}
+
+void BeforeUsersChange(OverlayState& state, bool scriptedRefill) {
+    // The names can be recovered after one refill from where they were taken, as long as the
+    // refill's changes are written down from there.
+    const std::uint64_t taken = state.chkPlayerUsersRevision;
+    if (!scriptedRefill || state.lstUsers.Revision() != taken || state.usersChanges.from != taken) {
+        SettleChkPlayer(state);
+    }
 }
 
 }  // namespace sayvane

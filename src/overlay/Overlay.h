@@ -151,6 +151,8 @@ private:
     };
     Follow m_chansFollow;
     Follow m_usersFollow;
+    // What a refill of lstUsers removed and made, kept so that its storage is reused.
+    ItemList::Edits m_userEdits;
     // lstUsers by player ID, and the numbers of the names.
     UserIndex m_userIndex;
     // The name numbers of lstSpeakers' items, for its revision and the index's generation.

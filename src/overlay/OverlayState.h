@@ -41,6 +41,13 @@ struct OverlayState {
     // still stand, nobody can have joined or left.
     std::uint64_t chkPlayerRevision = ~0ULL;
     std::uint64_t chkPlayerUsersRevision = ~0ULL;
+    // Whether lstChkPlayer's names are only noted as lstUsers' texts (as the list stood at
+    // chkPlayerUsersRevision; values 0) and its items are out of date. Taking the names at the
+    // end of a connected tick then copies nothing; they are copied when read (ChkPlayerTexts,
+    // SettleChkPlayer). Meanwhile lstUsers may change only by one refill that writes its
+    // script down, from which the names can be recovered; BeforeUsersChange settles them
+    // before any other change.
+    bool chkPlayerIsUsers = false;
     // How many of lstChkPlayer's names have each upper-case form, while it is known.
     FlatTable<std::string, int> chkPlayerKeys;
     bool chkPlayerKeysKnown = false;

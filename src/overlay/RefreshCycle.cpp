@@ -320,6 +320,7 @@ void Overlay::EndOfTick(LinkStatus status) {
     }
     const auto code = static_cast<std::int32_t>(status);
     if (code != m_state.LastStatus) {
+        BeforeUsersChange(m_state, false);
         m_state.lstUsers.Clear();
         const StatusWord word = StatusWordFor(status);
         m_window.SetStatusLabel(word.text, word.colour);
@@ -335,20 +336,26 @@ void Overlay::EndOfTick(LinkStatus status) {
 }
 
 void Overlay::MirrorChangedLists() {
+    if (m_state.chkPlayerIsUsers && m_state.lstUsers.Revision() != m_state.chkPlayerUsersRevision) {
+        SettleChkPlayer(m_state);  // lstUsers moved on since the names were taken
+    }
     const std::pair<const char*, const ItemList*> lists[] = {
         {"lstSpeakers", &m_state.lstSpeakers},   {"lstInOut", &m_state.lstInOut},
         {"lstChkPlayer", &m_state.lstChkPlayer}, {"lstOldPlayer", &m_state.lstOldPlayer},
         {"lstUsers", &m_state.lstUsers},         {"lstChans", &m_state.lstChans}};
     for (const auto& [name, list] : lists) {
+        // lstChkPlayer, while its names are only noted as lstUsers', shows them from there.
+        const bool usersNames = list == &m_state.lstChkPlayer && m_state.chkPlayerIsUsers;
+        const ItemList& mirrored = usersNames ? m_state.lstUsers : *list;
         // A list refilled with what it held keeps its revision: the panel hears of changes only.
-        auto [it, added] = m_mirrored.try_emplace(list, list->Revision());
-        if (!added && it->second == list->Revision()) {
+        const std::uint64_t revision = 2 * mirrored.Revision() + (usersNames ? 1 : 0);
+        auto [it, added] = m_mirrored.try_emplace(list, revision);
+        if (!added && it->second == revision) {
             continue;
         }
-        it->second = list->Revision();
-        const ItemList& mirrored = *list;
-        m_window.MirrorList(name, mirrored.Count(), [&mirrored](std::size_t i) {
-            return MirroredItem{mirrored[i].text, mirrored[i].value};
+        it->second = revision;
+        m_window.MirrorList(name, mirrored.Count(), [&mirrored, usersNames](std::size_t i) {
+            return MirroredItem{mirrored[i].text, usersNames ? 0 : mirrored[i].value};
         });
     }
 }
@@ -360,6 +367,7 @@ void Overlay::FollowPlayers() {
     ItemList& users = m_state.lstUsers;
     const auto fresh = [&](std::size_t i) { return std::pair(link.PlayerName(i), link.PlayerId(i)); };
     if (!m_state.incremental) {
+        BeforeUsersChange(m_state, false);
         users.Assign(AllItems(link.PlayerCount(), fresh));
         m_state.usersChanges = OverlayState::UserChanges{};
         return;
@@ -371,7 +379,10 @@ void Overlay::FollowPlayers() {
     const std::uint64_t before = users.Revision();
     // Records one revision on from the ones the list holds: their changes are known.
     const bool followed = m_usersFollow.list == before && m_usersFollow.records + 1 == link.PlayersRevision();
-    ItemList::Edits edits;
+    BeforeUsersChange(m_state, followed);
+    ItemList::Edits& edits = m_userEdits;
+    edits.removed.clear();
+    edits.added.clear();
     if (followed) {
         users.Follow(link.PlayerEdits(), fresh, &edits);
     } else if (!users.Reconcile(link.PlayerCount(), fresh, &edits)) {
@@ -382,7 +393,9 @@ void Overlay::FollowPlayers() {
     const bool first = changes.to != before || changes.from == before ||
                        changes.removed.size() + changes.added.size() > 2 * users.Count() + 64;
     if (first) {
-        changes = OverlayState::UserChanges{before, before, {}, {}, {}};
+        changes.from = changes.to = before;
+        changes.removed.clear();
+        changes.added.clear();
     }
     if (first && followed) {
         changes.script = link.PlayerEdits();
@@ -429,6 +442,7 @@ void Overlay::RefreshChannelList() {
 void Overlay::RefreshPlayerList() {
     TeamSpeakLink& link = m_services.link;
     if (!link.GetPlayers()) {
+        BeforeUsersChange(m_state, false);
         m_state.lstUsers.Clear();
         return;
     }

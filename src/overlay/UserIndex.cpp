@@ -7,8 +7,9 @@ void UserIndex::Follow(const ItemList& users, const OverlayState::UserChanges& c
     if (m_usersRevision == users.Revision()) {
         return;
     }
-    // Names of players long gone pile up between rebuilds; past a bound they are dropped.
-    const bool tooManyNames = m_names.size() > 4 * users.Count() + 1024;
+    // Names of players long gone pile up between rebuilds; past twice the players they are
+    // dropped. A bigger index costs more than the rebuild: its look-ups miss the cache.
+    const bool tooManyNames = m_names.size() > 2 * users.Count() + 64;
     if (tooManyNames || m_duplicateIds || changes.from != m_usersRevision || changes.to != users.Revision() ||
         !Apply(changes)) {
         Rebuild(users);
