@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "TowerRoundStory.h"
 #include "harness/SayvaneRun.h"
 
 namespace sayvane::e2e {
@@ -24,10 +25,6 @@ std::string Settings(const std::string& key, bool autoStart) {
     return std::string("[Setup]\r\nAutoStart=") + (autoStart ? "1" : "0") +
            "\r\nRefresh=0\r\nDelay=0\r\nTransparent=100\r\nShowInOut=1\r\nVoiceClient=3\r\nQueryApiKey=" + key +
            "\r\nQueryPort=" + std::to_string(kPort) + "\r\n";
-}
-
-bool Lists(const std::vector<std::string>& list, const std::string& item) {
-    return std::find(list.begin(), list.end(), item) != list.end();
 }
 
 // The commands the client received, for a failure's message.
@@ -55,10 +52,7 @@ TEST(TeamSpeak3, SpeakersJoinLinesTheChannelAndDisconnected) {
 
     ASSERT_TRUE(WaitUntil([&] { return panel.Status() == "Connected"; }, 20000)) << panel.Status();
     EXPECT_TRUE(client.WaitForLog("< auth apikey=<hidden>"));
-    EXPECT_TRUE(WaitUntil([&] { return panel.List("lstSpeakers") == std::vector<std::string>{"DLH4AB"}; }, 20000));
-    EXPECT_TRUE(WaitUntil([&] { return VisibleIn(overlay, kGreen); }, 20000));
-    EXPECT_TRUE(WaitUntil([&] { return Lists(panel.List("lstInOut"), "In:AFR7731"); }, 20000));
-    EXPECT_TRUE(WaitUntil([&] { return Lists(panel.List("lstInOut"), "Out:AFR7731"); }, 20000));
+    ExpectTheTowerRound(overlay, panel);
 
     // Create TS Channel (the eighth entry): asked for over the query, nothing typed anywhere.
     ASSERT_TRUE(WaitUntil([&] { return panel.Status() == "Connected"; }));
@@ -82,13 +76,8 @@ TEST(TeamSpeak3, SpeakersJoinLinesTheChannelAndDisconnected) {
         20000))
         << Commands(client);
 
-    // The client goes while we are in a channel: "Disconnected", then "Not Running". The
-    // notice shares its colour with the new channel's name, shown once: that goes first.
-    ASSERT_TRUE(WaitUntil([&] { return !VisibleIn(overlay, kOrange); }, 20000));
-    client.Terminate();
-    EXPECT_TRUE(WaitUntil([&] { return VisibleIn(overlay, kOrange); }, 20000)) << "the notice";
-    EXPECT_TRUE(WaitUntil([&] { return panel.Status() == "Not Running"; }, 20000)) << panel.Status();
-    EXPECT_EQ(run.ExitFromTray(overlay), std::optional<DWORD>(0));
+    // The client goes while we are in a channel; the new channel's name, shown once, goes first.
+    ExpectTheClientsGoingSaid(run, overlay, panel, client);
 }
 
 TEST(TeamSpeak3, ARefusedKeyIsSaidInTheConfigurationWindow) {
