@@ -4,13 +4,75 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <utility>
 
+#include "teamspeak/query/QueryProtocol.h"
+
 namespace sayvane::sim {
+
+// A command's parameters: `key=value` fields, values unescaped, and bare options ("-voice").
+class Ts3Args {
+public:
+    explicit Ts3Args(std::string_view text);
+    [[nodiscard]] std::optional<std::string_view> Get(std::string_view key) const;
+    [[nodiscard]] std::optional<std::int32_t> Number(std::string_view key) const;
+    [[nodiscard]] bool Has(std::string_view key) const { return Get(key).has_value(); }
+    [[nodiscard]] const std::vector<std::pair<std::string, std::string>>& Fields() const { return m_fields; }
+
+private:
+    std::vector<std::pair<std::string, std::string>> m_fields;
+};
+
 namespace {
 
 using query::AnsiToUtf8;
-using query::Escape;
+
+// The client's escapes, both ways: the character and the letter after the backslash. Written
+// out here rather than taken from the link, so that a link reading them wrongly is caught.
+constexpr std::array<std::pair<char, char>, 11> kEscapes = {{
+    {'\\', '\\'},
+    {'/', '/'},
+    {' ', 's'},
+    {'|', 'p'},
+    {'\a', 'a'},
+    {'\b', 'b'},
+    {'\f', 'f'},
+    {'\n', 'n'},
+    {'\r', 'r'},
+    {'\t', 't'},
+    {'\v', 'v'},
+}};
+
+std::string Escape(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        const auto it = std::find_if(kEscapes.begin(), kEscapes.end(), [c](const auto& e) { return e.first == c; });
+        if (it == kEscapes.end()) {
+            out += c;
+        } else {
+            out += '\\';
+            out += it->second;
+        }
+    }
+    return out;
+}
+
+// An unknown escape stands for its letter; a backslash at the very end is dropped.
+std::string Unescape(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\') {
+            out += text[i];
+        } else if (++i < text.size()) {
+            const char letter = text[i];
+            const auto it =
+                std::find_if(kEscapes.begin(), kEscapes.end(), [letter](const auto& e) { return e.second == letter; });
+            out += it == kEscapes.end() ? letter : it->first;
+        }
+    }
+    return out;
+}
 
 // The client ends its lines with "\n\r".
 constexpr std::string_view kLineEnd = "\n\r";
@@ -31,12 +93,12 @@ constexpr std::int32_t kErrorNotConnected = 1794;
 constexpr std::int32_t kErrorNotPossible = 1796;
 constexpr std::int32_t kErrorInvalidHandler = 1799;
 
-constexpr std::array<std::string_view, 3> kBanner = {
-    "TS3 Client",
+constexpr std::string_view kGreeting = "TS3 Client";
+constexpr std::string_view kWelcome =
     "Welcome to the TeamSpeak 3 ClientQuery interface, type \"help\" for a list of commands and \"help <command>\" "
-    "for information on a specific command.",
-    "Use the \"auth\" command to authenticate yourself. See \"help auth\" for details.",
-};
+    "for information on a specific command.";
+constexpr std::string_view kAuthHint =
+    "Use the \"auth\" command to authenticate yourself. See \"help auth\" for details.";
 
 std::string Number(std::int32_t value) {
     return std::to_string(value);
@@ -110,6 +172,36 @@ std::string HideKey(std::string_view line) {
 
 }  // namespace
 
+Ts3Args::Ts3Args(std::string_view text) {
+    while (!text.empty()) {
+        const std::size_t space = text.find(' ');
+        const std::string_view field = text.substr(0, space);
+        text = space == std::string_view::npos ? std::string_view() : text.substr(space + 1);
+        const std::size_t equals = field.find('=');
+        if (!field.empty()) {
+            m_fields.emplace_back(std::string(field.substr(0, equals)), equals == std::string_view::npos
+                                                                            ? std::string()
+                                                                            : Unescape(field.substr(equals + 1)));
+        }
+    }
+}
+
+std::optional<std::string_view> Ts3Args::Get(std::string_view key) const {
+    const auto it = std::find_if(m_fields.begin(), m_fields.end(), [&](const auto& f) { return f.first == key; });
+    return it == m_fields.end() ? std::nullopt : std::optional<std::string_view>(it->second);
+}
+
+std::optional<std::int32_t> Ts3Args::Number(std::string_view key) const {
+    const std::optional<std::string_view> value = Get(key);
+    if (!value || value->empty()) {
+        return std::nullopt;
+    }
+    std::int32_t number = 0;
+    const char* end = value->data() + value->size();
+    const auto [stop, error] = std::from_chars(value->data(), end, number);
+    return error == std::errc() && stop == end ? std::optional<std::int32_t>(number) : std::nullopt;
+}
+
 Ts3Error Ts3PermissionError() {
     return Ts3Error{2568, "insufficient client permissions", "failed_permid=4"};
 }
@@ -129,8 +221,10 @@ bool Ts3QueryClient::Connect() {
     m_answering = false;
     m_answer.clear();
     BeginSession();
-    for (const std::string_view line : kBanner) {
-        Emit(std::string(line));
+    Emit(std::string(kGreeting));
+    Emit(std::string(kWelcome));
+    if (m_shapes.authHint) {
+        Emit(std::string(kAuthHint));
     }
     Emit("selected schandlerid=" + Number(ActiveTab()));
     return true;
@@ -218,16 +312,15 @@ void Ts3QueryClient::Emit(const std::string& line) {
 }
 
 void Ts3QueryClient::Ok() {
-    Emit("error id=0 msg=ok");
+    m_errorLine = "error id=0 msg=ok";
 }
 
 void Ts3QueryClient::Fail(std::int32_t id, std::string_view message, std::string_view extra) {
-    std::string line = "error id=" + Number(id) + " msg=" + Escape(message);
+    m_errorLine = "error id=" + Number(id) + " msg=" + Escape(message);
     if (!extra.empty()) {
-        line += ' ';
-        line += extra;
+        m_errorLine += ' ';
+        m_errorLine += extra;
     }
-    Emit(line);
 }
 
 bool Ts3QueryClient::Registered(std::int32_t schandlerid) const {
@@ -239,8 +332,10 @@ void Ts3QueryClient::AnswerWaiting() {
         const Command command = std::move(m_session.waiting.front());
         m_session.waiting.pop_front();
         // Changes made before the command arrived are told before its answer, as the client
-        // handles events in the order they happen.
-        SyncTabs();
+        // handles events in the order they happen; or amid it (see Ts3Shapes).
+        if (!m_shapes.eventsInsideAnswers) {
+            SyncTabs();
+        }
         Answer(command);
     }
 }
@@ -248,21 +343,22 @@ void Ts3QueryClient::AnswerWaiting() {
 void Ts3QueryClient::Answer(const Command& command) {
     struct Entry {
         std::string_view name;
-        void (Ts3QueryClient::*handler)(const query::QueryItem&);
+        void (Ts3QueryClient::*handler)(const Ts3Args&);
         bool needsConnection;  // on a tab that is not connected: "not connected"
+        bool readsOnly;        // answers from the server's state and changes nothing
     };
     static constexpr std::array<Entry, 11> kCommands = {{
-        {"auth", &Ts3QueryClient::Auth, false},
-        {"clientnotifyregister", &Ts3QueryClient::NotifyRegister, false},
-        {"clientnotifyunregister", &Ts3QueryClient::NotifyUnregister, false},
-        {"currentschandlerid", &Ts3QueryClient::CurrentTab, false},
-        {"use", &Ts3QueryClient::Use, false},
-        {"whoami", &Ts3QueryClient::WhoAmI, true},
-        {"servervariable", &Ts3QueryClient::ServerVariable, true},
-        {"channellist", &Ts3QueryClient::ChannelList, true},
-        {"clientlist", &Ts3QueryClient::ClientList, true},
-        {"channelcreate", &Ts3QueryClient::ChannelCreate, true},
-        {"clientmove", &Ts3QueryClient::ClientMove, true},
+        {"auth", &Ts3QueryClient::Auth, false, false},
+        {"clientnotifyregister", &Ts3QueryClient::NotifyRegister, false, false},
+        {"clientnotifyunregister", &Ts3QueryClient::NotifyUnregister, false, false},
+        {"currentschandlerid", &Ts3QueryClient::CurrentTab, false, false},
+        {"use", &Ts3QueryClient::Use, false, false},
+        {"whoami", &Ts3QueryClient::WhoAmI, true, true},
+        {"servervariable", &Ts3QueryClient::ServerVariable, true, true},
+        {"channellist", &Ts3QueryClient::ChannelList, true, true},
+        {"clientlist", &Ts3QueryClient::ClientList, true, true},
+        {"channelcreate", &Ts3QueryClient::ChannelCreate, true, false},
+        {"clientmove", &Ts3QueryClient::ClientMove, true, false},
     }};
 
     const std::string_view text = command.text;
@@ -275,20 +371,32 @@ void Ts3QueryClient::Answer(const Command& command) {
     m_answering = true;
     m_answer.clear();
     const auto entry = std::find_if(kCommands.begin(), kCommands.end(), [&](const Entry& e) { return e.name == name; });
+    m_showTold = m_shapes.eventsInsideAnswers && entry != kCommands.end() && entry->readsOnly;
     if (command.tooLong) {
         Fail(kErrorInvalidParameter, "invalid parameter");
     } else if (!m_session.authenticated && name != "auth") {
         Fail(kErrorNotPossible, "currently not possible");
     } else if (entry == kCommands.end()) {
         Fail(kErrorCommandNotFound, "command not found");
-    } else if (entry->needsConnection && !Selected().connected) {
+    } else if (entry->needsConnection && !Shown().connected) {
         Fail(kErrorNotConnected, "not connected");
     } else {
         const std::string_view args = space == std::string_view::npos ? std::string_view() : text.substr(space + 1);
-        (this->*entry->handler)(query::QueryItem::Parse(args));
+        (this->*entry->handler)(Ts3Args(args));
     }
+    m_showTold = false;
+    // The error line waits in m_errorLine, so that events can still go before it.
+    if (m_shapes.eventsInsideAnswers) {
+        SyncTabs();
+    }
+    Emit(std::exchange(m_errorLine, std::string()));
     m_answering = false;
     Deliver(std::exchange(m_answer, std::string()));
+}
+
+TsServer& Ts3QueryClient::Shown() {
+    const auto index = static_cast<std::size_t>(m_session.selected - 1);
+    return m_showTold && index < m_session.told.size() ? m_session.told[index] : Selected();
 }
 
 void Ts3QueryClient::Deliver(const std::string& answer) {
@@ -402,7 +510,7 @@ void Ts3QueryClient::SyncTab(std::int32_t schandlerid) {
     told = now;
 }
 
-void Ts3QueryClient::Auth(const query::QueryItem& args) {
+void Ts3QueryClient::Auth(const Ts3Args& args) {
     const std::optional<std::string_view> key = args.Get("apikey");
     if (!key) {
         Fail(kErrorInvalidParameter, "invalid parameter");
@@ -410,14 +518,14 @@ void Ts3QueryClient::Auth(const query::QueryItem& args) {
     }
     m_lastAuthMatched = *key == m_apiKey;
     if (!*m_lastAuthMatched || m_faults.refuseKey) {
-        Fail(kErrorCommandNotFound, "invalid apikey");
+        Fail(m_shapes.keyRefusal.id, m_shapes.keyRefusal.message, m_shapes.keyRefusal.extra);
         return;
     }
     m_session.authenticated = true;
     Ok();
 }
 
-void Ts3QueryClient::NotifyRegister(const query::QueryItem& args) {
+void Ts3QueryClient::NotifyRegister(const Ts3Args& args) {
     const std::optional<std::int32_t> tab = args.Number("schandlerid");
     const std::optional<std::string_view> event = args.Get("event");
     // Every event name is taken as "any": the simulation has no finer registration.
@@ -434,18 +542,18 @@ void Ts3QueryClient::NotifyRegister(const query::QueryItem& args) {
     }
 }
 
-void Ts3QueryClient::NotifyUnregister(const query::QueryItem&) {
+void Ts3QueryClient::NotifyUnregister(const Ts3Args&) {
     m_session.registeredAll = false;
     m_session.registered.clear();
     Ok();
 }
 
-void Ts3QueryClient::CurrentTab(const query::QueryItem&) {
+void Ts3QueryClient::CurrentTab(const Ts3Args&) {
     Emit("schandlerid=" + Number(m_session.selected));
     Ok();
 }
 
-void Ts3QueryClient::Use(const query::QueryItem& args) {
+void Ts3QueryClient::Use(const Ts3Args& args) {
     // Without a tab, "use" selects the one the user has in front.
     std::int32_t tab = ActiveTab();
     if (args.Has("schandlerid")) {
@@ -465,8 +573,8 @@ void Ts3QueryClient::Use(const query::QueryItem& args) {
     Ok();
 }
 
-void Ts3QueryClient::WhoAmI(const query::QueryItem&) {
-    TsServer& server = Selected();
+void Ts3QueryClient::WhoAmI(const Ts3Args&) {
+    TsServer& server = Shown();
     // A connected client is always on its server; without its own player it is not connected.
     const TsPlayer* own = server.FindPlayerByName(server.ownNickname);
     if (own == nullptr) {
@@ -477,12 +585,12 @@ void Ts3QueryClient::WhoAmI(const query::QueryItem&) {
     Ok();
 }
 
-void Ts3QueryClient::ServerVariable(const query::QueryItem& args) {
+void Ts3QueryClient::ServerVariable(const Ts3Args& args) {
     // Only the server's name is known here; other variables are left out of the answer.
     std::string line;
     for (const auto& [key, value] : args.Fields()) {
         if (key == "virtualserver_name") {
-            line += (line.empty() ? "" : " ") + Text(key, Selected().serverName);
+            line += (line.empty() ? "" : " ") + Text(key, Shown().serverName);
         }
     }
     if (!line.empty()) {
@@ -491,8 +599,8 @@ void Ts3QueryClient::ServerVariable(const query::QueryItem& args) {
     Ok();
 }
 
-void Ts3QueryClient::ChannelList(const query::QueryItem&) {
-    const TsServer& server = Selected();
+void Ts3QueryClient::ChannelList(const Ts3Args&) {
+    const TsServer& server = Shown();
     const std::int32_t queryChannel = server.DefaultChannelId();
     std::string line;
     for (const TsChannel& channel : server.channels) {
@@ -511,8 +619,8 @@ void Ts3QueryClient::ChannelList(const query::QueryItem&) {
     Ok();
 }
 
-void Ts3QueryClient::ClientList(const query::QueryItem& args) {
-    const TsServer& server = Selected();
+void Ts3QueryClient::ClientList(const Ts3Args& args) {
+    const TsServer& server = Shown();
     // "-voice" adds who talks (and the microphone and speaker states, always on here).
     const bool voice = args.Has("-voice");
     std::vector<std::string> items;
@@ -542,7 +650,7 @@ void Ts3QueryClient::ClientList(const query::QueryItem& args) {
     Ok();
 }
 
-void Ts3QueryClient::ChannelCreate(const query::QueryItem& args) {
+void Ts3QueryClient::ChannelCreate(const Ts3Args& args) {
     const std::optional<std::string_view> name = args.Get("channel_name");
     if (!name || name->empty()) {
         Fail(kErrorInvalidParameter, "invalid parameter");
@@ -575,7 +683,7 @@ void Ts3QueryClient::ChannelCreate(const query::QueryItem& args) {
     Ok();
 }
 
-void Ts3QueryClient::ClientMove(const query::QueryItem& args) {
+void Ts3QueryClient::ClientMove(const Ts3Args& args) {
     const std::optional<std::int32_t> channelId = args.Number("cid");
     const std::optional<std::int32_t> clientId = args.Number("clid");
     if (!channelId || !clientId) {

@@ -1,6 +1,7 @@
 // A simulated TeamSpeak 3 client as its local query interface ("ClientQuery") shows it, byte
 // for byte: server tabs (each a TsServer), one query session, and knobs for the faults a link
-// must survive. No sockets: a transport feeds Receive and drains TakeOutput.
+// must survive and for the shapes real clients differ in. No sockets: a transport feeds Receive
+// and drains TakeOutput.
 #pragma once
 
 #include <cstddef>
@@ -16,9 +17,10 @@
 
 #include "sim/SimulatedTsClient.h"
 #include "sim/TsServer.h"
-#include "teamspeak/query/QueryProtocol.h"
 
 namespace sayvane::sim {
+
+class Ts3Args;
 
 inline constexpr std::string_view kTs3DefaultApiKey = "SAYVANE-TEST-KEY";
 inline constexpr std::uint16_t kTs3DefaultPort = 25639;
@@ -33,6 +35,19 @@ struct Ts3Error {
 
 // The answer of a client whose user may not create channels.
 [[nodiscard]] Ts3Error Ts3PermissionError();
+
+// The shapes in which real clients differ, or which are unconfirmed: the client sends the one
+// chosen, so that a link can be tried against each.
+struct Ts3Shapes {
+    // The greeting's `Use the "auth" command ...` line, which newer clients send, older ones not.
+    bool authHint = true;
+    // The answer to a refused API key: some non-zero error id, which one is not known.
+    Ts3Error keyRefusal{256, "invalid apikey", {}};
+    // Changes the session was not told of when a command comes are told amid its answer, after
+    // the data lines and before the error line, and the data shows the state before them (a
+    // client writing its answer while the events happen). Otherwise they go before the answer.
+    bool eventsInsideAnswers = false;
+};
 
 // Misbehaviour on demand. The "next answer" knobs act once and then clear themselves.
 struct Ts3Faults {
@@ -54,6 +69,7 @@ public:
     explicit Ts3QueryClient(std::string apiKey = std::string(kTs3DefaultApiKey));
 
     [[nodiscard]] Ts3Faults& Faults() { return m_faults; }
+    [[nodiscard]] Ts3Shapes& Shapes() { return m_shapes; }
 
     // A new connection: fresh session state, the banner queued. False (and nothing) when the
     // client is not running.
@@ -98,6 +114,7 @@ private:
     };
     void Close();
     void Emit(const std::string& line);
+    // The answer's error line: success, or the error with any further fields.
     void Ok();
     void Fail(std::int32_t id, std::string_view message, std::string_view extra = {});
     void AnswerWaiting();
@@ -107,24 +124,29 @@ private:
     void SyncTab(std::int32_t schandlerid);
     [[nodiscard]] bool Registered(std::int32_t schandlerid) const;
     [[nodiscard]] TsServer& Selected() { return Server(m_session.selected); }
+    // The selected tab's server as the answer being written shows it.
+    [[nodiscard]] TsServer& Shown();
 
-    void Auth(const query::QueryItem& args);
-    void NotifyRegister(const query::QueryItem& args);
-    void NotifyUnregister(const query::QueryItem& args);
-    void CurrentTab(const query::QueryItem& args);
-    void Use(const query::QueryItem& args);
-    void WhoAmI(const query::QueryItem& args);
-    void ServerVariable(const query::QueryItem& args);
-    void ChannelList(const query::QueryItem& args);
-    void ClientList(const query::QueryItem& args);
-    void ChannelCreate(const query::QueryItem& args);
-    void ClientMove(const query::QueryItem& args);
+    void Auth(const Ts3Args& args);
+    void NotifyRegister(const Ts3Args& args);
+    void NotifyUnregister(const Ts3Args& args);
+    void CurrentTab(const Ts3Args& args);
+    void Use(const Ts3Args& args);
+    void WhoAmI(const Ts3Args& args);
+    void ServerVariable(const Ts3Args& args);
+    void ChannelList(const Ts3Args& args);
+    void ClientList(const Ts3Args& args);
+    void ChannelCreate(const Ts3Args& args);
+    void ClientMove(const Ts3Args& args);
 
     std::string m_apiKey;
     Ts3Faults m_faults;
+    Ts3Shapes m_shapes;
     Session m_session;
     bool m_answering = false;  // lines go to m_answer, delivered whole when the command is done
     std::string m_answer;
+    std::string m_errorLine;  // the answer's last line, sent once all else of it went
+    bool m_showTold = false;  // the answer shows what the session was told, not the state now
     std::vector<std::string> m_commands;
     std::optional<bool> m_lastAuthMatched;
     TraceFunction m_trace;

@@ -72,6 +72,56 @@ TEST_F(QueryLinkTest, TheActiveTabBecomesLibraryRecordsAndTheNoticesKeepThemCurr
                                         "channellist", "clientlist -voice"}));
 }
 
+// The shapes the real client's lines come in: the greeting with or without its line about
+// "auth"; events told before an answer, or amid it with the answer's data older than they.
+TEST_F(QueryLinkTest, EachShapeOfTheClientsLinesIsFollowed) {
+    struct Shape {
+        const char* label;
+        bool authHint;
+        bool eventsInsideAnswers;
+    };
+    const Shape shapes[] = {
+        {"newer greeting", true, false}, {"older greeting", false, false}, {"events amid answers", true, true}};
+    const std::string odd = "A\\B/C D|E\a\b\f\n\r\t\v";  // every character the query escapes
+    for (const Shape& shape : shapes) {
+        SCOPED_TRACE(shape.label);
+        client.Shapes().authHint = shape.authHint;
+        client.Shapes().eventsInsideAnswers = shape.eventsInsideAnswers;
+        client.Server() = Frankfurt();
+        client.Server().UpsertPlayer({5, 1, 0, 8, 0, odd});
+        link.Stop();
+        ASSERT_TRUE(UntilState(QueryState::Connected));
+        EXPECT_EQ(PlayerNames(), (std::vector<std::string>{"EDDF_APP", "DLH4AB", "M\xFCller", odd}));
+
+        // While the client answers a new listing, one begins to speak, one leaves, one comes.
+        bool pending = true;
+        client.SetTrace([&](sim::Ts3QueryClient::Direction direction, const std::string& line) {
+            if (pending && direction == sim::Ts3QueryClient::Direction::Received && line == "clientlist -voice") {
+                pending = false;
+                client.Server().StartSpeaking(2);
+                client.Server().RemovePlayer(3);
+                client.Server().UpsertPlayer({4, 1, 0, 8, 0, "BAW12"});
+            }
+        });
+        clock.Advance(QueryLink::kRelistMs);
+        (void)PlayerNames();
+        ASSERT_TRUE(Quiet());
+        client.SetTrace(nullptr);
+        EXPECT_FALSE(pending);
+        EXPECT_EQ(PlayerNames(), (std::vector<std::string>{"EDDF_APP", "DLH4AB", odd, "BAW12"}));
+        EXPECT_EQ(Speakers(), std::vector<std::int32_t>{2});
+        EXPECT_EQ(Speakers(), std::vector<std::int32_t>{2}) << "still talking";
+
+        // A channel is made under exactly its name, escapes and all.
+        std::string refusal = "unanswered";
+        ASSERT_TRUE(link.CreateChannel(odd, [&](const std::string& said) { refusal = said; }));
+        ASSERT_TRUE(Quiet());
+        link.DeliverChannelAnswer();
+        EXPECT_EQ(refusal, "");
+        EXPECT_EQ(client.Server().channels.back().name, odd);
+    }
+}
+
 TEST_F(QueryLinkTest, TheStatusFollowsTheClientStartingStoppingAndSwitchingTabs) {
     client.Server().clientRunning = false;
     ASSERT_TRUE(Until([&] { return socket.ConnectAttempts() == 4; }));
@@ -94,8 +144,17 @@ TEST_F(QueryLinkTest, TheStatusFollowsTheClientStartingStoppingAndSwitchingTabs)
 }
 
 TEST_F(QueryLinkTest, ARefusedKeyIsSaidAndTriedAgainLateOrAtOnceWithANewOne) {
+    // Which error a refused key gets is not known: any id but 0 is a refusal.
+    const sim::Ts3Error refusals[] = {{1538, "invalid parameter", {}},
+                                      {2568, "insufficient client permissions", "failed_permid=4"},
+                                      {256, "invalid apikey", {}}};
     link.Configure(QuerySettings{"WRONG", kDefaultQueryPort});
-    ASSERT_TRUE(UntilState(QueryState::KeyRefused));
+    for (const sim::Ts3Error& refusal : refusals) {
+        SCOPED_TRACE(refusal.id);
+        client.Shapes().keyRefusal = refusal;
+        link.Stop();
+        ASSERT_TRUE(UntilState(QueryState::KeyRefused));
+    }
     EXPECT_EQ(client.LastAuthKeyMatched(), false);
     EXPECT_EQ(ts.GetSpeakers(), LinkStatus::Running);
     const std::size_t attempts = socket.ConnectAttempts();

@@ -4,8 +4,11 @@
 //
 //   ts3sim [--scenario] FILE [FILE...] [--port N] [--apikey KEY] [--active TAB] [--log FILE]
 //          [--refuse-key] [--stall] [--chunk N] [--close-mid-answer] [--overlong-line]
-//          [--malformed] [--refuse-channel-create ID:MESSAGE]
+//          [--malformed] [--refuse-channel-create ID:MESSAGE] [--no-auth-hint] [--key-refusal ID:MESSAGE]
+//          [--events-inside-answers]
 //
+// The last three choose among the shapes real clients differ in: a greeting without the line
+// about "auth" (older clients), the error a refused key gets, and events told amid answers.
 // It prints "ts3sim: listening on 127.0.0.1:PORT" once it listens (--port 0 picks a free port)
 // and exits when a scenario reaches "quit".
 #include <cstdio>
@@ -21,7 +24,7 @@ using sayvane::peers::ParseNumber;
 using sayvane::sim::Ts3Error;
 using sayvane::sim::Ts3QueryClient;
 
-// "ID:MESSAGE", the error channelcreate answers with.
+// "ID:MESSAGE", an error the client answers with.
 std::optional<Ts3Error> ParseError(const std::string& text) {
     const std::size_t colon = text.find(':');
     if (colon == std::string::npos) {
@@ -39,6 +42,7 @@ std::optional<Ts3Error> ParseError(const std::string& text) {
 int main(int argc, char** argv) {
     std::string apiKey(sayvane::sim::kTs3DefaultApiKey);
     sayvane::sim::Ts3Faults faults;
+    sayvane::sim::Ts3Shapes shapes;
     const auto options = sayvane::peers::ParseHostOptions(
         argc, argv, sayvane::sim::kTs3DefaultPort, [&](const std::string& option, const char* value) {
             if (option == "--apikey" && value != nullptr) {
@@ -49,12 +53,25 @@ int main(int argc, char** argv) {
                 faults.refuseChannelCreate = ParseError(value);
                 return faults.refuseChannelCreate ? 2 : 0;
             }
-            bool* flag = option == "--refuse-key"         ? &faults.refuseKey
-                         : option == "--stall"            ? &faults.stall
-                         : option == "--close-mid-answer" ? &faults.closeMidAnswer
-                         : option == "--overlong-line"    ? &faults.overlongLine
-                         : option == "--malformed"        ? &faults.malformedLines
-                                                          : nullptr;
+            if (option == "--key-refusal" && value != nullptr) {
+                const std::optional<Ts3Error> refusal = ParseError(value);
+                if (!refusal || refusal->id == 0) {
+                    return 0;
+                }
+                shapes.keyRefusal = *refusal;
+                return 2;
+            }
+            if (option == "--no-auth-hint") {
+                shapes.authHint = false;
+                return 1;
+            }
+            bool* flag = option == "--refuse-key"              ? &faults.refuseKey
+                         : option == "--stall"                 ? &faults.stall
+                         : option == "--close-mid-answer"      ? &faults.closeMidAnswer
+                         : option == "--overlong-line"         ? &faults.overlongLine
+                         : option == "--malformed"             ? &faults.malformedLines
+                         : option == "--events-inside-answers" ? &shapes.eventsInsideAnswers
+                                                               : nullptr;
             if (flag == nullptr) {
                 return 0;
             }
@@ -66,7 +83,8 @@ int main(int argc, char** argv) {
                      "usage: ts3sim [--scenario] FILE [FILE...] [--port N] [--apikey KEY] [--active TAB] "
                      "[--log FILE]\n"
                      "              [--refuse-key] [--stall] [--chunk N] [--close-mid-answer] [--overlong-line]\n"
-                     "              [--malformed] [--refuse-channel-create ID:MESSAGE]\n"
+                     "              [--malformed] [--refuse-channel-create ID:MESSAGE] [--no-auth-hint]\n"
+                     "              [--key-refusal ID:MESSAGE] [--events-inside-answers]\n"
                      "Each scenario file (ts2sim format) is a server tab, numbered from 1.\n");
         return sayvane::peers::kExitUsage;
     }
@@ -77,6 +95,7 @@ int main(int argc, char** argv) {
     }
     Ts3QueryClient client(apiKey);
     client.Faults() = faults;
+    client.Shapes() = shapes;
     client.SetTrace([&log](Ts3QueryClient::Direction direction, const std::string& line) {
         if (direction == Ts3QueryClient::Direction::Received) {
             log.Write("< " + line);

@@ -3,6 +3,7 @@
 #include "teamspeak/query/QueryLink.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "teamspeak/TeamSpeakLink.h"
 
@@ -12,6 +13,8 @@ namespace {
 
 // The client's answer to a move into the channel the own client is in already.
 constexpr std::int32_t kAlreadyInChannel = 770;
+// The most lines of one answer kept (data lines, or notifications that came with it).
+constexpr std::size_t kMostAnswerLines = 64;
 
 }  // namespace
 
@@ -31,6 +34,7 @@ void QueryLink::Start() {
     m_queue.clear();
     m_waiting = false;
     m_answer.clear();
+    m_meanwhile.clear();
     m_unsent.clear();
     m_socket.Connect(m_settings.port);
     m_phase = Phase::Connecting;
@@ -138,6 +142,7 @@ void QueryLink::Line(const QueryLine& line) {
         case QueryLine::Kind::Notification: {
             const std::int32_t active = m_model.Tabs().Active();
             m_model.Notify(line);
+            KeepForAnswer(line);
             const QueryItem& item = line.items.front();
             const bool established = line.name == "notifyconnectstatuschange" &&
                                      item.Get("status") == std::optional<std::string_view>("connection_established");
@@ -150,7 +155,7 @@ void QueryLink::Line(const QueryLine& line) {
         case QueryLine::Kind::Error: Answered(line); break;
         case QueryLine::Kind::Data:
             // Data before the greeting, or with no command out, belongs to nothing.
-            if (m_phase == Phase::Talking && m_waiting && m_answer.size() < 64) {
+            if (m_phase == Phase::Talking && m_waiting && m_answer.size() < kMostAnswerLines) {
                 m_answer.push_back(line);
             }
             break;
@@ -171,6 +176,7 @@ void QueryLink::Answered(const QueryLine& error) {
         }
     }
     m_answer.clear();
+    const std::vector<QueryLine> meanwhile = std::exchange(m_meanwhile, {});
     const std::int32_t id = error.ErrorId();
     const QueryItem first = items.empty() ? QueryItem() : items.front();
     switch (command.ask) {
@@ -230,7 +236,33 @@ void QueryLink::Answered(const QueryLine& error) {
             ChannelAnswered(id == 0 || id == kAlreadyInChannel ? std::string() : error.ErrorMessage());
             break;
     }
+    if (id == 0) {
+        for (const QueryLine& line : meanwhile) {
+            m_model.Notify(line);
+        }
+    }
     SendNext();
+}
+
+void QueryLink::KeepForAnswer(const QueryLine& notification) {
+    // The client writes an answer and events as they happen, so an answer describing a tab
+    // may be older than events that come before its error line: those about the tab are
+    // applied again once the answer is. A tab switch is no state of the tab and stays applied
+    // once, as a later switch elsewhere must win.
+    if (!m_waiting || notification.name == "notifycurrentserverconnectionchanged") {
+        return;
+    }
+    const Ask ask = m_queue.front().ask;
+    const std::int32_t tab = m_queue.front().tab;
+    if ((ask != Ask::Whoami && ask != Ask::Channels && ask != Ask::Clients) ||
+        notification.items.front().Number("schandlerid") != tab) {
+        return;
+    }
+    if (m_meanwhile.size() < kMostAnswerLines) {
+        m_meanwhile.push_back(notification);
+    } else {
+        ListTab(tab);  // too many to keep: the tab is listed anew after this answer
+    }
 }
 
 void QueryLink::Send(Ask ask, std::int32_t tab, std::string text) {

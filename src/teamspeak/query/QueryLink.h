@@ -83,6 +83,7 @@ private:
     void ChannelAnswered(std::string refusal);
     void Line(const QueryLine& line);
     void Answered(const QueryLine& error);
+    void KeepForAnswer(const QueryLine& notification);
     void Send(Ask ask, std::int32_t tab, std::string text);
     void SendNext();
     void ListTab(std::int32_t tab);
@@ -101,7 +102,8 @@ private:
     QueryModel m_model;
     std::deque<Command> m_queue;  // the first one is out when m_waiting
     bool m_waiting = false;
-    std::vector<QueryLine> m_answer;  // the data lines of the command out
+    std::vector<QueryLine> m_answer;     // the data lines of the command out
+    std::vector<QueryLine> m_meanwhile;  // notifications about its tab while it describes the tab
     std::string m_unsent;
     ChannelDone m_channelDone;
     std::optional<std::string> m_channelAnswer;  // for m_channelDone, once known

@@ -107,7 +107,9 @@ void QueryModel::ClientList(std::int32_t tab, const std::vector<QueryItem>& item
         if (!clid || item.Number("client_type").value_or(0) == 1) {
             continue;
         }
-        entry.clients.push_back(TabClient{*clid, item.Number("cid").value_or(0), Name(item, "client_nickname")});
+        // Through Enter, which keeps the tab's index of client ids: the list may be rewritten
+        // to the same size it had.
+        entry.Enter(TabClient{*clid, item.Number("cid").value_or(0), Name(item, "client_nickname")});
         if (const auto flag = item.Number("client_flag_talking")) {
             talkFlags = true;
             if (*flag == 1) {
