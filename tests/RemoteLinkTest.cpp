@@ -39,6 +39,7 @@ TEST_F(RemoteLinkTest, AllowedOnceTheKeyIsKeptAndTheEventsKeepTheRecordsCurrent)
     socket.SetChunkSize(1);  // every frame arrives split at every byte
     socket.SetSendLimit(3);
     client.Faults().fragmentBytes = 5;  // and every message in frames of five bytes
+    client.Shape().logsPerUpdate = 20;  // among a stream of log and other events nobody asked for
     client.SetConfirm(sim::Ts5RemoteClient::Confirm::Allow, 3000);
     ASSERT_TRUE(Until([&] { return client.Asking(); }));
     EXPECT_EQ(link.State(), RemoteState::WaitingForUser);
@@ -118,6 +119,44 @@ TEST_F(RemoteLinkTest, ADeclineIsKeptUntilTheKeyIsForgottenAndNoAnswerIsWaitedFo
     EXPECT_EQ(link.State(), RemoteState::NotRunning) << "a new connection, asking again";
 }
 
+TEST_F(RemoteLinkTest, ARefusedKeptKeyIsAskedForAnewOnceInEachFormOfRefusal) {
+    // TeamSpeak quits while its user is asked: tried again and asked anew, not taken as a no.
+    client.SetConfirm(sim::Ts5RemoteClient::Confirm::NeverAnswer);
+    ASSERT_TRUE(UntilState(RemoteState::WaitingForUser));
+    client.Server().clientRunning = false;
+    ASSERT_TRUE(UntilState(RemoteState::NotRunning));
+    client.Server().clientRunning = true;
+    ASSERT_TRUE(UntilState(RemoteState::WaitingForUser));
+
+    using Refusal = sim::Ts5Shape::Refusal;
+    struct Row {
+        const char* name;
+        Refusal form;
+        bool forgotten;  // a refusal said in words forgets the key; a hang-up may be anyone's
+    };
+    for (const Row& row :
+         {Row{"error reply", Refusal::ErrorReply, true}, Row{"bare error", Refusal::BareErrorReply, true},
+          Row{"close frame", Refusal::CloseFrame, false}, Row{"dropped", Refusal::Drop, false}}) {
+        SCOPED_TRACE(row.name);
+        keptKeys.clear();
+        client.Shape().refusal = row.form;
+        client.SetConfirm(sim::Ts5RemoteClient::Confirm::Decline, 1000);
+        link.Configure(RemoteSettings{std::string("KEPT-BY-AN-OLD-INSTALL-") + row.name});
+        ASSERT_TRUE(UntilState(RemoteState::AskingAgain));
+        EXPECT_EQ(client.LastAuthKeyKnown(), false);
+        EXPECT_EQ(keptKeys, row.forgotten ? std::vector<std::string>{""} : std::vector<std::string>{});
+        client.SetConfirm(sim::Ts5RemoteClient::Confirm::Allow);
+        ASSERT_TRUE(UntilState(RemoteState::Connected));
+        EXPECT_EQ(keptKeys.back(), client.LastIssuedKey());
+        EXPECT_EQ(link.ApiKey(), client.LastIssuedKey());
+    }
+    // Refused again when asked anew: the user's no.
+    client.SetConfirm(sim::Ts5RemoteClient::Confirm::Decline, 1000);
+    link.Configure(RemoteSettings{"KEPT-AND-REFUSED"});
+    ASSERT_TRUE(UntilState(RemoteState::Declined));
+    EXPECT_EQ(link.Refusal(), "") << "the close frame says nothing";
+}
+
 TEST_F(RemoteLinkTest, AMisbehavingClientCostsAConnectionAtMostAndNeverTheRecords) {
     struct Fault {
         const char* name;
@@ -129,7 +168,7 @@ TEST_F(RemoteLinkTest, AMisbehavingClientCostsAConnectionAtMostAndNeverTheRecord
         {"unknown events, missing fields", [](sim::Ts5Faults& f) { f.strangeEvents = true; }, false},
         // Text that is not UTF-8 fails a WebSocket connection, as the protocol wants.
         {"invalid UTF-8", [](sim::Ts5Faults& f) { f.invalidUtf8 = true; }, true},
-        {"over 1 MiB", [](sim::Ts5Faults& f) { f.oversizedMessage = true; }, true},
+        {"over 16 MiB", [](sim::Ts5Faults& f) { f.oversizedMessage = true; }, true},
         {"closed mid-message", [](sim::Ts5Faults& f) { f.closeMidMessage = true; }, true},
     };
     for (const Fault& fault : faults) {

@@ -154,9 +154,9 @@ TEST(WebSocketFrames, EachProtocolErrorEndsTheReader) {
         {ServerFrame(0x89, std::string(126, 'x')), "over 125"},
         {ServerFrame(0x80, "x"), "continuation without a start"},
         {ServerFrame(0x01, "x") + ServerFrame(0x81, "y"), "new message inside"},
-        {std::string("\x81\x7F\x00\x00\x00\x00\x00\x10\x00\x01", 10), "over 1 MiB"},
-        {std::string("\x81\x7F\x80\x00\x00\x00\x00\x00\x00\x00", 10), "over 1 MiB"},
-        {full + ServerFrame(0x80, "x"), "over 1 MiB"},
+        {std::string("\x81\x7F\x00\x00\x00\x00\x01\x00\x00\x01", 10), "over 16 MiB"},
+        {std::string("\x81\x7F\x80\x00\x00\x00\x00\x00\x00\x00", 10), "over 16 MiB"},
+        {full + ServerFrame(0x80, "x"), "over 16 MiB"},
         {ServerFrame(0x88, "\x03"), "one byte"},
         {ServerFrame(0x88, "\x03\xE8\xC0\xAF"), "close reason"},
         {ServerFrame(0x81, "ok\xC0\x80"), "UTF-8"},  // overlong

@@ -39,7 +39,12 @@ std::string VoiceStatusLine(VoiceClientSwitch& voice, TeamSpeakLink& link, std::
                 return "What answers on port " + std::to_string(remote->Port()) +
                        " is not TeamSpeak's Remote Apps: " + remote->Refusal();
             case remote::RemoteState::WaitingForUser: return "Waiting for you to allow Sayvane in TeamSpeak";
-            case remote::RemoteState::Declined: return "TeamSpeak declined Sayvane: \"Forget this key\" asks again";
+            case remote::RemoteState::AskingAgain:
+                return "TeamSpeak did not take the key Sayvane kept: allow Sayvane again in TeamSpeak";
+            case remote::RemoteState::Declined:
+                return "TeamSpeak declined Sayvane" +
+                       (remote->Refusal().empty() ? std::string() : " (" + remote->Refusal() + ")") +
+                       ": \"Forget this key\" asks again";
             case remote::RemoteState::NoServer: return "TeamSpeak 5/6 runs, without a server connection";
             case remote::RemoteState::Connected: return "TeamSpeak 5/6 is connected to " + remote->ServerName();
         }

@@ -40,7 +40,27 @@ T* FindId(std::vector<T>& list, std::int32_t id) {
 }  // namespace
 
 TabClient* ServerTab::FindClient(std::int32_t id) {
-    return FindId(clients, id);
+    if (m_indexed != clients.size()) {
+        Reindex();  // the list was written directly
+    }
+    const auto found = m_clientIndex.find(id);
+    if (found == m_clientIndex.end()) {
+        return nullptr;
+    }
+    if (found->second >= clients.size() || clients[found->second].id != id) {
+        Reindex();
+        return FindId(clients, id);
+    }
+    return &clients[found->second];
+}
+
+void ServerTab::Reindex() {
+    m_clientIndex.clear();
+    m_clientIndex.reserve(clients.size());
+    for (std::size_t i = 0; i < clients.size(); ++i) {
+        m_clientIndex.emplace(clients[i].id, i);
+    }
+    m_indexed = clients.size();
 }
 
 TabChannel* ServerTab::FindChannel(std::int32_t id) {
@@ -67,13 +87,23 @@ void ServerTab::Enter(const TabClient& client) {
     if (TabClient* listed = FindClient(client.id)) {
         *listed = client;
     } else {
+        m_clientIndex.emplace(client.id, clients.size());
         clients.push_back(client);
+        ++m_indexed;
     }
 }
 
 void ServerTab::Leave(std::int32_t id) {
-    clients.erase(std::remove_if(clients.begin(), clients.end(), [&](const TabClient& c) { return c.id == id; }),
-                  clients.end());
+    if (TabClient* listed = FindClient(id)) {
+        // The ones after it move up a place.
+        const auto at = static_cast<std::size_t>(listed - clients.data());
+        clients.erase(clients.begin() + static_cast<std::ptrdiff_t>(at));
+        m_clientIndex.erase(id);
+        --m_indexed;
+        for (std::size_t i = at; i < clients.size(); ++i) {
+            m_clientIndex[clients[i].id] = i;
+        }
+    }
     Talk(id, false);
     heard.erase(std::remove(heard.begin(), heard.end(), id), heard.end());
 }

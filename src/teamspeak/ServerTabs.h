@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace sayvane {
@@ -35,6 +36,8 @@ struct ServerTab {
     std::vector<std::int32_t> talking;  // client ids, in the order they began
     std::vector<std::int32_t> heard;    // ids that began since the speakers were last taken
 
+    // Found through an index of the ids, so that a server of thousands of clients told one by
+    // one costs no scan each.
     [[nodiscard]] TabClient* FindClient(std::int32_t id);
     [[nodiscard]] TabChannel* FindChannel(std::int32_t id);
     // A client starts or stops talking; one who starts again moves to the end.
@@ -42,6 +45,12 @@ struct ServerTab {
     // A client comes into view, or is updated when it is there already.
     void Enter(const TabClient& client);
     void Leave(std::int32_t id);
+    // After `clients` was written directly: the index is made anew.
+    void Reindex();
+
+private:
+    std::unordered_map<std::int32_t, std::size_t> m_clientIndex;  // id to its place in `clients`
+    std::size_t m_indexed = 0;                                    // the size of `clients` it was made for
 };
 
 class ServerTabs {

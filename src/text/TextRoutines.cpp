@@ -88,4 +88,18 @@ std::string TrimSpaces(std::string_view text) {
     return TrimTrailingSpaces(text.substr(first));
 }
 
+std::string PeerText(std::string_view text, std::size_t most) {
+    std::string shown;
+    for (const char c : text) {
+        if (shown.size() == most) {
+            break;
+        }
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
 }  // namespace sayvane

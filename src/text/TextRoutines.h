@@ -26,6 +26,10 @@ std::string ReplaceText(std::string text, std::string_view find, std::string_vie
 // delimiter) the whole text is returned and `str` becomes empty.
 std::string Prendi(std::string& str, std::string_view delimiter = ",");
 
+// A text another program sent, made fit to show: control characters (line ends included)
+// left out, and at most `most` characters kept, so that a peer cannot fill a message box.
+std::string PeerText(std::string_view text, std::size_t most = 200);
+
 namespace detail {
 
 // The upper-case form of every code-page-1252 byte, as a table: sorting a thousand names

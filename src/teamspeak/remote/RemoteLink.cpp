@@ -6,6 +6,8 @@
 #include <utility>
 
 #include "teamspeak/TeamSpeakLink.h"
+#include "teamspeak/query/QueryProtocol.h"
+#include "text/TextRoutines.h"
 
 namespace sayvane::remote {
 
@@ -20,6 +22,7 @@ void RemoteLink::Configure(const RemoteSettings& settings) {
     if (!sameKey) {
         m_settings.apiKey = settings.apiKey;
         m_replacedKey.reset();
+        m_askingAgain = false;
     }
     m_settings.port = settings.port;
     Stop();  // the next Pump connects at once, with the new ones
@@ -28,10 +31,13 @@ void RemoteLink::Configure(const RemoteSettings& settings) {
 void RemoteLink::Stop() {
     Drop("stopped");
     m_backoff.Reset();
+    m_unanswered = 0;
 }
 
 void RemoteLink::ForgetKey() {
     m_replacedKey.reset();
+    m_askingAgain = false;
+    m_refusal.clear();
     ChangeKey(std::string());
     Stop();
 }
@@ -58,6 +64,7 @@ void RemoteLink::Start() {
     }
     m_handshakeKey = Base64(nonce);
     m_handshake.emplace(m_handshakeKey);
+    m_offeredKey = m_askingAgain ? std::string() : m_settings.apiKey;
     m_socket.Connect(m_settings.port);
     m_phase = Phase::Connecting;
     m_since = m_clock.NowMilliseconds();
@@ -78,10 +85,34 @@ void RemoteLink::Ended(const std::string& why) {
         Drop(why);
         return;
     }
-    // The client hung up while its user was asked: the user said no. Asking again at once
-    // would only ask again; the user forgets the key to be asked anew.
+    // TeamSpeak quitting or restarting while its user is asked looks the same as a refusal by
+    // hanging up: tried again after a pause, and only several ends in a row count as a refusal.
+    if (++m_unanswered < kMostUnanswered) {
+        Drop(why + " before answering");
+        return;
+    }
+    Refused(false, std::string());
+}
+
+void RemoteLink::Refused(bool said, const std::string& words) {
+    m_unanswered = 0;
+    if (!m_offeredKey.empty()) {
+        // The key kept from before is not (or no longer) good: the user is asked once more, at
+        // once. A key the client said no to is forgotten; one it only hung up on stays until a
+        // new one replaces it (whoever listens on the port can hang up).
+        if (said) {
+            m_replacedKey.reset();
+            ChangeKey(std::string());
+        }
+        m_askingAgain = true;
+        Drop(said ? "TeamSpeak refused the key Sayvane kept" : "TeamSpeak did not answer the key Sayvane kept");
+        m_backoff.Reset();
+        return;
+    }
+    // Not asked again at once: that would only ask again. Forgetting the key asks anew.
     Drop("TeamSpeak declined Sayvane");
     m_phase = Phase::Declined;
+    m_refusal = PeerText(query::Utf8ToAnsi(words));
 }
 
 void RemoteLink::Pump() {
@@ -109,7 +140,10 @@ void RemoteLink::Pump() {
     }
     std::size_t read = 0;
     std::array<char, 8192> buffer{};
-    while (read < kMostBytesPerCall && m_phase != Phase::Waiting && m_phase != Phase::Declined) {
+    // A message begun is read to its end (the frame reader bounds it), so that a busy server's
+    // snapshot of several MB arrives in one call rather than over dozens of ticks.
+    while ((read < kMostBytesPerCall || m_frames.MidMessage()) && m_phase != Phase::Waiting &&
+           m_phase != Phase::Declined) {
         const std::size_t got = m_socket.Receive(buffer.data(), buffer.size());
         if (got == 0) {
             break;
@@ -144,7 +178,7 @@ void RemoteLink::Read(std::string_view bytes) {
             }
             case HandshakeState::Accepted:
                 m_phase = Phase::Authorizing;
-                SendFrame(Opcode::Text, AuthMessage(m_app, m_settings.apiKey));
+                SendFrame(Opcode::Text, AuthMessage(m_app, m_offeredKey));
                 bytes = m_handshake->Rest();
                 break;
         }
@@ -164,9 +198,14 @@ void RemoteLink::Handle(const Message& message) {
         case Message::Kind::Text:
             if (const std::optional<RemoteMessage> parsed = ParseMessage(message.payload)) {
                 m_model.Apply(*parsed);
-                if (m_phase == Phase::Authorizing && m_model.Allowed()) {
+                if (m_phase == Phase::Authorizing && m_model.Refusal()) {
+                    const std::string words = m_model.Refusal()->message;  // the model is cleared on the way
+                    Refused(true, words);
+                } else if (m_phase == Phase::Authorizing && m_model.Allowed()) {
                     m_phase = Phase::Talking;
                     m_backoff.Succeeded();
+                    m_unanswered = 0;
+                    m_askingAgain = false;
                     if (!m_model.ApiKey().empty() && m_model.ApiKey() != m_settings.apiKey) {
                         m_replacedKey = m_settings.apiKey;
                         ChangeKey(m_model.ApiKey());
@@ -198,7 +237,7 @@ RemoteState RemoteLink::State() const {
         case Phase::Waiting: return m_refusal.empty() ? RemoteState::NotRunning : RemoteState::NotRemoteApps;
         case Phase::Connecting: return RemoteState::NotRunning;
         case Phase::Handshake: return RemoteState::Connecting;
-        case Phase::Authorizing: return RemoteState::WaitingForUser;
+        case Phase::Authorizing: return m_askingAgain ? RemoteState::AskingAgain : RemoteState::WaitingForUser;
         case Phase::Declined: return RemoteState::Declined;
         case Phase::Talking: break;
     }

@@ -6,10 +6,14 @@
 // What the code relies on (besides RemoteMessages.h and RemoteModel.h):
 // - The client listens on 127.0.0.1 (port 5899 unless its user changed it) and opens the
 //   WebSocket for any app; the app then announces itself with its "auth" message.
-// - An app with an empty or unknown key makes the client ask its user. Allowed, the client
-//   answers with the "auth" message, whose key it accepts from then on without asking.
-//   Declined, it closes the connection without any answer: a connection that ends while the
-//   user is being asked counts as declined (a client that quits meanwhile looks the same).
+// - An app with an empty or unknown key makes the client ask its user, with no time limit.
+//   Allowed, the client answers with the "auth" message, whose key it accepts from then on
+//   without asking. A refusal is an answer whose status code is not 0; whether the client
+//   also refuses by just closing the connection is not known. A connection that ends while
+//   we wait may also be TeamSpeak quitting or restarting: it is tried again after a pause,
+//   and only a refusal it says (or several ends in a row) counts as one.
+// - A refused stored key is forgotten and the user asked once more; a refusal of an app
+//   offering no key is the user's "no".
 // - The client never asks the app anything: nothing waits for an answer once the app is in.
 #pragma once
 
@@ -37,6 +41,7 @@ enum class RemoteState {
     Connecting,      // connected to the port, the WebSocket not open yet
     NotRemoteApps,   // something answers on the port, but not as TeamSpeak's Remote Apps
     WaitingForUser,  // announced; TeamSpeak asks its user to allow Sayvane
+    AskingAgain,     // TeamSpeak refused the key Sayvane kept; its user is asked anew
     Declined,        // the user said no: not asked again until the key is forgotten
     NoServer,        // allowed; the active tab has no server connection
     Connected,       // allowed, and the active tab's server known
@@ -72,8 +77,13 @@ public:
     [[nodiscard]] const std::string& ServerName() const { return m_model.Tabs().ActiveTab().serverName; }
     [[nodiscard]] std::uint16_t Port() const { return m_settings.port; }
     [[nodiscard]] const std::string& ApiKey() const { return m_settings.apiKey; }
-    // Why the handshake was refused, when State() is NotRemoteApps.
+    // Why the handshake was refused, when State() is NotRemoteApps; the client's words when it
+    // declined Sayvane (may be empty), when State() is Declined.
     [[nodiscard]] const std::string& Refusal() const { return m_refusal; }
+
+    // Connections ended in a row while waiting for the answer to the app, before that counts
+    // as a refusal.
+    static constexpr int kMostUnanswered = 3;
 
 private:
     enum class Phase { Waiting, Connecting, Handshake, Authorizing, Talking, Declined };
@@ -86,6 +96,9 @@ private:
     void ChangeKey(const std::string& key);
     // The connection ended (or was cut) by the other end.
     void Ended(const std::string& why);
+    // The client refused the app: it `said` so, in `words` (may be empty), or it hung up on
+    // it too often.
+    void Refused(bool said, const std::string& words);
 
     ServerTabs& Tabs() override { return m_model.Tabs(); }
     [[nodiscard]] std::int32_t SnapshotResult() const override;
@@ -105,6 +118,9 @@ private:
     RemoteModel m_model;
     std::string m_unsent;
     std::string m_refusal;
+    std::string m_offeredKey;    // in this connection's auth
+    int m_unanswered = 0;        // connections ended in a row while waiting for the answer
+    bool m_askingAgain = false;  // the kept key was refused (or never answered): none is offered
     std::mt19937 m_random;
 };
 

@@ -1,11 +1,9 @@
 // The server tabs as the Remote Apps messages describe them.
 #include "teamspeak/remote/RemoteModel.h"
 
-#include <algorithm>
 #include <cstdint>
-#include <limits>
-#include <optional>
 #include <unordered_set>
+#include <vector>
 
 #include "teamspeak/query/QueryProtocol.h"
 
@@ -15,46 +13,30 @@ namespace {
 
 using nlohmann::json;
 
-// More server tabs than anyone opens; a client that names more is not believed.
-constexpr std::size_t kMostTabs = 64;
+// The connection status that says a tab's server is there and its clients in view.
+constexpr std::int32_t kEstablished = 4;
+constexpr std::int32_t kConnecting = 1;
+constexpr std::int32_t kConnected = 2;  // the server named, its clients not yet in view
+constexpr std::int32_t kDisconnected = 0;
 
-// A member as a 32-bit number; nullopt when missing or of another kind.
 std::optional<std::int32_t> Id(const json& object, const char* key) {
-    if (!object.is_object()) {
-        return std::nullopt;
-    }
-    const auto it = object.find(key);
-    if (it == object.end() || !it->is_number_integer()) {
-        return std::nullopt;
-    }
-    const auto value = it->get<std::int64_t>();
-    if (value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max()) {
-        return std::nullopt;
-    }
-    return static_cast<std::int32_t>(value);
+    return IdOf(Member(object, key));
 }
 
-const json& Member(const json& object, const char* key) {
-    static const json kNone;
-    if (!object.is_object()) {
-        return kNone;
-    }
-    const auto it = object.find(key);
-    return it == object.end() ? kNone : *it;
-}
-
-// A text member of "properties", as the program shows it (code page 1252); nullopt when none.
-std::optional<std::string> Property(const json& owner, const char* key) {
-    const json& value = Member(Member(owner, "properties"), key);
+// A text as the program shows it (code page 1252); nullopt when it is none.
+std::optional<std::string> Text(const json& value) {
     if (!value.is_string()) {
         return std::nullopt;
     }
-    return query::Utf8ToAnsi(value.get<std::string>());
+    return query::Utf8ToAnsi(value.get_ref<const std::string&>());
 }
 
-bool Talking(const json& owner) {
-    const json& flag = Member(Member(owner, "properties"), "flagTalking");
-    return flag.is_boolean() && flag.get<bool>();
+std::optional<std::string> Property(const json& owner, const char* key) {
+    return Text(Member(Member(owner, "properties"), key));
+}
+
+bool PropertyFlag(const json& owner, const char* key) {
+    return FlagOf(Member(Member(owner, "properties"), key)).value_or(false);
 }
 
 // The channels in the client's order: each root channel followed by its subchannels, theirs
@@ -91,33 +73,75 @@ std::vector<TabChannel> Channels(const json& infos) {
 
 }  // namespace
 
-void RemoteModel::Connection(const json& connection) {
+bool RemoteModel::Connection(const json& connection) {
     const std::optional<std::int32_t> id = Id(connection, "id");
-    if (!id) {
-        return;
+    if (!id || (m_tabs.Find(*id) == nullptr && m_tabs.Count() >= kMostTabs)) {
+        return false;
     }
     ServerTab& tab = m_tabs.Tab(*id);
     tab = ServerTab{};
     tab.known = true;
     tab.ownId = Id(connection, "clientId").value_or(0);
-    tab.connected = tab.ownId != 0;
+    // A client that gives no status is taken as connected when it names our own client there.
+    const std::optional<std::int32_t> status = Id(connection, "status");
+    tab.connected = status ? *status == kEstablished : tab.ownId != 0;
     tab.synced = tab.connected;
     tab.serverName = Property(connection, "name").value_or("");
     tab.channels = Channels(Member(connection, "channelInfos"));
-    const json& clients = Member(connection, "clientInfos");
-    if (clients.is_array()) {
-        for (const json& client : clients) {
-            const std::optional<std::int32_t> clientId = Id(client, "id");
-            if (!clientId) {
-                continue;
-            }
-            tab.Enter(
-                TabClient{*clientId, Id(client, "channelId").value_or(0), Property(client, "nickname").value_or("")});
-            if (Talking(client)) {
-                tab.Talk(*clientId, true);
+    const json& infos = Member(connection, "clientInfos");
+    if (!infos.is_array()) {
+        return false;
+    }
+    // Listed in one pass: a busy server names thousands of clients.
+    std::unordered_set<std::int32_t> listed;
+    bool microphone = false;
+    std::vector<std::int32_t> talking;
+    for (const json& client : infos) {
+        const std::optional<std::int32_t> clientId = Id(client, "id");
+        if (!clientId || !listed.insert(*clientId).second) {
+            continue;
+        }
+        tab.clients.push_back(
+            TabClient{*clientId, Id(client, "channelId").value_or(0), Property(client, "nickname").value_or("")});
+        if (PropertyFlag(client, "flagTalking")) {
+            talking.push_back(*clientId);
+        }
+        microphone = microphone || (*clientId == tab.ownId && tab.ownId != 0 && PropertyFlag(client, "inputHardware"));
+    }
+    tab.Reindex();
+    for (const std::int32_t talker : talking) {
+        tab.Talk(talker, true);
+    }
+    return microphone && tab.connected;
+}
+
+void RemoteModel::Auth(const RemoteMessage& message) {
+    if (m_allowed) {
+        return;  // answered once; a second answer is no news
+    }
+    if (message.status && message.status->code != 0) {
+        m_refusal = message.status;
+        return;
+    }
+    const json& payload = message.payload;
+    m_apiKey = Text(Member(payload, "apiKey")) ? Member(payload, "apiKey").get<std::string>() : std::string();
+    m_allowed = true;
+    std::optional<std::int32_t> withMicrophone;
+    const json& connections = Member(payload, "connections");
+    if (connections.is_array()) {
+        for (const json& connection : connections) {
+            if (Connection(connection) && !withMicrophone) {
+                withMicrophone = Id(connection, "id");
             }
         }
     }
+    const std::optional<std::int32_t> current = Id(payload, "currentConnectionId");
+    if (withMicrophone) {
+        m_tabs.SetActive(*withMicrophone);
+    } else if (current && m_tabs.Find(*current) != nullptr) {
+        m_tabs.SetActive(*current);
+    }
+    ChooseActiveIfNone();
 }
 
 void RemoteModel::ChooseActiveIfNone() {
@@ -132,71 +156,109 @@ void RemoteModel::ChooseActiveIfNone() {
     }
 }
 
+void RemoteModel::OwnProperties(std::int32_t tabId, const ServerTab& tab, std::int32_t clientId,
+                                const json& properties) {
+    if (clientId == tab.ownId && tab.ownId != 0 && FlagOf(Member(properties, "inputHardware")).value_or(false)) {
+        m_tabs.SetActive(tabId);
+    }
+}
+
+void RemoteModel::ConnectStatus(std::int32_t tabId, ServerTab& tab, const json& payload) {
+    const std::optional<std::int32_t> status = Id(payload, "status");
+    const json& info = Member(payload, "info");
+    if (status == kDisconnected) {
+        m_tabs.Disconnected(tabId);
+    } else if (status == kConnecting) {
+        tab = ServerTab{};  // a new connection of that tab: what it had is gone
+        tab.known = true;
+    } else if (status >= kConnected && status <= kEstablished) {
+        tab.known = true;
+        tab.ownId = Id(info, "clientId").value_or(tab.ownId);
+        if (const std::optional<std::string> name = Text(Member(info, "serverName"))) {
+            tab.serverName = *name;
+        }
+        if (status == kEstablished) {
+            tab.connected = tab.synced = true;  // its clients come into view one by one
+            ChooseActiveIfNone();
+        }
+    }
+}
+
+void RemoteModel::ClientMoved(std::int32_t tabId, ServerTab& tab, std::int32_t clientId, const json& payload) {
+    const std::optional<std::int32_t> to = Id(payload, "newChannelId");
+    if (!to) {
+        return;  // a move to nowhere we can read is no leave
+    }
+    if (*to == 0) {
+        tab.Leave(clientId);
+        return;
+    }
+    // Coming into view, the client brings its properties; a move carries none, and the name
+    // is the one kept from before.
+    const json& properties = Member(payload, "properties");
+    TabClient* client = tab.FindClient(clientId);
+    std::optional<std::string> nickname = Text(Member(properties, "nickname"));
+    if (!nickname && client != nullptr) {
+        nickname = client->nickname;
+    }
+    if (!nickname) {
+        return;  // never seen, and nameless: nothing to show of it
+    }
+    tab.Enter(TabClient{clientId, *to, *nickname});
+    if (FlagOf(Member(properties, "flagTalking")).value_or(false)) {
+        tab.Talk(clientId, true);
+    }
+    OwnProperties(tabId, tab, clientId, properties);
+}
+
 void RemoteModel::Apply(const RemoteMessage& message) {
     const json& payload = message.payload;
     if (message.type == "auth") {
-        const json& key = Member(payload, "apiKey");
-        m_apiKey = key.is_string() ? key.get<std::string>() : std::string();
-        m_allowed = true;
-        const json& connections = Member(payload, "connections");
-        if (connections.is_array()) {
-            for (const json& connection : connections) {
-                Connection(connection);
-            }
-        }
-        ChooseActiveIfNone();
+        Auth(message);
         return;
     }
-    const std::optional<std::int32_t> connectionId = Id(payload, "connectionId");
-    if (!connectionId) {
-        return;
+    const std::optional<std::int32_t> tabId = Id(payload, "connectionId");
+    if (!tabId) {
+        return;  // the log and the other streams Sayvane never asked for end here too
     }
     // Only a change of its connection's status makes a tab known (a tab the user opens), and
     // only so many: any other event for a tab never heard of points nowhere.
-    if (m_tabs.Find(*connectionId) == nullptr &&
-        (message.type != "connectStatusChanged" || m_tabs.Count() >= kMostTabs)) {
+    if (m_tabs.Find(*tabId) == nullptr && (message.type != "connectStatusChanged" || m_tabs.Count() >= kMostTabs)) {
         return;
     }
-    ServerTab& tab = m_tabs.Tab(*connectionId);
+    ServerTab& tab = m_tabs.Tab(*tabId);
     const std::optional<std::int32_t> clientId = Id(payload, "clientId");
     if (message.type == "talkStatusChanged" && clientId && tab.FindClient(*clientId) != nullptr) {
-        tab.Talk(*clientId, Id(payload, "status").value_or(0) == 1);
+        // 2 is talking with the microphone off: nobody hears it.
+        tab.Talk(*clientId, Id(payload, "status") == 1);
     } else if (message.type == "clientMoved" && clientId) {
-        const std::int32_t to = Id(payload, "newChannelId").value_or(0);
-        TabClient* client = tab.FindClient(*clientId);
-        if (to == 0) {
-            tab.Leave(*clientId);
-        } else if (client == nullptr || Id(payload, "oldChannelId").value_or(0) == 0) {
-            tab.Enter(TabClient{*clientId, to, Property(payload, "nickname").value_or(client ? client->nickname : "")});
-        } else {
-            client->channelId = to;
-        }
+        ClientMoved(*tabId, tab, *clientId, payload);
     } else if (message.type == "clientPropertiesUpdated" && clientId) {
+        const json& properties = Member(payload, "properties");
         TabClient* client = tab.FindClient(*clientId);
-        if (const std::optional<std::string> nickname = Property(payload, "nickname"); client && nickname) {
+        if (const std::optional<std::string> nickname = Text(Member(properties, "nickname")); client && nickname) {
             client->nickname = *nickname;
         }
+        OwnProperties(*tabId, tab, *clientId, properties);
     } else if (message.type == "connectStatusChanged") {
-        const std::int32_t status = Id(payload, "status").value_or(-1);
-        if (status == 0) {
-            m_tabs.Disconnected(*connectionId);
-        } else if (status == 4) {
-            tab.known = tab.connected = tab.synced = true;  // its clients come into view one by one
-            tab.ownId = Id(Member(payload, "info"), "clientId").value_or(tab.ownId);
-            ChooseActiveIfNone();
-        }
+        ConnectStatus(*tabId, tab, payload);
     } else if (message.type == "channels" && Member(payload, "info").is_object()) {
         tab.channels = Channels(Member(payload, "info"));
     } else if (message.type == "serverPropertiesUpdated") {
         if (const std::optional<std::string> name = Property(payload, "name")) {
             tab.serverName = *name;
         }
+    } else if (message.type == "channelPropertiesUpdated") {
+        const std::optional<std::int32_t> channelId = Id(payload, "channelId");
+        TabChannel* channel = channelId ? tab.FindChannel(*channelId) : nullptr;
+        if (const std::optional<std::string> name = Property(payload, "name"); channel && name) {
+            channel->name = *name;
+        }
     } else if (message.type == "clientSelfPropertyUpdated") {
         const json& flag = Member(payload, "flag");
-        const json& value = Member(payload, "newValue");
-        if (flag.is_string() && flag.get<std::string>() == "inputHardware" &&
-            !(value.is_boolean() && !value.get<bool>())) {
-            m_tabs.SetActive(*connectionId);
+        if (flag.is_string() && flag.get_ref<const std::string&>() == "inputHardware" &&
+            FlagOf(Member(payload, "newValue")).value_or(false)) {
+            m_tabs.SetActive(*tabId);
         }
     }
 }
@@ -204,6 +266,7 @@ void RemoteModel::Apply(const RemoteMessage& message) {
 void RemoteModel::Clear() {
     m_tabs.Clear();
     m_allowed = false;
+    m_refusal.reset();
 }
 
 }  // namespace sayvane::remote

@@ -3,23 +3,32 @@
 // the messages fed to it; the conversation that receives them is the link's.
 //
 // What the code relies on (besides RemoteMessages.h):
-// - The "auth" answer's payload holds "apiKey" and "connections"; each connection has "id",
-//   the own "clientId" (0 while not connected), "properties" with the server's "name",
-//   "channelInfos" ("rootChannels", and "subChannels" by parent id, each channel with "id" and
-//   "properties.name") and "clientInfos" (each with "id", "channelId" and "properties" with
-//   "nickname" and "flagTalking").
-// - Events name their "connectionId": "talkStatusChanged" ("clientId", "status" 1 or 0),
-//   "clientMoved" ("clientId", "oldChannelId" 0 when it comes into view, "newChannelId" 0
-//   when it leaves, "properties"), "clientPropertiesUpdated" ("clientId", "properties"),
-//   "connectStatusChanged" ("status" 0 disconnected, 4 connected, "info.clientId"),
-//   "channels" ("info" as "channelInfos"), "serverPropertiesUpdated" ("properties").
-// - No event names the active tab. "clientSelfPropertyUpdated" with "flag" "inputHardware"
-//   (and "newValue" true) comes for the tab that takes the microphone, which is the one the
-//   user turned to; until then the first connected tab is taken.
+// - The "auth" answer's payload holds "apiKey", "currentConnectionId" and "connections"; each
+//   connection has "id", the own "clientId" (0 while not connected), its "status" (below),
+//   "properties" with the server's "name", "channelInfos" ("rootChannels", and "subChannels"
+//   by parent id, each channel with "id" and "properties.name") and "clientInfos" (each with
+//   "id", "channelId" and "properties" with "nickname", "flagTalking" and "inputHardware").
+// - Connection status: 0 disconnected, 1 connecting, 2 connected ("info" has "clientId" and
+//   "serverName"), 3 establishing, 4 established. A tab that connects later gets no
+//   snapshot: a "channels" event and one "clientMoved" per client in view describe it.
+// - Events name their "connectionId": "talkStatusChanged" ("clientId", "status" 1 talking,
+//   0 stopped, 2 talking with the microphone off: not heard), "clientMoved" ("clientId",
+//   "newChannelId", "0" when it leaves the view; with the client's "properties" when it comes
+//   into view, without them for a move or a leave), "clientPropertiesUpdated" ("clientId",
+//   "properties": the client's whole state, nickname included), "connectStatusChanged"
+//   ("status", "info"), "channels" ("info" as "channelInfos"), "serverPropertiesUpdated" and
+//   "channelPropertiesUpdated" ("channelId", "properties").
+// - Which tab is active is not sent as such: exactly one tab has the microphone, the one
+//   where our own client's "inputHardware" is set, and it changes through
+//   "clientPropertiesUpdated" or "clientMoved" for our own client, and sometimes also
+//   "clientSelfPropertyUpdated" ("flag" "inputHardware"). The auth answer's
+//   "currentConnectionId" names it when it names a known tab (it was seen as 0 too); failing
+//   both, the first connected tab is taken.
 // - A tab the user opens is first heard of in its "connectStatusChanged"; other events for
 //   an unknown connection are ignored.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "teamspeak/ServerTabs.h"
@@ -29,28 +38,41 @@ namespace sayvane::remote {
 
 class RemoteModel {
 public:
-    // Applies one message. Unknown types, missing fields, fields of another type and ids
+    // More server tabs than anyone opens; a client that names more is not believed.
+    static constexpr std::size_t kMostTabs = 64;
+
+    // Applies one message. Unknown types, missing fields, fields of another kind and ids
     // that point nowhere change nothing.
     void Apply(const RemoteMessage& message);
 
-    // The client let the app in (its "auth" answer came), and the key it handed out then.
+    // The client let the app in (an "auth" answer without a refusal came), and the key it
+    // handed out then.
     [[nodiscard]] bool Allowed() const { return m_allowed; }
     [[nodiscard]] const std::string& ApiKey() const { return m_apiKey; }
+    // The client's refusal of the app, when its "auth" answer carried one.
+    [[nodiscard]] const std::optional<ReplyStatus>& Refusal() const { return m_refusal; }
 
     [[nodiscard]] ServerTabs& Tabs() { return m_tabs; }
     [[nodiscard]] const ServerTabs& Tabs() const { return m_tabs; }
 
-    // Forgets every tab and that the app was let in (a new connection to the client); the key
-    // stays, to be offered again.
+    // Forgets every tab, the answer and the refusal (a new connection to the client).
     void Clear();
 
 private:
-    void Connection(const nlohmann::json& connection);
+    void Auth(const RemoteMessage& message);
+    // One connection of the auth answer; true when our own client has the microphone there.
+    bool Connection(const nlohmann::json& connection);
+    void ConnectStatus(std::int32_t tabId, ServerTab& tab, const nlohmann::json& payload);
+    void ClientMoved(std::int32_t tabId, ServerTab& tab, std::int32_t clientId, const nlohmann::json& payload);
+    // Our own client's properties on a tab: the microphone there makes it the active one.
+    void OwnProperties(std::int32_t tabId, const ServerTab& tab, std::int32_t clientId,
+                       const nlohmann::json& properties);
     void ChooseActiveIfNone();
 
     ServerTabs m_tabs;
     bool m_allowed = false;
     std::string m_apiKey;
+    std::optional<ReplyStatus> m_refusal;
 };
 
 }  // namespace sayvane::remote

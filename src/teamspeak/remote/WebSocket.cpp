@@ -360,8 +360,11 @@ bool FrameReader::ReadHeader(std::string_view& bytes) {
         }
         // Control frames are short by their first two bytes; a text frame must fit what is left.
         if (!IsControl(m_opcode) && m_left > kMaxMessageBytes - m_text.size()) {
-            Fail("message over 1 MiB");
+            Fail("message over 16 MiB");
             return false;
+        }
+        if (!IsControl(m_opcode)) {
+            m_text.reserve(m_text.size() + static_cast<std::size_t>(m_left));  // no doubling past what comes
         }
         return true;
     }

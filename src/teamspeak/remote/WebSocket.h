@@ -7,7 +7,8 @@
 //   lists `Upgrade`, and `Sec-WebSocket-Accept` made from our key. Header lines end with CRLF.
 // - Messages are text (UTF-8). A binary message is an error: the link only speaks text.
 // - Frames from the server are never masked; frames to it always are, with the caller's mask.
-// - Memory stays bounded: a handshake answer's header may be 16 KiB, a message 1 MiB.
+// - Memory stays bounded: a handshake answer's header may be 16 KiB, a message 16 MiB (a
+//   busy server's snapshot of a few thousand clients with all their properties is several MB).
 //
 // What it leaves out: extensions (compression among them) and subprotocols are never asked
 // for, so an answer that names one is refused and a frame with a reserved bit set is an error.
@@ -91,13 +92,15 @@ enum class FrameState { Reading, Closed, Failed };
 class FrameReader {
 public:
     // The most a message (all its frames together) may carry; no more is ever buffered.
-    static constexpr std::size_t kMaxMessageBytes = std::size_t{1024} * 1024;
+    static constexpr std::size_t kMaxMessageBytes = std::size_t{16} * 1024 * 1024;
     static constexpr std::size_t kMaxControlBytes = 125;
 
     void Feed(std::string_view bytes);
     // The next whole message; false when none is waiting.
     bool Next(Message& message);
     [[nodiscard]] FrameState State() const { return m_state; }
+    // A frame or a fragmented message has begun and not ended yet.
+    [[nodiscard]] bool MidMessage() const { return m_headBytes > 0 || m_inPayload || m_fragmented; }
     [[nodiscard]] const std::string& Error() const { return m_error; }
     // Forgets every byte and message waiting (after a new connection).
     void Reset();
