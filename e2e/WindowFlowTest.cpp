@@ -183,6 +183,29 @@ TEST(WindowFlow, ASaveThatCannotBeWrittenIsReportedAndTheOverlayStillOpens) {
     EXPECT_EQ(run.ExitFromTray(overlay), std::optional<DWORD>(0));
 }
 
+TEST(WindowFlow, AKeyTeamSpeak5HandsOutThatCannotBeKeptIsReportedAndUsedMeanwhile) {
+    Ts5SimRun client(kRepeatingTowerRound, 26899, {"--allow"});
+    ASSERT_TRUE(client.Listening());
+    SayvaneRun run("[Setup]\r\nAutoStart=0\r\nVoiceClient=5\r\nRemotePort=26899\r\n");
+    // Held open for reading only: it reads, but takes no write (a read-only flag binds no root).
+    const HANDLE held =
+        CreateFileA(run.SettingsFile().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(run.Start());
+    const HWND config = run.WaitForWindow(kConfigClass, "Sayvane");
+    ASSERT_NE(config, nullptr);
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        box = FindProcessWindow(run.ProcessId(), "#32770", "Sayvane");
+        return box != nullptr && box != config;
+    }));
+    EXPECT_NE(WindowText(GetDlgItem(box, 0xFFFF)).find(run.SettingsFile()), std::string::npos);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitForText(GetDlgItem(config, IDC_LBL_VOICESTATUS), "connected to"));
+    CloseHandle(held);
+    EXPECT_TRUE(run.Close());
+}
+
 // The preview: the overlay window of this process while the configuration window is open.
 HWND PreviewWindow(const SayvaneRun& run) {
     return FindProcessWindow(run.ProcessId(), "SayvaneOverlay", nullptr, false);

@@ -364,6 +364,70 @@ TEST_F(ConfigFormTest, AFailedWriteIsReported) {
     ConfigForm form(m_store, (m_folder.Path() / "missing").string());
     form.Form_Load();
     EXPECT_FALSE(form.SaveConfig());
+    EXPECT_FALSE(SaveVoiceKey(m_store, form.SettingsFile(), kRemoteApiKeyKey, "f00d"));
+    EXPECT_NE(SettingsNotWrittenMessage("save", form.SettingsFile(), "").find(form.SettingsFile()), std::string::npos);
+}
+
+// A key meets the settings file through the settings writer, a hand-edited file and the window's
+// key box: one that is not printable ASCII of at most 200 characters is kept out of all three.
+TEST_F(ConfigFormTest, AKeyThatIsNoneIsNeitherWrittenNorReadNorTakenForTheLinkNorSaved) {
+    struct Row {
+        std::string key;
+        bool fits;
+    };
+    const Row rows[] = {{"abc\r\nAutoStart=1", false},
+                        {"abc\nAutoStart=1", false},
+                        {"abc\r", false},
+                        {std::string("ab\0c", 4), false},
+                        {"ab\tc", false},
+                        {"ab\x1b[c", false},
+                        {"ab\x7f", false},
+                        {"caf\xe9", false},
+                        {std::string(200, 'K'), true},
+                        {std::string(201, 'K'), false},
+                        {"AB12-CD34 ~!{}", true}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::PrintToString(row.key));
+        m_folder.WriteSettings("VoiceClient=3\r\nQueryApiKey=OLD\r\nRemoteApiKey=OLD5\r\n");
+        EXPECT_EQ(SaveVoiceKey(m_store, m_file, kRemoteApiKeyKey, row.key), row.fits);
+        EXPECT_EQ(LoadVoiceSettings(m_store, m_file).remoteKey, row.fits ? row.key : "OLD5");
+
+        ConfigForm form = Open();
+        form.Controls().txtApiKey = row.key;
+        form.VoiceBoxChanged();
+        EXPECT_TRUE(form.TakeVoiceEdits());
+        EXPECT_EQ(form.LinkVoice().apiKey, row.fits ? row.key : "OLD");
+        EXPECT_EQ(form.KeyProblem().empty(), row.fits);
+        ASSERT_TRUE(form.SaveConfig());
+        EXPECT_EQ(LoadVoiceSettings(m_store, m_file).apiKey, row.fits ? row.key : "OLD");
+        EXPECT_EQ(testing::ReadLines(m_folder.File("Sayvane.INI")).size(), 27u) << "no line added";
+
+        if (row.key.find_first_of(std::string("\r\n\0", 3)) == std::string::npos) {
+            m_folder.WriteSettings("QueryApiKey=" + row.key + "\r\n");  // edited by hand
+            EXPECT_EQ(LoadVoiceSettings(m_store, m_file).apiKey, row.fits ? row.key : "");
+        }
+    }
+}
+
+TEST_F(ConfigFormTest, ThePortAndTheKeyTypedReachTheLinkOnlyOnceTaken) {
+    m_folder.WriteSettings("VoiceClient=3\r\nQueryApiKey=OLD\r\nQueryPort=25640\r\n");
+    ConfigForm form = Open();
+    EXPECT_FALSE(form.TakeVoiceEdits()) << "nothing typed";
+    form.Controls().txtApiKey = "NE";
+    form.Controls().txtQueryPort = "2";
+    form.VoiceBoxChanged();
+    form.Controls().optVoiceClient = VoiceClient::TeamSpeak5;  // a choice counts at once
+    EXPECT_EQ(form.LinkVoice(), (VoiceSettings{VoiceClient::TeamSpeak5, "OLD", 25640, "", 5899}));
+
+    form.Controls().txtApiKey = "NEW\x01";
+    EXPECT_TRUE(form.KeyProblem().empty()) << "TeamSpeak 3's key box is not in use";
+    form.Controls().txtApiKey = "NEW";
+    form.Controls().txtQueryPort = "26639";
+    form.Controls().txtRemotePort = "5900";
+    form.VoiceBoxChanged();
+    EXPECT_TRUE(form.TakeVoiceEdits());
+    EXPECT_EQ(form.LinkVoice(), (VoiceSettings{VoiceClient::TeamSpeak5, "NEW", 26639, "", 5900}));
+    EXPECT_FALSE(form.TakeVoiceEdits()) << "taken once";
 }
 
 }  // namespace

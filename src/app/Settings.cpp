@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "app/SettingsFile.h"
+#include "text/TextRoutines.h"
 
 namespace sayvane {
 
@@ -161,11 +162,26 @@ VoiceSettings LoadVoiceSettings(ProfileStore& store, const std::string& file, Nu
     } else if (client == std::optional<std::int16_t>(5)) {
         voice.client = VoiceClient::TeamSpeak5;
     }
-    voice.apiKey = ReadIni(store, file, kQueryApiKeyKey, "");
+    const auto key = [&](std::string_view name) {
+        std::string value = ReadIni(store, file, name, "");
+        return IsKeyText(value) ? value : std::string();
+    };
+    voice.apiKey = key(kQueryApiKeyKey);
     voice.port = ParsePort(ReadIni(store, file, kQueryPortKey, "")).value_or(voice.port);
-    voice.remoteKey = ReadIni(store, file, kRemoteApiKeyKey, "");
+    voice.remoteKey = key(kRemoteApiKeyKey);
     voice.remotePort = ParsePort(ReadIni(store, file, kRemotePortKey, "")).value_or(voice.remotePort);
     return voice;
+}
+
+bool SaveVoiceKey(ProfileStore& store, const std::string& file, std::string_view name, std::string_view key) {
+    return IsKeyText(key) && WriteIni(store, file, kSettingsSection, name, key);
+}
+
+std::string SettingsNotWrittenMessage(std::string_view failed, std::string_view file, std::string_view consequence) {
+    return "Sayvane could not " + std::string(failed) + "\r\n" + std::string(file) +
+           "\r\n\r\nCheck that this folder may be written to (for example, install Sayvane in a folder of your "
+           "own). " +
+           std::string(consequence);
 }
 
 }  // namespace sayvane

@@ -76,8 +76,20 @@ struct VoiceSettings {
 [[nodiscard]] std::optional<std::uint16_t> ParsePort(std::string_view text);
 
 // Reads the five keys. Anything but the number 3 or 5 for the client means TeamSpeak 2 (as a
-// file without the key); a port that is not a number from 1 to 65535 means the default one.
+// file without the key); a port that is not a number from 1 to 65535 means the default one; a
+// key that is not one (IsKeyText: a hand-edited file) means no key.
 [[nodiscard]] VoiceSettings LoadVoiceSettings(ProfileStore& store, const std::string& file, NumberFormat format = {});
+
+// Writes a voice client's API key (`name` is kQueryApiKeyKey or kRemoteApiKeyKey). A key that
+// breaks IsKeyText is never written, as CR or LF in it would add lines to the file: the file
+// keeps the key it had. False when the key was not written, refused or failed.
+[[nodiscard]] bool SaveVoiceKey(ProfileStore& store, const std::string& file, std::string_view name,
+                                std::string_view key);
+
+// What the user reads when the settings file could not be written: what Sayvane could not do
+// ("save its settings to"), the file, what to check, and what Sayvane does now.
+[[nodiscard]] std::string SettingsNotWrittenMessage(std::string_view failed, std::string_view file,
+                                                    std::string_view consequence);
 
 // The two keys only the overlay writes (its place when the Custom position is chosen).
 inline constexpr std::string_view kLastXKey = "LastX";

@@ -140,6 +140,8 @@ void ConfigForm::LoadConfig() {
     m_controls.txtQueryPort = std::to_string(voice.port);
     m_controls.txtRemotePort = std::to_string(voice.remotePort);
     m_controls.remoteKey = voice.remoteKey;
+    m_taken = voice;
+    m_voiceEditPending = false;
 
     const std::string& position = std::get<KeyPlace("Position")>(values);
     for (std::size_t i = 0; i < kPositionCount && i < position.size(); ++i) {
@@ -177,9 +179,16 @@ bool ConfigForm::SaveConfig() {
     write("LeaveForeColor", FormatTwelveDigits(m_controls.Colour(ConfigColour::Leave)));
     const VoiceSettings voice = Voice();
     write(kVoiceClientKey, std::to_string(static_cast<int>(voice.client)));
-    write(kQueryApiKeyKey, voice.apiKey);
+    const auto writeKey = [&](std::string_view key, const std::string& value) {
+        // A key that is not one stays out of the file, which keeps the key it had: the window
+        // has said so (KeyProblem), and it is no failure to write.
+        if (IsKeyText(value)) {
+            allWritten = SaveVoiceKey(m_store, path, key, value) && allWritten;
+        }
+    };
+    writeKey(kQueryApiKeyKey, voice.apiKey);
     write(kQueryPortKey, std::to_string(voice.port));
-    write(kRemoteApiKeyKey, voice.remoteKey);
+    writeKey(kRemoteApiKeyKey, voice.remoteKey);
     write(kRemotePortKey, std::to_string(voice.remotePort));
     return allWritten;
 }
@@ -218,6 +227,40 @@ VoiceSettings ConfigForm::Voice() const {
     voice.remoteKey = m_controls.remoteKey;
     voice.remotePort = ParsePort(m_controls.txtRemotePort).value_or(voice.remotePort);
     return voice;
+}
+
+VoiceSettings ConfigForm::LinkVoice() const {
+    VoiceSettings voice = Voice();
+    voice.apiKey = m_taken.apiKey;
+    voice.port = m_taken.port;
+    voice.remotePort = m_taken.remotePort;
+    return voice;
+}
+
+bool ConfigForm::TakeVoiceEdits() {
+    if (!m_voiceEditPending) {
+        return false;
+    }
+    m_voiceEditPending = false;
+    const VoiceSettings typed = Voice();
+    if (IsKeyText(typed.apiKey)) {
+        m_taken.apiKey = typed.apiKey;
+    }
+    m_taken.port = typed.port;
+    m_taken.remotePort = typed.remotePort;
+    return true;
+}
+
+std::string_view ConfigForm::KeyProblem() const {
+    const std::string key = Voice().apiKey;
+    if (m_controls.optVoiceClient != VoiceClient::TeamSpeak3 || IsKeyText(key)) {
+        return {};
+    }
+    static_assert(kMostKeyCharacters == 200, "the words below give the number");
+    if (key.size() > kMostKeyCharacters) {
+        return "Sayvane ignores this API key: it is over 200 characters long. Copy it again.";
+    }
+    return "Sayvane ignores this API key: it holds a character no key has. Copy it again.";
 }
 
 void ConfigForm::chkIvAc_Click() {

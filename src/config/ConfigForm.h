@@ -9,6 +9,7 @@
 
 #include "app/Settings.h"
 #include "platform/ProfileStore.h"
+#include "text/TextRoutines.h"
 
 namespace sayvane {
 
@@ -60,6 +61,7 @@ struct ConfigControls {
     // TeamSpeak 5/6's key is never typed (the client hands it out), only kept or forgotten.
     VoiceClient optVoiceClient = VoiceClient::TeamSpeak2;
     std::string txtApiKey;
+    static constexpr std::size_t txtApiKeyLimit = kMostKeyCharacters;  // the most the key box takes
     std::string txtQueryPort = "25639";
     std::string txtRemotePort = "5899";
     std::string remoteKey;
@@ -77,6 +79,11 @@ struct ConfigControls {
     [[nodiscard]] std::int32_t Colour(ConfigColour c) const { return colours[static_cast<std::size_t>(c)]; }
 };
 
+// The port and the key typed take effect once typing has paused this long (or the box lost
+// the focus): the link reconnects for each change, and a key typed character by character
+// would otherwise reach whatever listens on the port in pieces.
+inline constexpr unsigned kVoiceEditPauseMs = 700;
+
 class ConfigForm {
 public:
     ConfigForm(ProfileStore& store, std::string programFolder, NumberFormat format = {});
@@ -89,8 +96,20 @@ public:
     // failed (the caller tells the user which file could not be written); the other keys are
     // still attempted.
     [[nodiscard]] bool SaveConfig();
-    // The voice settings the controls hold now (a port that is not one: the default).
+    // The voice settings the controls hold now (a port that is not one: the default), as Save
+    // writes them.
     [[nodiscard]] VoiceSettings Voice() const;
+    // The voice settings the link follows: the client chosen now, with the port and the key as
+    // last taken (TakeVoiceEdits). A key that breaks IsKeyText is never taken.
+    [[nodiscard]] VoiceSettings LinkVoice() const;
+    // The port or the key box was typed in: the link keeps what it follows until it is taken.
+    void VoiceBoxChanged() { m_voiceEditPending = true; }
+    // Typing paused, or the box lost the focus: the port and the key typed become what the link
+    // follows. True when a change was pending (the link is then to be told).
+    bool TakeVoiceEdits();
+    // What the window says of the TeamSpeak 3 key typed when it is not one (IsKeyText): Sayvane
+    // neither uses nor saves it. Empty for a key that is fine, or when TeamSpeak 3 is not chosen.
+    [[nodiscard]] std::string_view KeyProblem() const;
     // The overlay's settings as the controls hold them now, as the overlay would read them
     // once saved: for the preview and the readability warning.
     [[nodiscard]] OverlaySettings LookSettings() const;
@@ -106,6 +125,8 @@ private:
     std::string m_programFolder;
     NumberFormat m_format;
     ConfigControls m_controls;
+    VoiceSettings m_taken;  // the port and the key the link follows
+    bool m_voiceEditPending = false;
 };
 
 }  // namespace sayvane

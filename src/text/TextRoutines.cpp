@@ -102,4 +102,9 @@ std::string PeerText(std::string_view text, std::size_t most) {
     return shown;
 }
 
+bool IsKeyText(std::string_view key) {
+    return key.size() <= kMostKeyCharacters &&
+           std::all_of(key.begin(), key.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
+}
+
 }  // namespace sayvane

@@ -30,6 +30,13 @@ std::string Prendi(std::string& str, std::string_view delimiter = ",");
 // left out, and at most `most` characters kept, so that a peer cannot fill a message box.
 std::string PeerText(std::string_view text, std::size_t most = 200);
 
+// The most characters of a voice client's API key Sayvane keeps.
+inline constexpr std::size_t kMostKeyCharacters = 200;
+// Whether `key` may go into the settings file as a voice client's API key: printable ASCII
+// (no CR, LF, NUL or other control character, which would end or split the line), at most
+// kMostKeyCharacters, which the profile API reads back whole.
+[[nodiscard]] bool IsKeyText(std::string_view key);
+
 namespace detail {
 
 // The upper-case form of every code-page-1252 byte, as a table: sorting a thousand names

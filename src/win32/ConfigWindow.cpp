@@ -23,6 +23,8 @@ namespace {
 // How often the status line asks the voice client's link what it sees.
 constexpr UINT_PTR kStatusTimer = 1;
 constexpr UINT kStatusPeriodMs = 500;
+// Restarted by each change in the port or the key box; when it runs out, typing has paused.
+constexpr UINT_PTR kVoiceEditTimer = 2;
 
 // The check boxes in ConfigCheck order.
 constexpr std::array<int, kConfigCheckCount> kCheckIds = {IDC_CHK_ONTOP,  IDC_CHK_MECHANNEL, IDC_CHK_SHOWCHANNEL,
@@ -145,9 +147,16 @@ INT_PTR ConfigWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
                 m_flow.Services().teamSpeak5.ForgetKey();
                 m_form.Controls().remoteKey.clear();
                 ShowVoiceStatus();
-            } else if (id == IDC_OPT_TS2 || id == IDC_OPT_TS3 || id == IDC_OPT_TS5 ||
-                       ((id == IDC_TXT_APIKEY || id == IDC_TXT_PORT) && HIWORD(wParam) == EN_CHANGE)) {
+            } else if (id == IDC_OPT_TS2 || id == IDC_OPT_TS3 || id == IDC_OPT_TS5) {
                 ShowVoiceStatus();
+            } else if (id == IDC_TXT_APIKEY || id == IDC_TXT_PORT) {
+                if (HIWORD(wParam) == EN_CHANGE && !m_showingControls) {
+                    m_form.VoiceBoxChanged();
+                    SetTimer(m_hwnd, kVoiceEditTimer, kVoiceEditPauseMs, nullptr);
+                    ShowVoiceStatus();  // a key that is none is said at once
+                } else if (HIWORD(wParam) == EN_KILLFOCUS) {
+                    TakeVoiceEdits();
+                }
             } else if (id == IDC_CHK_IVAC && HIWORD(wParam) == BN_CLICKED) {
                 ReadControls();
                 m_form.chkIvAc_Click();
@@ -170,12 +179,14 @@ INT_PTR ConfigWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         case WM_TIMER:
             if (wParam == kStatusTimer) {
                 ShowVoiceStatus();
+            } else if (wParam == kVoiceEditTimer) {
+                TakeVoiceEdits();
             }
             return TRUE;
         case WM_CTLCOLORSTATIC: {
             const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
-            if (id == IDC_LBL_WARNING) {
-                // The warning in red on the dialog's own ground.
+            if (id == IDC_LBL_WARNING || (id == IDC_LBL_VOICESTATUS && m_keyProblemShown)) {
+                // A warning in red on the dialog's own ground.
                 const HDC dc = reinterpret_cast<HDC>(wParam);
                 SetTextColor(dc, RGB(192, 0, 0));
                 SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
@@ -196,6 +207,7 @@ INT_PTR ConfigWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         case WM_DESTROY: SetPreview(false); return FALSE;
         case WM_NCDESTROY:
             KillTimer(m_hwnd, kStatusTimer);
+            KillTimer(m_hwnd, kVoiceEditTimer);
             SetWindowLongPtrA(m_hwnd, DWLP_USER, 0);
             m_hwnd = nullptr;
             m_flow.WindowClosed(this);
@@ -227,7 +239,7 @@ void ConfigWindow::Form_Load() {
     AddTooltips();
 
     SendDlgItemMessageA(m_hwnd, IDC_TXT_PORT, EM_LIMITTEXT, 5, 0);
-    SendDlgItemMessageA(m_hwnd, IDC_TXT_APIKEY, EM_LIMITTEXT, 254, 0);
+    SendDlgItemMessageA(m_hwnd, IDC_TXT_APIKEY, EM_LIMITTEXT, ConfigControls::txtApiKeyLimit, 0);
 
     m_form.Form_Load();
     ShowControls();
@@ -283,9 +295,15 @@ void ConfigWindow::ShowVoiceStatus() {
     ReadControls();
     ProgramServices& services = m_flow.Services();
     // The key TeamSpeak 5/6 handed out meanwhile is the window's too, so Save keeps it.
-    m_form.Controls().remoteKey = services.voice.Choose(m_form.Voice()).remoteKey;
+    m_form.Controls().remoteKey = services.voice.Choose(m_form.LinkVoice()).remoteKey;
     ShowVoiceFields();
-    const std::string line = VoiceStatusLine(services.voice, services.link, ProgramFolder());
+    // The link is asked in any case: it goes on with what it follows.
+    std::string line = VoiceStatusLine(services.voice, services.link, ProgramFolder());
+    const std::string_view problem = m_form.KeyProblem();
+    m_keyProblemShown = !problem.empty();
+    if (m_keyProblemShown) {
+        line = problem;
+    }
     if (line != m_voiceStatus) {
         m_voiceStatus = line;
         SetDlgItemTextA(m_hwnd, IDC_LBL_VOICESTATUS, line.c_str());
@@ -310,6 +328,15 @@ void ConfigWindow::ShowVoiceFields() {
     if (fields.hint != m_voiceHint) {
         m_voiceHint = fields.hint;
         SetDlgItemTextA(m_hwnd, IDC_LBL_VOICEHINT, std::string(fields.hint).c_str());
+    }
+}
+
+// Typing in the port or the key box paused, or the box lost the focus: the link takes them.
+void ConfigWindow::TakeVoiceEdits() {
+    KillTimer(m_hwnd, kVoiceEditTimer);
+    ReadControls();
+    if (m_form.TakeVoiceEdits()) {
+        ShowVoiceStatus();
     }
 }
 
@@ -439,9 +466,8 @@ void ConfigWindow::cmdEnable_Click() {
     SetPreview(false);  // the overlay itself takes over
     ReadControls();
     if (!m_form.SaveConfig()) {
-        const std::string message = "Sayvane could not save its settings to\r\n" + m_form.SettingsFile() +
-                                    "\r\n\r\nCheck that this folder may be written to (for example, install Sayvane "
-                                    "in a folder of your own). Sayvane now starts with the settings the file holds.";
+        const std::string message = SettingsNotWrittenMessage("save its settings to", m_form.SettingsFile(),
+                                                              "Sayvane now starts with the settings the file holds.");
         MessageBoxA(m_hwnd, message.c_str(), "Sayvane", MB_OK | MB_ICONEXCLAMATION);
     }
     m_flow.OpenOverlay();

@@ -46,6 +46,7 @@ private:
     void cmdEnable_Click();
     void ShowVoiceStatus();  // the status line, for the voice settings the window holds
     void ShowVoiceFields();
+    void TakeVoiceEdits();
     void LookChanged();  // the warning line and the preview, for the look the window holds
     void SetPreview(bool on);
 
@@ -58,6 +59,7 @@ private:
     UniqueIcon m_smallIcon;
     bool m_showingControls = false;
     std::string m_voiceStatus;
+    bool m_keyProblemShown = false;  // the status line says the key typed is none: in red
     std::string_view m_voiceHint;
     VoiceClient m_portShownFor = VoiceClient::TeamSpeak2;  // whose port the port box shows
     std::string m_warning;
