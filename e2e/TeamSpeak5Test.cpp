@@ -107,8 +107,22 @@ TEST(TeamSpeak5, AllowedOnceKeptForTheNextStartSpeakersJoinLinesAndDisconnected)
     ExpectTheClientsGoingSaid(run, overlay, panel, client);
 }
 
-TEST(TeamSpeak5, AKeyIssuedToAnEarlierReleaseIsTakenWithoutAsking) {
-    Ts5SimRun client(kScenario, kPort, {"--never-answer", "--known-key-for", kKeyOfAnEarlierRelease});
+// A server that goes and comes back: TeamSpeak 5/6 tells its return by the tab's connection
+// steps, its channels and one move into view per client, with no snapshot.
+constexpr const char* kServerComingBack =
+    "0 server \"IVAO Test\"\n"
+    "0 nickname EDDF_TWR\n"
+    "0 channel 2 \"Frankfurt Tower\"\n"
+    "0 join EDDF_TWR channel=2\n"
+    "0 join DLH4AB channel=2\n"
+    "1000 disconnect\n"
+    "+3000 connect\n"
+    "+1000 speak DLH4AB\n"
+    "+1000 silence\n"
+    "+4000 loop 1000\n";
+
+TEST(TeamSpeak5, AKeyIssuedToAnEarlierReleaseIsTakenAndAServerLostComesBack) {
+    Ts5SimRun client(kServerComingBack, kPort, {"--never-answer", "--known-key-for", kKeyOfAnEarlierRelease});
     ASSERT_TRUE(client.Listening());
     SayvaneRun run(Settings(true) + "RemoteApiKey=EARLIER-RELEASE-KEY\r\n");
     ASSERT_TRUE(run.Start());
@@ -117,8 +131,13 @@ TEST(TeamSpeak5, AKeyIssuedToAnEarlierReleaseIsTakenWithoutAsking) {
     const DiagnosticPanel panel(overlay);
     ASSERT_TRUE(panel.Found());
     ASSERT_TRUE(WaitUntil([&] { return panel.Status() == "Connected"; }, 20000)) << panel.Status();
-    EXPECT_EQ(LogCount(client, "* asking the user"), 0U);
+    EXPECT_EQ(LogCount(client, "* asking the user"), 0U) << "the key of an earlier release is taken";
     EXPECT_EQ(KeptKey(run), "EARLIER-RELEASE-KEY");
+
+    EXPECT_TRUE(WaitUntil([&] { return panel.Status() == "Running"; }, 20000)) << "the server lost";
+    EXPECT_TRUE(WaitUntil([&] { return VisibleIn(overlay, kOrange); }, 20000)) << "\"Disconnected\"";
+    EXPECT_TRUE(WaitUntil([&] { return panel.Status() == "Connected"; }, 20000)) << "and back";
+    EXPECT_TRUE(WaitUntil([&] { return panel.List("lstSpeakers") == std::vector<std::string>{"DLH4AB"}; }, 20000));
     EXPECT_EQ(run.ExitFromTray(overlay), std::optional<DWORD>(0));
 }
 

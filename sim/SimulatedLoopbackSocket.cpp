@@ -65,6 +65,9 @@ std::size_t SimulatedLoopbackSocket::Send(std::string_view bytes) {
         // the buffers and is lost, as on a real connection.
         return bytes.size();
     }
+    if (!m_peerReads) {
+        return 0;
+    }
     const std::size_t count = m_sendLimit == 0 ? bytes.size() : std::min(bytes.size(), m_sendLimit);
     m_peer.Receive(bytes.substr(0, count));
     return count;

@@ -41,6 +41,8 @@ public:
     void SetChunkSize(std::size_t bytes) { m_chunkSize = bytes; }
     // The most bytes one Send takes; 0 for no limit.
     void SetSendLimit(std::size_t bytes) { m_sendLimit = bytes; }
+    // The peer stops (or starts again) reading: Send takes nothing, as with its buffers full.
+    void SetPeerReads(bool reads) { m_peerReads = reads; }
     // Connections fail as if nothing listened on the port.
     void SetRefuse(bool refuse) { m_refuse = refuse; }
     void SetListeningPort(std::uint16_t port) { m_listeningPort = port; }
@@ -63,6 +65,7 @@ private:
     std::size_t m_chunkSize = 0;
     std::size_t m_sendLimit = 0;
     bool m_refuse = false;
+    bool m_peerReads = true;
     std::size_t m_connectAttempts = 0;
     std::uint16_t m_lastPort = 0;
 };

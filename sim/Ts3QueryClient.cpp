@@ -323,8 +323,18 @@ void Ts3QueryClient::Fail(std::int32_t id, std::string_view message, std::string
     }
 }
 
-bool Ts3QueryClient::Registered(std::int32_t schandlerid) const {
-    return m_session.authenticated && (m_session.registeredAll || m_session.registered.count(schandlerid) != 0);
+bool Ts3QueryClient::Registered(std::int32_t schandlerid, std::string_view event) const {
+    if (!m_session.authenticated) {
+        return false;
+    }
+    for (const std::int32_t tab : {0, schandlerid}) {
+        for (const std::string_view name : {std::string_view("any"), event}) {
+            if (m_session.registered.count({tab, std::string(name)}) != 0) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 void Ts3QueryClient::AnswerWaiting() {
@@ -431,7 +441,7 @@ void Ts3QueryClient::SyncTabs() {
     SyncEachTab(m_session.told, [this](std::int32_t tab) { SyncTab(tab); });
     if (m_session.toldActive != ActiveTab()) {
         m_session.toldActive = ActiveTab();
-        if (Registered(ActiveTab())) {
+        if (Registered(ActiveTab(), "notifycurrentserverconnectionchanged")) {
             Emit("notifycurrentserverconnectionchanged schandlerid=" + Number(ActiveTab()));
         }
     }
@@ -440,10 +450,9 @@ void Ts3QueryClient::SyncTabs() {
 void Ts3QueryClient::SyncTab(std::int32_t schandlerid) {
     const TsServer& now = Server(schandlerid);
     TsServer& told = m_session.told[static_cast<std::size_t>(schandlerid - 1)];
-    const bool notify = Registered(schandlerid);
     const std::string tabField = " schandlerid=" + Number(schandlerid) + " ";
     auto send = [&](std::string_view name, const std::string& fields) {
-        if (notify) {
+        if (Registered(schandlerid, name)) {
             Emit(std::string(name) + tabField + fields);
         }
     };
@@ -528,22 +537,18 @@ void Ts3QueryClient::Auth(const Ts3Args& args) {
 void Ts3QueryClient::NotifyRegister(const Ts3Args& args) {
     const std::optional<std::int32_t> tab = args.Number("schandlerid");
     const std::optional<std::string_view> event = args.Get("event");
-    // Every event name is taken as "any": the simulation has no finer registration.
+    // One event by its name ("notifytalkstatuschange"), or "any"; tab 0 stands for every tab.
     if (!tab || !event || event->empty()) {
         Fail(kErrorInvalidParameter, "invalid parameter");
-    } else if (*tab == 0) {
-        m_session.registeredAll = true;
-        Ok();
-    } else if (!TabExists(*tab)) {
+    } else if (*tab != 0 && !TabExists(*tab)) {
         Fail(kErrorInvalidHandler, "invalid serverconnectionhandlerID");
     } else {
-        m_session.registered.insert(*tab);
+        m_session.registered.emplace(*tab, std::string(*event));
         Ok();
     }
 }
 
 void Ts3QueryClient::NotifyUnregister(const Ts3Args&) {
-    m_session.registeredAll = false;
     m_session.registered.clear();
     Ok();
 }
@@ -673,7 +678,7 @@ void Ts3QueryClient::ChannelCreate(const Ts3Args& args) {
     // the comparison. Both come between the answer's data and its error line, as they may.
     const TsChannel& channel = *server.FindChannel(*id);
     const TsPlayer* own = server.FindPlayerByName(server.ownNickname);
-    if (Registered(tab)) {
+    if (Registered(tab, "notifychannelcreated")) {
         Emit("notifychannelcreated schandlerid=" + Number(tab) + " " +
              ChannelCreatedFields(server, channel, own != nullptr ? own->id : 0,
                                   own != nullptr ? std::string_view(own->name) : std::string_view("Server")));

@@ -103,8 +103,8 @@ private:
     struct Session {
         bool open = false;
         bool authenticated = false;
-        bool registeredAll = false;
-        std::set<std::int32_t> registered;
+        // The events asked for: (tab, event name), tab 0 meaning every tab, "any" every event.
+        std::set<std::pair<std::int32_t, std::string>> registered;
         std::int32_t selected = 1;
         std::string input;
         bool skipping = false;  // the line being received is too long: its bytes are dropped
@@ -122,7 +122,7 @@ private:
     void Deliver(const std::string& answer);
     void SyncTabs();
     void SyncTab(std::int32_t schandlerid);
-    [[nodiscard]] bool Registered(std::int32_t schandlerid) const;
+    [[nodiscard]] bool Registered(std::int32_t schandlerid, std::string_view event) const;
     [[nodiscard]] TsServer& Selected() { return Server(m_session.selected); }
     // The selected tab's server as the answer being written shows it.
     [[nodiscard]] TsServer& Shown();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "LinkFixture.h"
+#include "sim/ScriptedPeer.h"
 #include "sim/SimulatedLoopbackSocket.h"
 #include "sim/Ts3QueryClient.h"
 #include "sim/VirtualClock.h"
@@ -210,6 +211,97 @@ TEST_F(QueryLinkTest, AMisbehavingClientCostsAConnectionAtMostAndNeverTheRecords
         EXPECT_EQ(PlayerNames(), (std::vector<std::string>{"EDDF_APP", "DLH4AB", "M\xFCller"}));
         EXPECT_EQ(Speakers(), std::vector<std::int32_t>{2});
         client.Server().StopSpeaking(2);
+    }
+}
+
+// Whatever listens on the port, answering as the row says and flooding: the link stays within
+// its bounds, drops the connection where the peer sent more than it keeps or went silent, frees
+// what it held, and tries again after the usual wait. A silent client is lost as a server is.
+TEST(QueryLinkHostilePeer, FloodsAndSilencesCostAConnectionAndNeverTheBounds) {
+    enum class Answers { None, All, UntilListed };
+    struct Row {
+        const char* name;
+        const char* opening;
+        std::function<std::string(int)> flood;  // the n-th flood's bytes; empty: no more
+        Answers answers;
+        bool overflows;
+        bool dropped;
+    };
+    const std::string greeting = "TS3 Client\n\rselected schandlerid=1\n\r";
+    const auto lines = [](int most, std::string head, std::string tail = "") {
+        return [=](int n) { return n < most ? head + std::to_string(n + 2) + tail + "\n\r" : std::string(); };
+    };
+    const Row rows[] = {
+        {"new tabs", greeting.c_str(), lines(100, "notifyconnectstatuschange status=connected schandlerid="),
+         Answers::All, true, true},
+        {"unknown talkers", greeting.c_str(), lines(20000, "notifytalkstatuschange schandlerid=1 status=1 clid="),
+         Answers::All, false, false},
+        {"tab switches", greeting.c_str(), lines(20000, "notifycurrentserverconnectionchanged schandlerid="),
+         Answers::All, false, false},
+        {"an endless answer", greeting.c_str(), lines(1 << 30, "clid=", " cid=1 client_nickname=X"), Answers::None,
+         true, true},
+        {"an endless banner", "TS3 Client\n\r", lines(1 << 30, "TS3 Client "), Answers::None, true, true},
+        {"a banner line without end", "TS3 Client", [](int) { return std::string(4096, 'x'); }, Answers::None, true,
+         true},
+        {"silence once in", greeting.c_str(), nullptr, Answers::UntilListed, false, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        sim::VirtualClock clock;
+        sim::ScriptedPeer peer;
+        sim::SimulatedLoopbackSocket socket(peer, kDefaultQueryPort);
+        std::size_t answered = 0;  // bytes of commands answered in this session
+        bool silent = false;
+        peer.OnConnect([&] {
+            answered = 0;
+            return std::string(row.opening);
+        });
+        peer.OnReceive([&](const std::string& received) {
+            std::string out;
+            for (std::size_t end; !silent && (end = received.find('\n', answered)) != std::string::npos;) {
+                const std::string command = received.substr(answered, end - answered);
+                answered = end + 1;
+                if (row.answers == Answers::None) {
+                    continue;
+                }
+                if (command == "whoami") {
+                    out += "clid=1 cid=1\n\r";
+                } else if (command == "clientlist -voice") {
+                    out += "clid=1 cid=1 client_nickname=ME client_type=0 client_flag_talking=1\n\r";
+                    silent = row.answers == Answers::UntilListed;
+                }
+                out += "error id=0 msg=ok\n\r";
+            }
+            return out;
+        });
+        int floods = 0;
+        if (row.flood) {
+            peer.SetFlood([&] { return row.flood(floods++); });
+        }
+        QueryLink link(socket, clock);
+        link.Configure(QuerySettings{"KEY", kDefaultQueryPort});
+        TeamSpeakLink ts(link);
+        bool overflowed = false;
+        bool connected = false;
+        LinkStatus status = LinkStatus::Unknown;
+        for (int tick = 0; tick < 600 && socket.ConnectAttempts() < 2; ++tick, clock.Advance(100)) {
+            status = ts.GetSpeakers();  // pumps the link
+            connected = connected || status == LinkStatus::Connected;
+            const ServerTab& tab = link.KnownTabs().ActiveTab();
+            ASSERT_LE(link.KnownTabs().Count(), ServerTabs::kMostTabs);
+            ASSERT_LE(tab.Talkers().size(), tab.clients.size());
+            ASSERT_LE(link.QueuedCommands(), 5U) << "one listing at most";
+            ASSERT_LE(link.BufferedBytes(),
+                      QueryLink::kMostAnswerBytes + LineReader::kMaxLineBytes + QueryLink::kMostBytesPerCall);
+            if (link.State() == QueryState::Overflowed || (link.State() == QueryState::NotRunning && tick > 0)) {
+                overflowed = overflowed || link.State() == QueryState::Overflowed;
+                EXPECT_EQ(status, LinkStatus::NotRunning);
+                EXPECT_EQ(link.BufferedBytes() + link.QueuedCommands() + link.KnownTabs().Count(), 0U);
+            }
+        }
+        EXPECT_EQ(overflowed, row.overflows);
+        EXPECT_EQ(socket.ConnectAttempts() > 1, row.dropped) << "tried again after the usual wait";
+        EXPECT_EQ(connected, row.answers == Answers::UntilListed || (row.answers == Answers::All && !row.dropped));
     }
 }
 

@@ -10,6 +10,7 @@
 
 #include "config/VoiceStatus.h"
 #include "LinkFixture.h"
+#include "sim/ScriptedPeer.h"
 #include "sim/SimulatedLoopbackSocket.h"
 #include "sim/SimulatedTsRemote.h"
 #include "sim/Ts3QueryClient.h"
@@ -18,6 +19,7 @@
 #include "teamspeak/TeamSpeakLink.h"
 #include "teamspeak/VoiceClientSwitch.h"
 #include "teamspeak/remote/RemoteLink.h"
+#include "text/TextRoutines.h"
 
 namespace sayvane::remote {
 namespace {
@@ -212,6 +214,91 @@ TEST_F(RemoteLinkTest, AMisbehavingClientCostsAConnectionAtMostAndNeverTheRecord
     ASSERT_TRUE(UntilState(RemoteState::NotRunning, RemoteLink::kAnswerTimeoutMs + 1000));
     client.Faults().stall = false;
     EXPECT_TRUE(UntilState(RemoteState::Connected));
+}
+
+// Whatever listens on the port: it takes the WebSocket's handshake, lets the app in with
+// `key`, then floods. The link stays within its bounds, drops the connection where the peer
+// sent more than it keeps, and keeps no key that is none.
+TEST(RemoteLinkHostilePeer, FloodsAndSilencesCostAConnectionAndNeverTheBounds) {
+    const auto text = [](const std::string& payload) { return sim::ServerFrame(payload); };
+    const auto in = [&](const std::string& key) {
+        return text(R"({"type":"auth","status":{"code":0},"payload":{"apiKey":")" + key +
+                    R"(","connections":[{"id":1,"clientId":5,"status":4,"clientInfos":[{"id":5,"channelId":1,)"
+                    R"("properties":{"nickname":"ME"}}]}]}})");
+    };
+    struct Row {
+        const char* name;
+        std::string key;  // as the peer hands it out, JSON-escaped
+        std::function<std::string(int)> flood;
+        bool peerReads;
+        bool dropped;
+    };
+    const Row rows[] = {
+        {"new tabs", "k",
+         [&](int n) {
+             return text(R"({"type":"connectStatusChanged","payload":{"connectionId":)" + std::to_string(n + 2) +
+                         R"(,"status":1}})");
+         },
+         true, true},
+        {"unknown talkers", "k",
+         [&](int n) {
+             return text(R"({"type":"talkStatusChanged","payload":{"connectionId":1,)"
+                         R"("clientId":)" +
+                         std::to_string(n + 6) + R"(,"status":1}})");
+         },
+         true, false},
+        {"repeated auth", "k", [&](int n) { return in("k" + std::to_string(n)); }, true, false},
+        {"pings, never reading", "k", [&](int) { return std::string("\x89\x04ping"); }, false, true},
+        // Fragments of 60,000 bytes, never the last.
+        {"a message without end", "k",
+         [&](int n) {
+             return std::string{n == 0 ? '\x01' : '\0', '\x7E', '\xEA', '\x60'} + std::string(60000, 'x');
+         },
+         true, true},
+        {"a key with CR/LF", "abc\\r\\nAutoStart=1", nullptr, true, true},
+        {"a key of 201 characters", std::string(201, 'k'), nullptr, true, true},
+        {"silence once in", "k", nullptr, true, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        sim::VirtualClock clock;
+        sim::ScriptedPeer peer;
+        sim::SimulatedLoopbackSocket socket(peer, kDefaultRemotePort);
+        int sent = 0;
+        peer.OnReceive([&](const std::string& received) {
+            const std::size_t key = received.find("Sec-WebSocket-Key: ");
+            const std::size_t end = received.find("\r\n", key);
+            if (key == std::string::npos || end == std::string::npos || sent != 0) {
+                return std::string();
+            }
+            sent = 1;
+            socket.SetPeerReads(row.peerReads);  // from now on
+            return "HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+                   "Sec-WebSocket-Accept: " +
+                   AcceptKey(received.substr(key + 19, end - key - 19)) + "\r\n\r\n" + in(row.key);
+        });
+        if (row.flood) {
+            peer.SetFlood([&] { return sent == 0 ? std::string() : row.flood(sent++ - 1); });
+        }
+        RemoteLink link(socket, clock);
+        std::vector<std::string> kept;
+        link.OnKeyChanged([&](const std::string& key) { kept.push_back(key); });
+        bool overflowed = false;
+        // A flood that is borne is borne for two seconds; silence takes its time-out.
+        const int ticks = row.flood && !row.dropped ? 20 : 450;
+        for (int tick = 0; tick < ticks && socket.ConnectAttempts() < 2; ++tick) {
+            link.Pump();
+            EXPECT_LE(link.TabCount(), ServerTabs::kMostTabs);
+            EXPECT_LE(link.UnsentBytes(), RemoteLink::kMostUnsentBytes + 16);
+            overflowed = overflowed || link.State() == RemoteState::Overflowed;
+            clock.Advance(100);
+        }
+        EXPECT_EQ(socket.ConnectAttempts() > 1, row.dropped) << "tried again after the usual wait";
+        EXPECT_EQ(overflowed, row.dropped && std::string(row.name) != "silence once in");
+        for (const std::string& key : kept) {
+            EXPECT_TRUE(IsKeyText(key)) << key;
+        }
+    }
 }
 
 TEST_F(RemoteLinkTest, AThousandClientsAndChannelsFit) {

@@ -25,6 +25,9 @@ std::string VoiceStatusLine(VoiceClientSwitch& voice, TeamSpeakLink& link, std::
             case query::QueryState::Connecting: return "TeamSpeak 3 answers; connecting...";
             case query::QueryState::KeyRefused:
                 return "TeamSpeak 3 refused the API key: copy it again from ClientQuery's settings";
+            case query::QueryState::Overflowed:
+                return "What answers on port " + std::to_string(query->Port()) +
+                       " sent more than Sayvane keeps: trying again";
             case query::QueryState::NoServer: return "TeamSpeak 3 runs, without a server connection";
             case query::QueryState::Connected: return "TeamSpeak 3 is connected to " + query->ServerName();
         }
@@ -45,6 +48,9 @@ std::string VoiceStatusLine(VoiceClientSwitch& voice, TeamSpeakLink& link, std::
                 return "TeamSpeak declined Sayvane" +
                        (remote->Refusal().empty() ? std::string() : " (" + remote->Refusal() + ")") +
                        ": \"Forget this key\" asks again";
+            case remote::RemoteState::Overflowed:
+                return "What answers on port " + std::to_string(remote->Port()) +
+                       " sent more than Sayvane keeps: trying again";
             case remote::RemoteState::NoServer: return "TeamSpeak 5/6 runs, without a server connection";
             case remote::RemoteState::Connected: return "TeamSpeak 5/6 is connected to " + remote->ServerName();
         }

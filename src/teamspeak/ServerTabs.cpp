@@ -61,36 +61,112 @@ void ServerTab::Reindex() {
         m_clientIndex.emplace(clients[i].id, i);
     }
     m_indexed = clients.size();
+    ReindexChannels();
+}
+
+void ServerTab::ReindexChannels() {
+    m_channelIndex.clear();
+    m_channelIndex.reserve(channels.size());
+    for (std::size_t i = 0; i < channels.size(); ++i) {
+        m_channelIndex.emplace(channels[i].id, i);
+    }
+    m_channelsIndexed = channels.size();
 }
 
 TabChannel* ServerTab::FindChannel(std::int32_t id) {
-    return FindId(channels, id);
+    // Through an index as clients are, so that channels told one by one cost no scan each.
+    if (m_channelsIndexed != channels.size()) {
+        ReindexChannels();  // the list was written directly
+    }
+    const auto found = m_channelIndex.find(id);
+    if (found == m_channelIndex.end()) {
+        return nullptr;
+    }
+    if (found->second >= channels.size() || channels[found->second].id != id) {
+        ReindexChannels();
+        return FindId(channels, id);
+    }
+    return &channels[found->second];
+}
+
+bool ServerTab::AddChannel(const TabChannel& channel) {
+    if (FindChannel(channel.id) != nullptr) {
+        return true;
+    }
+    if (channels.size() >= kMostChannels) {
+        overflowed = true;
+        return false;
+    }
+    m_channelIndex.emplace(channel.id, channels.size());
+    channels.push_back(channel);
+    ++m_channelsIndexed;
+    return true;
+}
+
+void ServerTab::RemoveChannel(std::int32_t id) {
+    if (FindChannel(id) != nullptr) {
+        channels.erase(
+            std::remove_if(channels.begin(), channels.end(), [&](const TabChannel& c) { return c.id == id; }),
+            channels.end());
+        ReindexChannels();
+    }
 }
 
 void ServerTab::Talk(std::int32_t id, bool isTalking) {
-    const auto now = std::find(talking.begin(), talking.end(), id);
     if (!isTalking) {
-        if (now != talking.end()) {
-            talking.erase(now);
-        }
+        m_talking.erase(id);
         return;
     }
-    if (now == talking.end()) {
-        talking.push_back(id);
+    if (FindClient(id) == nullptr) {
+        return;
     }
     // Heard again: it moves to the end, as a speaker who began last.
-    heard.erase(std::remove(heard.begin(), heard.end(), id), heard.end());
-    heard.push_back(id);
+    m_talking[id] = m_heard[id] = ++m_starts;
 }
 
-void ServerTab::Enter(const TabClient& client) {
+std::vector<std::int32_t> ServerTab::Talkers() const {
+    std::vector<std::int32_t> ids;
+    ids.reserve(m_talking.size());
+    for (const auto& entry : m_talking) {
+        ids.push_back(entry.first);
+    }
+    return ids;
+}
+
+std::vector<std::int32_t> ServerTab::TakeSpeakers() {
+    std::vector<std::pair<std::uint64_t, std::int32_t>> began;
+    began.reserve(m_talking.size() + m_heard.size());
+    for (const auto& [id, start] : m_talking) {
+        began.emplace_back(start, id);
+    }
+    for (const auto& [id, start] : m_heard) {
+        if (m_talking.count(id) == 0) {
+            began.emplace_back(start, id);
+        }
+    }
+    std::sort(began.begin(), began.end());
+    m_heard.clear();
+    std::vector<std::int32_t> speakers;
+    speakers.reserve(began.size());
+    for (const auto& entry : began) {
+        speakers.push_back(entry.second);
+    }
+    return speakers;
+}
+
+bool ServerTab::Enter(const TabClient& client) {
     if (TabClient* listed = FindClient(client.id)) {
         *listed = client;
-    } else {
-        m_clientIndex.emplace(client.id, clients.size());
-        clients.push_back(client);
-        ++m_indexed;
+        return true;
     }
+    if (clients.size() >= kMostClients) {
+        overflowed = true;
+        return false;
+    }
+    m_clientIndex.emplace(client.id, clients.size());
+    clients.push_back(client);
+    ++m_indexed;
+    return true;
 }
 
 void ServerTab::Leave(std::int32_t id) {
@@ -104,8 +180,35 @@ void ServerTab::Leave(std::int32_t id) {
             m_clientIndex[clients[i].id] = i;
         }
     }
-    Talk(id, false);
-    heard.erase(std::remove(heard.begin(), heard.end(), id), heard.end());
+    m_talking.erase(id);
+    m_heard.erase(id);
+}
+
+bool ServerTab::SetChannels(std::vector<TabChannel> list) {
+    const bool fits = list.size() <= kMostChannels;
+    if (!fits) {
+        list.resize(kMostChannels);
+        overflowed = true;
+    }
+    channels = std::move(list);
+    ReindexChannels();
+    return fits;
+}
+
+ServerTab* ServerTabs::Open(std::int32_t id) {
+    if (ServerTab* tab = Find(id)) {
+        return tab;
+    }
+    if (m_tabs.size() >= kMostTabs) {
+        m_tooManyTabs = true;
+        return nullptr;
+    }
+    return &m_tabs[id];
+}
+
+bool ServerTabs::Overflowed() const {
+    return m_tooManyTabs ||
+           std::any_of(m_tabs.begin(), m_tabs.end(), [](const auto& entry) { return entry.second.overflowed; });
 }
 
 void ServerTabs::Disconnected(std::int32_t id) {
@@ -122,19 +225,7 @@ const ServerTab& ServerTabs::ActiveTab() const {
 
 std::vector<std::int32_t> ServerTabs::TakeSpeakers() {
     const auto found = m_tabs.find(m_active);
-    if (found == m_tabs.end()) {
-        return {};
-    }
-    ServerTab& tab = found->second;
-    std::vector<std::int32_t> speakers = tab.heard;
-    // Those who talk still, though they began before the last call, come first.
-    for (auto it = tab.talking.rbegin(); it != tab.talking.rend(); ++it) {
-        if (std::find(speakers.begin(), speakers.end(), *it) == speakers.end()) {
-            speakers.insert(speakers.begin(), *it);
-        }
-    }
-    tab.heard.clear();
-    return speakers;
+    return found == m_tabs.end() ? std::vector<std::int32_t>() : found->second.TakeSpeakers();
 }
 
 std::vector<std::int32_t> ServerTabs::Ids() const {
@@ -148,6 +239,7 @@ std::vector<std::int32_t> ServerTabs::Ids() const {
 void ServerTabs::Clear() {
     m_tabs.clear();
     m_active = 0;
+    m_tooManyTabs = false;
 }
 
 void WritePlayerRecords(const ServerTab& tab, std::uint8_t* records, std::int32_t* count) {

@@ -24,37 +24,75 @@ struct TabClient {
     std::string nickname;  // code page 1252
 };
 
-// One server connection of the client (a tab).
+// One server connection of the client (a tab). What a client (or whatever listens on its
+// port) can make grow is bounded: past a bound nothing more is taken and the tab says it
+// overflowed, for the link to drop the connection.
 struct ServerTab {
+    // More than any server a controller uses (a few thousand clients at the busiest), few
+    // enough for the 32-bit program's memory.
+    static constexpr std::size_t kMostClients = 8192;
+    static constexpr std::size_t kMostChannels = 8192;
+
     bool known = false;  // whether it has a server connection was told since the link began
     bool connected = false;
     bool synced = false;  // its channels and clients were listed since it connected
     std::int32_t ownId = 0;
     std::string serverName;
-    std::vector<TabChannel> channels;   // in the order the client lists them
-    std::vector<TabClient> clients;     // listed ones in their order, then newcomers
-    std::vector<std::int32_t> talking;  // client ids, in the order they began
-    std::vector<std::int32_t> heard;    // ids that began since the speakers were last taken
+    std::vector<TabChannel> channels;  // in the order the client lists them; at most kMostChannels
+    std::vector<TabClient> clients;    // listed ones in their order, then newcomers; at most kMostClients
+    bool overflowed = false;           // more clients or channels were told than are kept
 
     // Found through an index of the ids, so that a server of thousands of clients told one by
     // one costs no scan each.
     [[nodiscard]] TabClient* FindClient(std::int32_t id);
     [[nodiscard]] TabChannel* FindChannel(std::int32_t id);
-    // A client starts or stops talking; one who starts again moves to the end.
+    // A client in view starts or stops talking; one who starts again moves to the end. Talk
+    // of a client not in view is passed over.
     void Talk(std::int32_t id, bool talking);
-    // A client comes into view, or is updated when it is there already.
-    void Enter(const TabClient& client);
+    [[nodiscard]] bool IsTalking(std::int32_t id) const { return m_talking.count(id) != 0; }
+    // The ids that talk now, in no order.
+    [[nodiscard]] std::vector<std::int32_t> Talkers() const;
+    // The ids that talk now or began to since the last call, in the order they (last) began,
+    // and forgets the ones that already stopped.
+    std::vector<std::int32_t> TakeSpeakers();
+    // A client comes into view, or is updated when it is there already; false (and nothing
+    // kept) when the tab holds kMostClients already.
+    bool Enter(const TabClient& client);
     void Leave(std::int32_t id);
-    // After `clients` was written directly: the index is made anew.
+    // The channels as listed, the first kMostChannels of them; false when there were more.
+    bool SetChannels(std::vector<TabChannel> list);
+    // A channel made since the list: added at the end unless there is one by its id already;
+    // false (and nothing kept) when the tab holds kMostChannels already.
+    bool AddChannel(const TabChannel& channel);
+    // The channel by that id goes, when there is one.
+    void RemoveChannel(std::int32_t id);
+    // After `clients` or `channels` was written directly: the indexes are made anew.
     void Reindex();
 
 private:
+    void ReindexChannels();
+
     std::unordered_map<std::int32_t, std::size_t> m_clientIndex;  // id to its place in `clients`
     std::size_t m_indexed = 0;                                    // the size of `clients` it was made for
+
+    // The same for `channels`.
+    std::unordered_map<std::int32_t, std::size_t> m_channelIndex;
+    std::size_t m_channelsIndexed = 0;
+    // Talkers and those heard since the speakers were last taken, each with the number of its
+    // last start: the order they began is the order of those numbers.
+    std::unordered_map<std::int32_t, std::uint64_t> m_talking;
+    std::unordered_map<std::int32_t, std::uint64_t> m_heard;
+    std::uint64_t m_starts = 0;
 };
 
 class ServerTabs {
 public:
+    // More server tabs than anyone opens.
+    static constexpr std::size_t kMostTabs = 64;
+
+    // The tab by that id, made when there is none yet; nullptr (and Overflowed()) when that
+    // would make more than kMostTabs. Only what tells a tab's connection should make one.
+    [[nodiscard]] ServerTab* Open(std::int32_t id);
     [[nodiscard]] ServerTab& Tab(std::int32_t id) { return m_tabs[id]; }
     [[nodiscard]] std::size_t Count() const { return m_tabs.size(); }
     // The tab when there is one by that id, else nullptr.
@@ -70,9 +108,11 @@ public:
     // The active tab; an empty, unknown one when none is.
     [[nodiscard]] const ServerTab& ActiveTab() const;
 
-    // The ids that talk now or began to since the last call, in the order they began, and
-    // forgets the ones that already stopped.
+    // The active tab's speakers (ServerTab::TakeSpeakers); none without an active tab.
     std::vector<std::int32_t> TakeSpeakers();
+
+    // More tabs, or clients or channels in a tab, were told than are kept.
+    [[nodiscard]] bool Overflowed() const;
 
     // Forgets every tab (a new connection to the client).
     void Clear();
@@ -82,6 +122,7 @@ public:
 private:
     std::map<std::int32_t, ServerTab> m_tabs;
     std::int32_t m_active = 0;
+    bool m_tooManyTabs = false;
 };
 
 // The active tab as the library's records: the own client first, then the others in order;

@@ -2,10 +2,10 @@
 // made from what it said.
 #include "teamspeak/query/QueryLink.h"
 
-#include <algorithm>
 #include <utility>
 
 #include "teamspeak/TeamSpeakLink.h"
+#include "text/TextRoutines.h"
 
 namespace sayvane::query {
 
@@ -13,8 +13,12 @@ namespace {
 
 // The client's answer to a move into the channel the own client is in already.
 constexpr std::int32_t kAlreadyInChannel = 770;
-// The most lines of one answer kept (data lines, or notifications that came with it).
-constexpr std::size_t kMostAnswerLines = 64;
+
+// An error line's message as the program shows it: code page 1252, no control characters,
+// short enough for a message box.
+std::string Shown(const QueryLine& error) {
+    return PeerText(Utf8ToAnsi(error.ErrorMessage()));
+}
 
 }  // namespace
 
@@ -28,28 +32,38 @@ void QueryLink::Configure(const QuerySettings& settings) {
     Stop();  // the next Pump connects at once, with the new ones
 }
 
-void QueryLink::Start() {
+void QueryLink::Forget() {
+    // Swapped with empty ones rather than cleared: a flood's capacity goes with the connection.
     m_reader.Reset();
     m_model.Tabs().Clear();
-    m_queue.clear();
+    std::deque<Command>().swap(m_queue);
     m_waiting = false;
-    m_answer.clear();
-    m_meanwhile.clear();
-    m_unsent.clear();
-    m_socket.Connect(m_settings.port);
-    m_phase = Phase::Connecting;
-    m_since = m_clock.NowMilliseconds();
+    m_listWanted = false;
+    std::vector<QueryLine>().swap(m_answer);
+    std::vector<QueryLine>().swap(m_meanwhile);
+    m_answerBytes = 0;
+    std::string().swap(m_unsent);
 }
 
-void QueryLink::Drop(const char* why) {
+void QueryLink::Start() {
+    Forget();
+    m_socket.Connect(m_settings.port);
+    m_phase = Phase::Connecting;
+    m_since = m_lastHeard = m_clock.NowMilliseconds();
+}
+
+void QueryLink::Drop(std::string why) {
     m_socket.Close();
-    m_lastError = why;
+    m_lastError = std::move(why);
     m_phase = Phase::Waiting;
     m_backoff.Failed(m_clock.NowMilliseconds());
-    m_model.Tabs().Clear();
-    m_queue.clear();
-    m_waiting = false;
+    Forget();
     ChannelAnswered("The connection to TeamSpeak 3 was lost.");
+}
+
+void QueryLink::Overflow(const std::string& what) {
+    Drop("What answers on TeamSpeak 3's port " + what);
+    m_overflow = what;
 }
 
 void QueryLink::ChannelAnswered(std::string refusal) {
@@ -73,6 +87,7 @@ void QueryLink::DeliverChannelAnswer() {
 void QueryLink::Stop() {
     Drop("stopped");
     m_backoff.Reset();
+    m_overflow.clear();
 }
 
 void QueryLink::Pump() {
@@ -87,7 +102,7 @@ void QueryLink::Pump() {
         switch (m_socket.Poll()) {
             case LoopbackSocket::State::Open:
                 m_phase = Phase::Greeting;
-                m_since = now;
+                m_since = m_lastHeard = now;
                 break;
             case LoopbackSocket::State::Connecting:
                 if (now - m_since > kAnswerTimeoutMs) {
@@ -97,6 +112,7 @@ void QueryLink::Pump() {
             default: Drop("TeamSpeak 3 is not running"); return;
         }
     }
+    const std::size_t dropped = m_reader.Dropped();
     std::size_t read = 0;
     char buffer[8192];
     while (read < kMostBytesPerCall) {
@@ -107,103 +123,155 @@ void QueryLink::Pump() {
         read += got;
         m_reader.Feed(std::string_view(buffer, got));
     }
+    if (m_reader.Dropped() != dropped) {
+        Overflow("sent a line longer than Sayvane keeps");
+        return;
+    }
     QueryLine line;
     while ((m_phase == Phase::Greeting || m_phase == Phase::Talking) && m_reader.Next(line)) {
-        Line(line);
+        m_lastHeard = now;  // whole lines only: a byte now and then says nothing
+        Line(std::move(line));
     }
     if (m_phase != Phase::Greeting && m_phase != Phase::Talking) {
         return;
     }
+    if (m_phase == Phase::Talking && !m_waiting && now - m_lastHeard >= kQuietMs) {
+        Send(Ask::Ping, 0, "currentschandlerid");  // a hung client does not answer it
+    }
     if (!m_unsent.empty()) {
         m_unsent.erase(0, m_socket.Send(m_unsent));
     }
-    if (m_socket.Poll() != LoopbackSocket::State::Open) {
+    if (m_unsent.size() > kMostUnsentBytes) {
+        Overflow("reads too little of what Sayvane sends");
+    } else if (m_socket.Poll() != LoopbackSocket::State::Open) {
         Drop("TeamSpeak 3 closed the connection");
     } else if ((m_phase == Phase::Greeting || m_waiting) && now - m_since > kAnswerTimeoutMs) {
         Drop("TeamSpeak 3 stopped answering");
     }
 }
 
-void QueryLink::Line(const QueryLine& line) {
+void QueryLink::Line(QueryLine&& line) {
+    if (m_phase == Phase::Greeting && line.kind != QueryLine::Kind::Banner) {
+        // The greeting's other lines say nothing Sayvane needs; events come only once asked for.
+        m_answerBytes += line.Footprint();
+        if (m_answerBytes > kMostGreetingBytes) {
+            Overflow("sent a greeting longer than Sayvane keeps");
+        }
+        return;
+    }
     switch (line.kind) {
         case QueryLine::Kind::Banner:
             if (m_phase == Phase::Greeting) {
                 m_phase = Phase::Talking;
+                m_answerBytes = 0;
                 m_model.Tabs().SetActive(line.items.front().Number("schandlerid").value_or(1));
                 if (!m_settings.apiKey.empty()) {
-                    Send(Ask::Auth, 0, "auth apikey=" + Escape(m_settings.apiKey));
+                    Queue(Ask::Auth, 0, "auth apikey=" + Escape(m_settings.apiKey));
                 }
-                Send(Ask::Register, 0, "clientnotifyregister schandlerid=0 event=any");
+                // One registration per event, sent together: they cost one round trip.
+                std::string registrations;
+                for (const std::string_view event : kEventsRead) {
+                    registrations += (registrations.empty() ? "" : "\n");
+                    registrations += "clientnotifyregister schandlerid=0 event=" + std::string(event);
+                }
+                Queue(Ask::Register, 0, std::move(registrations), static_cast<int>(kEventsRead.size()));
                 Send(Ask::CurrentTab, 0, "currentschandlerid");
             } else if (m_waiting) {
-                m_answer.push_back(line);  // `use` answers with a "selected" line
+                Keep(m_answer, std::move(line));  // `use` answers with a "selected" line
             }
             break;
-        case QueryLine::Kind::Notification: {
-            const std::int32_t active = m_model.Tabs().Active();
-            m_model.Notify(line);
-            KeepForAnswer(line);
-            const QueryItem& item = line.items.front();
-            const bool established = line.name == "notifyconnectstatuschange" &&
-                                     item.Get("status") == std::optional<std::string_view>("connection_established");
-            if (m_model.Tabs().Active() != active ||
-                (established && item.Number("schandlerid") == m_model.Tabs().Active())) {
-                ListTab(m_model.Tabs().Active());
-            }
-            break;
-        }
+        case QueryLine::Kind::Notification: Notification(std::move(line)); break;
         case QueryLine::Kind::Error: Answered(line); break;
         case QueryLine::Kind::Data:
-            // Data before the greeting, or with no command out, belongs to nothing.
-            if (m_phase == Phase::Talking && m_waiting && m_answer.size() < kMostAnswerLines) {
-                m_answer.push_back(line);
+            // Data with no command out belongs to nothing.
+            if (m_waiting) {
+                Keep(m_answer, std::move(line));
             }
             break;
     }
+}
+
+void QueryLink::Notification(QueryLine&& line) {
+    const std::int32_t active = m_model.Tabs().Active();
+    m_model.Notify(line);
+    if (m_model.Tabs().Overflowed()) {
+        Overflow("sent more tabs, clients or channels than Sayvane keeps");
+        return;
+    }
+    const QueryItem& item = line.items.front();
+    const bool established = line.name == "notifyconnectstatuschange" &&
+                             item.Get("status") == std::optional<std::string_view>("connection_established") &&
+                             item.Number("schandlerid") == m_model.Tabs().Active();
+    if (!KeepForAnswer(std::move(line))) {
+        return;
+    }
+    if (m_model.Tabs().Active() != active || established) {
+        ListActiveTab();
+    }
+}
+
+bool QueryLink::Keep(std::vector<QueryLine>& lines, QueryLine&& line) {
+    m_answerBytes += line.Footprint();
+    if (m_answerBytes > kMostAnswerBytes) {
+        Overflow("sent an answer longer than Sayvane keeps");
+        return false;
+    }
+    lines.push_back(std::move(line));
+    return true;
 }
 
 void QueryLink::Answered(const QueryLine& error) {
     if (!m_waiting || m_queue.empty() || error.ErrorId() < 0) {
         return;  // a stray error line, or a broken one: the answer is still to come
     }
-    const Command command = m_queue.front();
+    // Without a key (or with a wrong one) the client allows nothing else. Once a key was
+    // taken, a refused event is no refused key.
+    const Ask ask = m_queue.front().ask;
+    if (error.ErrorId() != 0 && (ask == Ask::Auth || (ask == Ask::Register && m_settings.apiKey.empty()))) {
+        KeyRefused(error);
+        return;
+    }
+    if (--m_queue.front().answers > 0) {
+        m_since = m_clock.NowMilliseconds();  // the rest of the lines sent as one
+        return;
+    }
+    const Command command = std::move(m_queue.front());
     m_queue.pop_front();
     m_waiting = false;
     std::vector<QueryItem> items;
-    for (QueryLine& line : m_answer) {
-        for (QueryItem& item : line.items) {
-            items.push_back(std::move(item));
+    {
+        std::vector<QueryLine> answer;
+        answer.swap(m_answer);
+        for (QueryLine& line : answer) {
+            for (QueryItem& item : line.items) {
+                items.push_back(std::move(item));
+            }
         }
     }
-    m_answer.clear();
-    const std::vector<QueryLine> meanwhile = std::exchange(m_meanwhile, {});
+    std::vector<QueryLine> meanwhile;
+    meanwhile.swap(m_meanwhile);
+    m_answerBytes = 0;
     const std::int32_t id = error.ErrorId();
     const QueryItem first = items.empty() ? QueryItem() : items.front();
     switch (command.ask) {
         case Ask::Auth:
         case Ask::Register:
-            if (id != 0) {
-                // Without a key (or with a wrong one) the client allows nothing else: wait
-                // long before trying again, or for a new key.
-                const std::string message = error.ErrorMessage();
-                Drop("");
-                m_lastError = "TeamSpeak 3 refused the API key (" + message + ")";
-                m_phase = Phase::Refused;
-                m_backoff.WaitLongest(m_clock.NowMilliseconds());
-                return;
-            }
-            break;
+        case Ask::Ping: break;  // any answer says the client is alive
         case Ask::CurrentTab:
             if (const auto tab = first.Number("schandlerid"); id == 0 && tab) {
                 m_model.Tabs().SetActive(*tab);
             }
-            ListTab(m_model.Tabs().Active());
+            ListActiveTab();
             break;
-        case Ask::Use: break;
+        case Ask::Use:
+            if (id != 0) {
+                SkipTab(command.tab, Shown(error));
+            }
+            break;
         case Ask::Whoami:
             if (id == 0) {
                 m_model.Whoami(command.tab, first);
-            } else {
+            } else if (m_model.Tabs().Open(command.tab) != nullptr) {
                 m_model.Tabs().Disconnected(command.tab);
             }
             break;
@@ -221,6 +289,7 @@ void QueryLink::Answered(const QueryLine& error) {
             if (id == 0) {
                 m_model.ClientList(command.tab, items);
                 m_backoff.Succeeded();  // a whole conversation went through
+                m_overflow.clear();
             }
             break;
         case Ask::Create:
@@ -229,49 +298,98 @@ void QueryLink::Answered(const QueryLine& error) {
                      "clientmove cid=" + std::to_string(*first.Number("cid")) +
                          " clid=" + std::to_string(m_model.Tabs().ActiveTab().ownId));
             } else {
-                ChannelAnswered(id == 0 ? "TeamSpeak 3 did not say which channel it made." : error.ErrorMessage());
+                ChannelAnswered(id == 0 ? "TeamSpeak 3 did not say which channel it made." : Shown(error));
             }
             break;
-        case Ask::Move:
-            ChannelAnswered(id == 0 || id == kAlreadyInChannel ? std::string() : error.ErrorMessage());
-            break;
+        case Ask::Move: ChannelAnswered(id == 0 || id == kAlreadyInChannel ? std::string() : Shown(error)); break;
     }
     if (id == 0) {
         for (const QueryLine& line : meanwhile) {
             m_model.Notify(line);
         }
     }
+    if (m_model.Tabs().Overflowed()) {
+        Overflow("sent more tabs, clients or channels than Sayvane keeps");
+        return;
+    }
     SendNext();
 }
 
-void QueryLink::KeepForAnswer(const QueryLine& notification) {
+void QueryLink::KeyRefused(const QueryLine& error) {
+    // Wait long before trying again, or for a new key.
+    const std::string message = Shown(error);
+    Drop("");
+    m_lastError = "TeamSpeak 3 refused the API key (" + message + ")";
+    m_phase = Phase::Refused;
+    m_backoff.WaitLongest(m_clock.NowMilliseconds());
+}
+
+void QueryLink::SkipTab(std::int32_t tab, const std::string& why) {
+    // What was to follow would be answered about whichever tab was selected before.
+    while (!m_queue.empty() && m_queue.front().tab == tab && m_queue.front().ask != Ask::Use &&
+           m_queue.front().ask != Ask::Move && m_queue.front().ask != Ask::Ping) {
+        if (m_queue.front().ask == Ask::Create) {
+            ChannelAnswered(why);
+        }
+        m_queue.pop_front();
+    }
+    // A tab the client cannot select has no server.
+    if (m_model.Tabs().Open(tab) != nullptr) {
+        m_model.Tabs().Disconnected(tab);
+    }
+}
+
+bool QueryLink::KeepForAnswer(QueryLine&& notification) {
     // The client writes an answer and events as they happen, so an answer describing a tab
     // may be older than events that come before its error line: those about the tab are
     // applied again once the answer is. A tab switch is no state of the tab and stays applied
     // once, as a later switch elsewhere must win.
     if (!m_waiting || notification.name == "notifycurrentserverconnectionchanged") {
-        return;
+        return true;
     }
     const Ask ask = m_queue.front().ask;
     const std::int32_t tab = m_queue.front().tab;
     if ((ask != Ask::Whoami && ask != Ask::Channels && ask != Ask::Clients) ||
         notification.items.front().Number("schandlerid") != tab) {
-        return;
+        return true;
     }
-    if (m_meanwhile.size() < kMostAnswerLines) {
-        m_meanwhile.push_back(notification);
-    } else {
-        ListTab(tab);  // too many to keep: the tab is listed anew after this answer
+    return Keep(m_meanwhile, std::move(notification));
+}
+
+bool QueryLink::Queue(Ask ask, std::int32_t tab, std::string text, int answers) {
+    if (m_phase != Phase::Talking) {
+        return false;  // the connection ended on the way here
     }
+    if (m_queue.size() >= kMostQueuedCommands) {
+        Overflow("made Sayvane queue more commands than it keeps");
+        return false;
+    }
+    m_queue.push_back(Command{ask, tab, std::move(text), answers});
+    return true;
 }
 
 void QueryLink::Send(Ask ask, std::int32_t tab, std::string text) {
-    m_queue.push_back(Command{ask, tab, std::move(text)});
-    SendNext();
+    if (Queue(ask, tab, std::move(text))) {
+        SendNext();
+    }
 }
 
 void QueryLink::SendNext() {
-    if (m_waiting || m_queue.empty()) {
+    if (m_waiting || m_phase != Phase::Talking) {
+        return;
+    }
+    if (m_queue.empty() && m_listWanted) {
+        // One listing, of the tab in front when it goes, however often it was wanted meanwhile.
+        m_listWanted = false;
+        const std::int32_t tab = m_model.Tabs().Active();
+        if (!Queue(Ask::Use, tab, "use schandlerid=" + std::to_string(tab)) || !Queue(Ask::Whoami, tab, "whoami") ||
+            !Queue(Ask::ServerName, tab, "servervariable virtualserver_name") ||
+            !Queue(Ask::Channels, tab, "channellist") || !Queue(Ask::Clients, tab, "clientlist -voice")) {
+            return;
+        }
+        m_lastListing = m_clock.NowMilliseconds();
+    }
+    if (m_queue.empty()) {
         return;
     }
     m_unsent += m_queue.front().text;
@@ -281,25 +399,15 @@ void QueryLink::SendNext() {
     m_unsent.erase(0, m_socket.Send(m_unsent));
 }
 
-void QueryLink::ListTab(std::int32_t tab) {
-    const bool queued = std::any_of(m_queue.begin() + (m_waiting ? 1 : 0), m_queue.end(),
-                                    [&](const Command& c) { return c.ask == Ask::Use && c.tab == tab; });
-    if (queued) {
-        return;
-    }
-    const std::string id = std::to_string(tab);
-    Send(Ask::Use, tab, "use schandlerid=" + id);
-    Send(Ask::Whoami, tab, "whoami");
-    Send(Ask::ServerName, tab, "servervariable virtualserver_name");
-    Send(Ask::Channels, tab, "channellist");
-    Send(Ask::Clients, tab, "clientlist -voice");
-    m_lastListing = m_clock.NowMilliseconds();
+void QueryLink::ListActiveTab() {
+    m_listWanted = true;
+    SendNext();
 }
 
 QueryState QueryLink::State() const {
     switch (m_phase) {
         case Phase::Waiting:
-        case Phase::Connecting: return QueryState::NotRunning;
+        case Phase::Connecting: return m_overflow.empty() ? QueryState::NotRunning : QueryState::Overflowed;
         case Phase::Refused: return QueryState::KeyRefused;
         case Phase::Greeting: return QueryState::Connecting;
         case Phase::Talking: break;
@@ -337,8 +445,8 @@ bool QueryLink::CreateChannel(const std::string& name, ChannelDone done) {
 }
 
 void QueryLink::PlayersRead() {
-    if (m_clock.NowMilliseconds() - m_lastListing >= kRelistMs && m_queue.empty()) {
-        ListTab(m_model.Tabs().Active());  // in case a notification went missing
+    if (m_clock.NowMilliseconds() - m_lastListing >= kRelistMs && m_queue.empty() && !m_listWanted) {
+        ListActiveTab();  // in case a notification went missing
     }
 }
 

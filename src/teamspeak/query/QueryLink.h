@@ -28,6 +28,7 @@ enum class QueryState {
     NotRunning,  // nothing answers on the port (or the connection was lost)
     Connecting,  // connected to the port, the greeting and the key not through yet
     KeyRefused,  // the client refused the API key
+    Overflowed,  // what answers on the port sent more than is kept: tried again after the usual wait
     NoServer,    // the active tab is not connected to a server
     Connected,   // connected, its channels and clients known
 };
@@ -38,12 +39,29 @@ struct QuerySettings {
 };
 
 // A command unanswered within kAnswerTimeoutMs, or a greeting that does not come, ends the
-// connection.
+// connection. Whatever listens on the port may send anything: what the link keeps of it is
+// bounded, and past a bound the connection ends and is tried again after the usual wait.
 class QueryLink final : public TabsLink {
 public:
     // Listings of the active tab are asked for again at most this often (when the overlay
     // takes its periodic snapshots), in case a notification went missing.
     static constexpr std::int64_t kRelistMs = 5000;
+    // A client silent this long, with nothing asked, is asked something cheap; no answer
+    // within kAnswerTimeoutMs ends the connection (a hung client would otherwise leave its last
+    // speakers shown).
+    static constexpr std::int64_t kQuietMs = 30000;
+    // The data lines of one answer and the notifications kept while it comes, as they are held
+    // in memory (QueryLine::Footprint). A client list of eight thousand clients with talk flags
+    // and escaped names is about 3 MiB of text and takes about 11 MiB held.
+    static constexpr std::size_t kMostAnswerBytes = std::size_t{16} * 1024 * 1024;
+    // What comes before the greeting's "selected" line, measured alike (a real client's four
+    // lines take about 4 KiB).
+    static constexpr std::size_t kMostGreetingBytes = std::size_t{64} * 1024;
+    // Commands queued: the start's three (the event registrations go as one), a listing's five,
+    // a channel's three and a question after a silence fit many times over.
+    static constexpr std::size_t kMostQueuedCommands = 64;
+    // Bytes waiting to be sent, past which the other end is taken as not reading.
+    static constexpr std::size_t kMostUnsentBytes = std::size_t{256} * 1024;
 
     QueryLink(LoopbackSocket& socket, const Clock& clock);
 
@@ -69,24 +87,49 @@ public:
     // the ticks go on while the box is up.
     void DeliverChannelAnswer();
 
+    // What the link holds now, for the hostile-peer tests: tabs known, commands queued (the one
+    // out included), and bytes buffered (read and not yet taken, kept for the answer as held,
+    // unsent).
+    [[nodiscard]] const ServerTabs& KnownTabs() const { return m_model.Tabs(); }
+    [[nodiscard]] std::size_t QueuedCommands() const { return m_queue.size(); }
+    [[nodiscard]] std::size_t BufferedBytes() const { return m_reader.Buffered() + m_answerBytes + m_unsent.size(); }
+
 private:
     enum class Phase { Waiting, Connecting, Greeting, Talking, Refused };
-    enum class Ask { Auth, Register, CurrentTab, Use, Whoami, ServerName, Channels, Clients, Create, Move };
+    enum class Ask { Auth, Register, CurrentTab, Use, Whoami, ServerName, Channels, Clients, Create, Move, Ping };
     struct Command {
         Ask ask;
         std::int32_t tab;
         std::string text;
+        int answers = 1;  // error lines still to come: several lines of one kind go as one command
     };
 
     void Start();
-    void Drop(const char* why);
+    void Drop(std::string why);
+    // The other end sent more than is kept (`what` it did): dropped, and said so until a
+    // conversation works.
+    void Overflow(const std::string& what);
+    // Forgets the conversation and frees what it held.
+    void Forget();
+    // Keeps a line for the answer; false (and the connection dropped) past kMostAnswerBytes.
+    bool Keep(std::vector<QueryLine>& lines, QueryLine&& line);
     void ChannelAnswered(std::string refusal);
-    void Line(const QueryLine& line);
+    void Line(QueryLine&& line);
+    void Notification(QueryLine&& line);
     void Answered(const QueryLine& error);
-    void KeepForAnswer(const QueryLine& notification);
+    // The client refused the key (or, without one, what needs one).
+    void KeyRefused(const QueryLine& error);
+    // Skips the commands queued for a tab that `use` could not select.
+    void SkipTab(std::int32_t tab, const std::string& why);
+    // False (and the connection dropped) when the notification was one too many to keep.
+    bool KeepForAnswer(QueryLine&& notification);
+    // Queues a command without sending it; false (and the connection dropped) past
+    // kMostQueuedCommands. Send also sends it when nothing is out.
+    bool Queue(Ask ask, std::int32_t tab, std::string text, int answers = 1);
     void Send(Ask ask, std::int32_t tab, std::string text);
     void SendNext();
-    void ListTab(std::int32_t tab);
+    // The tab in front wants a listing, once the commands queued before have gone.
+    void ListActiveTab();
     ServerTabs& Tabs() override { return m_model.Tabs(); }
     [[nodiscard]] std::int32_t SnapshotResult() const override;
     void PlayersRead() override;
@@ -96,14 +139,18 @@ private:
     QuerySettings m_settings;
     Phase m_phase = Phase::Waiting;
     Backoff m_backoff{kFirstRetryMs, kLastRetryMs};
-    std::int64_t m_since = 0;  // when the current phase or command began
+    std::int64_t m_since = 0;      // when the current phase or command began
+    std::int64_t m_lastHeard = 0;  // when a whole line last arrived
     std::int64_t m_lastListing = 0;
     LineReader m_reader;
     QueryModel m_model;
     std::deque<Command> m_queue;  // the first one is out when m_waiting
     bool m_waiting = false;
+    bool m_listWanted = false;           // a listing of the tab in front, after the queue
     std::vector<QueryLine> m_answer;     // the data lines of the command out
     std::vector<QueryLine> m_meanwhile;  // notifications about its tab while it describes the tab
+    std::size_t m_answerBytes = 0;       // their footprint, or the greeting's so far
+    std::string m_overflow;              // what the other end sent too much of, until a conversation works
     std::string m_unsent;
     ChannelDone m_channelDone;
     std::optional<std::string> m_channelAnswer;  // for m_channelDone, once known

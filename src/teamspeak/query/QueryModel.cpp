@@ -1,7 +1,8 @@
 // The server tabs as the query interface describes them.
 #include "teamspeak/query/QueryModel.h"
 
-#include <algorithm>
+#include <unordered_set>
+#include <utility>
 
 namespace sayvane::query {
 
@@ -29,7 +30,13 @@ void QueryModel::Notify(const QueryLine& line) {
     if (!tabId) {
         return;
     }
-    ServerTab& tab = m_tabs.Tab(*tabId);
+    // Only a connection's status makes a tab known (a tab the user opens), and only so many:
+    // any other notification for a tab never heard of points nowhere.
+    ServerTab* known = line.name == "notifyconnectstatuschange" ? m_tabs.Open(*tabId) : m_tabs.Find(*tabId);
+    if (known == nullptr) {
+        return;
+    }
+    ServerTab& tab = *known;
     if (line.name == "notifyconnectstatuschange") {
         const std::string_view status = first.Get("status").value_or("");
         if (status == "disconnected") {
@@ -61,44 +68,56 @@ void QueryModel::Notify(const QueryLine& line) {
                 client->nickname = Name(item, "client_nickname");
             }
         } else if (line.name == "notifychannelcreated" && cid) {
-            if (tab.FindChannel(*cid) == nullptr) {
-                tab.channels.push_back(TabChannel{*cid, Name(item, "channel_name")});
-            }
+            tab.AddChannel(TabChannel{*cid, Name(item, "channel_name")});
         } else if (line.name == "notifychanneledited" && cid && item.Has("channel_name")) {
             if (TabChannel* channel = tab.FindChannel(*cid)) {
                 channel->name = Name(item, "channel_name");
             }
         } else if (line.name == "notifychanneldeleted" && cid) {
-            tab.channels.erase(std::remove_if(tab.channels.begin(), tab.channels.end(),
-                                              [&](const TabChannel& c) { return c.id == *cid; }),
-                               tab.channels.end());
+            tab.RemoveChannel(*cid);
         }
     }
 }
 
 void QueryModel::Whoami(std::int32_t tab, const QueryItem& item) {
-    ServerTab& entry = m_tabs.Tab(tab);
-    entry.known = true;
-    entry.connected = true;
-    entry.ownId = item.Number("clid").value_or(0);
-}
-
-void QueryModel::ServerName(std::int32_t tab, const QueryItem& item) {
-    m_tabs.Tab(tab).serverName = Name(item, "virtualserver_name");
-}
-
-void QueryModel::ChannelList(std::int32_t tab, const std::vector<QueryItem>& items) {
-    ServerTab& entry = m_tabs.Tab(tab);
-    entry.channels.clear();
-    for (const QueryItem& item : items) {
-        if (const auto cid = item.Number("cid")) {
-            entry.channels.push_back(TabChannel{*cid, Name(item, "channel_name")});
-        }
+    if (ServerTab* entry = m_tabs.Open(tab)) {
+        entry->known = true;
+        entry->connected = true;
+        entry->ownId = item.Number("clid").value_or(0);
     }
 }
 
+void QueryModel::ServerName(std::int32_t tab, const QueryItem& item) {
+    if (ServerTab* entry = m_tabs.Open(tab)) {
+        entry->serverName = Name(item, "virtualserver_name");
+    }
+}
+
+void QueryModel::ChannelList(std::int32_t tab, const std::vector<QueryItem>& items) {
+    ServerTab* entry = m_tabs.Open(tab);
+    if (entry == nullptr) {
+        return;
+    }
+    std::vector<TabChannel> channels;
+    for (const QueryItem& item : items) {
+        if (const auto cid = item.Number("cid")) {
+            channels.push_back(TabChannel{*cid, Name(item, "channel_name")});
+        }
+    }
+    entry->SetChannels(std::move(channels));
+}
+
 void QueryModel::ClientList(std::int32_t tab, const std::vector<QueryItem>& items) {
-    ServerTab& entry = m_tabs.Tab(tab);
+    ServerTab* opened = m_tabs.Open(tab);
+    if (opened == nullptr) {
+        return;
+    }
+    ServerTab& entry = *opened;
+    std::vector<std::int32_t> before;
+    before.reserve(entry.clients.size());
+    for (const TabClient& client : entry.clients) {
+        before.push_back(client.id);
+    }
     entry.clients.clear();
     std::vector<std::int32_t> talking;
     bool talkFlags = false;
@@ -117,16 +136,21 @@ void QueryModel::ClientList(std::int32_t tab, const std::vector<QueryItem>& item
             }
         }
     }
-    // Whoever left meanwhile no longer talks; with talk flags, the list says who does.
-    for (const std::int32_t clid : std::vector<std::int32_t>(entry.talking)) {
-        const bool listed = entry.FindClient(clid) != nullptr;
-        const bool flagged = std::find(talking.begin(), talking.end(), clid) != talking.end();
-        if (!listed || (talkFlags && !flagged)) {
+    // Whoever left meanwhile no longer talks, nor stays among those heard; with talk flags, the
+    // list says who talks.
+    for (const std::int32_t clid : before) {
+        if (entry.FindClient(clid) == nullptr) {
+            entry.Leave(clid);
+        }
+    }
+    const std::unordered_set<std::int32_t> flagged(talking.begin(), talking.end());
+    for (const std::int32_t clid : entry.Talkers()) {
+        if (talkFlags && flagged.count(clid) == 0) {
             entry.Talk(clid, false);
         }
     }
     for (const std::int32_t clid : talking) {
-        if (std::find(entry.talking.begin(), entry.talking.end(), clid) == entry.talking.end()) {
+        if (!entry.IsTalking(clid)) {
             entry.Talk(clid, true);
         }
     }

@@ -3,13 +3,25 @@
 // QueryLink's.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "teamspeak/ServerTabs.h"
 #include "teamspeak/query/QueryProtocol.h"
 
 namespace sayvane::query {
+
+// The notifications Notify reads: the link asks the client for these and no others (chat,
+// pokes and the rest would only be read and thrown away).
+inline constexpr std::array<std::string_view, 10> kEventsRead = {
+    "notifyconnectstatuschange", "notifycurrentserverconnectionchanged",
+    "notifytalkstatuschange",    "notifycliententerview",
+    "notifyclientleftview",      "notifyclientmoved",
+    "notifyclientupdated",       "notifychannelcreated",
+    "notifychanneledited",       "notifychanneldeleted",
+};
 
 class QueryModel {
 public:

@@ -197,6 +197,15 @@ std::int32_t QueryLine::ErrorId() const {
     return items.front().Number("id").value_or(-1);
 }
 
+std::size_t QueryLine::Footprint() const {
+    std::size_t fields = 0;
+    for (const QueryItem& item : items) {
+        fields += item.Fields().size();
+    }
+    using Field = std::pair<std::string, std::string>;
+    return sizeof(QueryLine) + bytes + items.size() * sizeof(QueryItem) + fields * sizeof(Field);
+}
+
 std::string QueryLine::ErrorMessage() const {
     if (items.empty()) {
         return {};
@@ -206,6 +215,7 @@ std::string QueryLine::ErrorMessage() const {
 
 QueryLine ParseLine(std::string_view text) {
     QueryLine line;
+    line.bytes = text.size();
     // The first word names notifications, error lines and the banner's selection line.
     const std::size_t firstEnd = std::min(text.find(' '), text.find('|'));
     const std::string_view first = text.substr(0, firstEnd);
@@ -234,34 +244,47 @@ QueryLine ParseLine(std::string_view text) {
 }
 
 void LineReader::Feed(std::string_view bytes) {
-    for (const char c : bytes) {
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (m_skipping) {
+            i = bytes.find_first_of("\n\r", i);  // a flood is passed over at once
+            if (i == std::string_view::npos) {
+                return;
+            }
+        }
+        const char c = bytes[i];
         if (c == '\n' || c == '\r') {
             EndLine();
             continue;
         }
-        if (m_skipping) {
-            continue;
-        }
         if (c == '|') {
             m_itemBytes = 0;
-            m_skipping = ++m_items == kMaxItems;
+            m_skipping = ++m_items > kMaxItems;
         } else {
             m_skipping = ++m_itemBytes > kMaxItemBytes;
         }
-        m_skipping = m_skipping || m_line.size() == kMaxLineBytes;
+        if (c == '|' || c == ' ') {
+            m_skipping = m_skipping || ++m_fields > kMaxFields;
+        }
+        if (m_skipping || m_line.size() == kMaxLineBytes) {
+            // Counted at once, so that a line that never ends is seen too.
+            m_skipping = true;
+            ++m_dropped;
+            m_line.clear();
+            continue;
+        }
         m_line += c;
     }
 }
 
 void LineReader::EndLine() {
-    if (m_skipping) {
-        ++m_dropped;
-    } else if (!m_line.empty()) {
+    if (!m_skipping && !m_line.empty()) {
         m_ready.push_back(ParseLine(m_line));
+        m_readyBytes += m_line.size();
     }
     m_line.clear();
     m_itemBytes = 0;
     m_items = 1;
+    m_fields = 1;
     m_skipping = false;
 }
 
@@ -270,6 +293,7 @@ bool LineReader::Next(QueryLine& line) {
         return false;
     }
     line = std::move(m_ready[m_readyFirst++]);
+    m_readyBytes -= line.bytes;
     if (m_readyFirst == m_ready.size()) {
         m_ready.clear();
         m_readyFirst = 0;
@@ -278,12 +302,9 @@ bool LineReader::Next(QueryLine& line) {
 }
 
 void LineReader::Reset() {
-    m_line.clear();
-    m_itemBytes = 0;
-    m_items = 1;
-    m_skipping = false;
-    m_ready.clear();
-    m_readyFirst = 0;
+    const std::size_t dropped = m_dropped;
+    *this = LineReader();  // clear() would keep the capacity a flood left
+    m_dropped = dropped;
 }
 
 std::string Utf8ToAnsi(std::string_view utf8) {

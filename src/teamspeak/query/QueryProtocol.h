@@ -54,6 +54,11 @@ struct QueryLine {
     Kind kind = Kind::Data;
     std::string name;
     std::vector<QueryItem> items;
+    std::size_t bytes = 0;  // its length in the stream, line end left out
+
+    // About the memory the parsed line holds: its text, and the bookkeeping of the line, of
+    // each item and of each field (a field of two bytes of text costs dozens kept).
+    [[nodiscard]] std::size_t Footprint() const;
 
     // The fields of an error line: its id (-1 when missing) and message.
     [[nodiscard]] std::int32_t ErrorId() const;
@@ -65,21 +70,26 @@ struct QueryLine {
 
 // Cuts lines from the bytes as they arrive. Memory stays bounded: an item (the text between
 // two `|`, or a whole line without one) longer than kMaxItemBytes, a line longer than
-// kMaxLineBytes or one with more than kMaxItems items is dropped whole: its bytes are skipped
-// up to its end, and Dropped counts it. A list answer of a thousand players is one line of
-// short items, well within the bounds.
+// kMaxLineBytes, or one with more than kMaxItems items or kMaxFields fields is dropped whole:
+// its bytes are skipped up to its end, and Dropped counts it. A parsed field costs more than
+// its two bytes of text, hence the bound on fields. A list answer of eight thousand players,
+// with the talk flags and names escaped, is one line of short items well within the bounds.
 class LineReader {
 public:
     static constexpr std::size_t kMaxItemBytes = std::size_t{64} * 1024;
-    static constexpr std::size_t kMaxLineBytes = std::size_t{1024} * 1024;
-    static constexpr std::size_t kMaxItems = 8192;
+    static constexpr std::size_t kMaxLineBytes = std::size_t{4} * 1024 * 1024;
+    static constexpr std::size_t kMaxItems = 16384;
+    static constexpr std::size_t kMaxFields = std::size_t{256} * 1024;
 
     void Feed(std::string_view bytes);
     // The next whole line, parsed; false when no whole line is waiting.
     bool Next(QueryLine& line);
-    // Lines dropped as too long since the reader was made.
+    // Lines dropped as too long since the reader was made, each counted as soon as it is
+    // known to be too long.
     [[nodiscard]] std::size_t Dropped() const { return m_dropped; }
-    // Forgets every byte and line waiting (after a new connection).
+    // The bytes held: of the line being cut, and of the whole lines not yet taken.
+    [[nodiscard]] std::size_t Buffered() const { return m_line.size() + m_readyBytes; }
+    // Forgets every byte and line waiting (after a new connection), and frees their memory.
     void Reset();
 
 private:
@@ -88,9 +98,11 @@ private:
     std::string m_line;           // the current line's bytes so far
     std::size_t m_itemBytes = 0;  // of them, the current item's
     std::size_t m_items = 1;      // the current line's items so far
+    std::size_t m_fields = 1;     // and its fields, counted by their separators
     bool m_skipping = false;      // the current line is too long: skip to its end
     std::vector<QueryLine> m_ready;
     std::size_t m_readyFirst = 0;
+    std::size_t m_readyBytes = 0;
     std::size_t m_dropped = 0;
 };
 

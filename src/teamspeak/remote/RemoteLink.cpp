@@ -65,6 +65,7 @@ void RemoteLink::Start() {
     m_handshakeKey = Base64(nonce);
     m_handshake.emplace(m_handshakeKey);
     m_offeredKey = m_askingAgain ? std::string() : m_settings.apiKey;
+    m_lastHeard = m_clock.NowMilliseconds();
     m_socket.Connect(m_settings.port);
     m_phase = Phase::Connecting;
     m_since = m_clock.NowMilliseconds();
@@ -77,7 +78,14 @@ void RemoteLink::Drop(const std::string& why) {
     m_backoff.Failed(m_clock.NowMilliseconds());
     m_model.Clear();
     m_handshake.reset();
-    m_unsent.clear();
+    m_frames.Reset();
+    m_unsent = std::string();  // a flood's buffer goes with the connection
+    m_pinged = false;
+}
+
+void RemoteLink::Overflow(const std::string& what) {
+    Drop("TeamSpeak sent " + what);
+    m_overflow = what;
 }
 
 void RemoteLink::Ended(const std::string& why) {
@@ -149,18 +157,28 @@ void RemoteLink::Pump() {
             break;
         }
         read += got;
+        m_lastHeard = now;
+        m_pinged = false;
         Read(std::string_view(buffer.data(), got));
     }
     if (m_phase == Phase::Waiting || m_phase == Phase::Declined) {
         return;
     }
+    if (m_phase == Phase::Talking && !m_pinged && now - m_lastHeard >= kQuietMs) {
+        SendFrame(Opcode::Ping, "sayvane");
+        m_pinged = true;
+    }
     if (!m_unsent.empty()) {
         m_unsent.erase(0, m_socket.Send(m_unsent));
     }
-    if (m_socket.Poll() != LoopbackSocket::State::Open) {
+    if (m_unsent.size() > kMostUnsentBytes) {
+        Overflow("more than it reads");
+    } else if (m_socket.Poll() != LoopbackSocket::State::Open) {
         Ended("TeamSpeak closed the connection");
     } else if (m_phase == Phase::Handshake && now - m_since > kAnswerTimeoutMs) {
         Drop("TeamSpeak does not answer the WebSocket handshake");
+    } else if (m_pinged && now - m_lastHeard >= kQuietMs + kAnswerTimeoutMs) {
+        Drop("TeamSpeak does not answer");
     }
 }
 
@@ -170,7 +188,7 @@ void RemoteLink::Read(std::string_view bytes) {
             case HandshakeState::Reading: return;
             case HandshakeState::Refused: {
                 // Not TeamSpeak's Remote Apps, or not as we know them: ask again seldom.
-                const std::string reason = m_handshake->Reason();
+                const std::string reason = PeerText(m_handshake->Reason());
                 Drop("The WebSocket handshake was refused: " + reason);
                 m_refusal = reason;
                 m_backoff.WaitLongest(m_clock.NowMilliseconds());
@@ -189,7 +207,11 @@ void RemoteLink::Read(std::string_view bytes) {
         Handle(message);
     }
     if (m_frames.State() == FrameState::Failed && m_phase != Phase::Waiting && m_phase != Phase::Declined) {
-        Drop("TeamSpeak sent what is not a WebSocket message: " + m_frames.Error());
+        if (m_frames.Oversized()) {
+            Overflow("a message over 16 MiB");
+        } else {
+            Drop("TeamSpeak sent what is not a WebSocket message: " + m_frames.Error());
+        }
     }
 }
 
@@ -198,12 +220,23 @@ void RemoteLink::Handle(const Message& message) {
         case Message::Kind::Text:
             if (const std::optional<RemoteMessage> parsed = ParseMessage(message.payload)) {
                 m_model.Apply(*parsed);
+                if (m_model.Tabs().Overflowed()) {
+                    Overflow("more tabs, clients or channels than Sayvane keeps");
+                    return;
+                }
+                if (!IsKeyText(m_model.ApiKey())) {
+                    // It would go into the settings file as it is: CR or LF there write lines
+                    // of their own.
+                    Overflow("a key that is no key");
+                    return;
+                }
                 if (m_phase == Phase::Authorizing && m_model.Refusal()) {
                     const std::string words = m_model.Refusal()->message;  // the model is cleared on the way
                     Refused(true, words);
                 } else if (m_phase == Phase::Authorizing && m_model.Allowed()) {
                     m_phase = Phase::Talking;
                     m_backoff.Succeeded();
+                    m_overflow.clear();
                     m_unanswered = 0;
                     m_askingAgain = false;
                     if (!m_model.ApiKey().empty() && m_model.ApiKey() != m_settings.apiKey) {
@@ -234,7 +267,11 @@ void RemoteLink::SendFrame(Opcode opcode, std::string_view payload) {
 
 RemoteState RemoteLink::State() const {
     switch (m_phase) {
-        case Phase::Waiting: return m_refusal.empty() ? RemoteState::NotRunning : RemoteState::NotRemoteApps;
+        case Phase::Waiting:
+            if (!m_overflow.empty()) {
+                return RemoteState::Overflowed;
+            }
+            return m_refusal.empty() ? RemoteState::NotRunning : RemoteState::NotRemoteApps;
         case Phase::Connecting: return RemoteState::NotRunning;
         case Phase::Handshake: return RemoteState::Connecting;
         case Phase::Authorizing: return m_askingAgain ? RemoteState::AskingAgain : RemoteState::WaitingForUser;
@@ -252,7 +289,8 @@ std::int32_t RemoteLink::SnapshotResult() const {
     switch (State()) {
         case RemoteState::NotRunning:
         case RemoteState::Connecting:
-        case RemoteState::NotRemoteApps: return kTsNotRunning;
+        case RemoteState::NotRemoteApps:
+        case RemoteState::Overflowed: return kTsNotRunning;
         case RemoteState::Connected: return 0;
         default: return kTsNotConnected;
     }

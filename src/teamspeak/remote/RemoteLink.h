@@ -43,6 +43,7 @@ enum class RemoteState {
     WaitingForUser,  // announced; TeamSpeak asks its user to allow Sayvane
     AskingAgain,     // TeamSpeak refused the key Sayvane kept; its user is asked anew
     Declined,        // the user said no: not asked again until the key is forgotten
+    Overflowed,      // what answers on the port sent more than Sayvane keeps, or not what a key can be
     NoServer,        // allowed; the active tab has no server connection
     Connected,       // allowed, and the active tab's server known
 };
@@ -84,6 +85,16 @@ public:
     // Connections ended in a row while waiting for the answer to the app, before that counts
     // as a refusal.
     static constexpr int kMostUnanswered = 3;
+    // Once in, a client silent this long is pinged; no answer within kAnswerTimeoutMs ends
+    // the connection (a client that hangs would otherwise leave its last speakers shown).
+    static constexpr std::int64_t kQuietMs = 30000;
+    // Bytes waiting to be sent, past which the other end is taken as not reading (it can make
+    // the link answer every ping it sends).
+    static constexpr std::size_t kMostUnsentBytes = std::size_t{256} * 1024;
+
+    // What the link holds now, for the hostile-peer tests.
+    [[nodiscard]] std::size_t UnsentBytes() const { return m_unsent.size(); }
+    [[nodiscard]] std::size_t TabCount() const { return m_model.Tabs().Count(); }
 
 private:
     enum class Phase { Waiting, Connecting, Handshake, Authorizing, Talking, Declined };
@@ -99,6 +110,9 @@ private:
     // The client refused the app: it `said` so, in `words` (may be empty), or it hung up on
     // it too often.
     void Refused(bool said, const std::string& words);
+    // The other end sent more than is kept, or what the link cannot take: dropped, and tried
+    // again after the usual wait.
+    void Overflow(const std::string& what);
 
     ServerTabs& Tabs() override { return m_model.Tabs(); }
     [[nodiscard]] std::int32_t SnapshotResult() const override;
@@ -118,9 +132,12 @@ private:
     RemoteModel m_model;
     std::string m_unsent;
     std::string m_refusal;
-    std::string m_offeredKey;    // in this connection's auth
-    int m_unanswered = 0;        // connections ended in a row while waiting for the answer
-    bool m_askingAgain = false;  // the kept key was refused (or never answered): none is offered
+    std::string m_offeredKey;      // in this connection's auth
+    int m_unanswered = 0;          // connections ended in a row while waiting for the answer
+    std::int64_t m_lastHeard = 0;  // when the last bytes arrived
+    bool m_pinged = false;         // a ping went out after a silence, unanswered so far
+    std::string m_overflow;        // what the other end sent too much of, until a connection works
+    bool m_askingAgain = false;    // the kept key was refused (or never answered): none is offered
     std::mt19937 m_random;
 };
 

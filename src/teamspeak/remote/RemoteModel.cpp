@@ -51,7 +51,8 @@ std::vector<TabChannel> Channels(const json& infos) {
     if (roots.is_array()) {
         stack.emplace_back(&roots, 0);
     }
-    while (!stack.empty()) {
+    // One more than is kept is enough to tell the tab overflowed.
+    while (!stack.empty() && channels.size() <= ServerTab::kMostChannels) {
         auto& [list, next] = stack.back();
         if (next == list->size()) {
             stack.pop_back();
@@ -75,10 +76,11 @@ std::vector<TabChannel> Channels(const json& infos) {
 
 bool RemoteModel::Connection(const json& connection) {
     const std::optional<std::int32_t> id = Id(connection, "id");
-    if (!id || (m_tabs.Find(*id) == nullptr && m_tabs.Count() >= kMostTabs)) {
+    ServerTab* opened = id ? m_tabs.Open(*id) : nullptr;
+    if (opened == nullptr) {
         return false;
     }
-    ServerTab& tab = m_tabs.Tab(*id);
+    ServerTab& tab = *opened;
     tab = ServerTab{};
     tab.known = true;
     tab.ownId = Id(connection, "clientId").value_or(0);
@@ -87,7 +89,7 @@ bool RemoteModel::Connection(const json& connection) {
     tab.connected = status ? *status == kEstablished : tab.ownId != 0;
     tab.synced = tab.connected;
     tab.serverName = Property(connection, "name").value_or("");
-    tab.channels = Channels(Member(connection, "channelInfos"));
+    tab.SetChannels(Channels(Member(connection, "channelInfos")));
     const json& infos = Member(connection, "clientInfos");
     if (!infos.is_array()) {
         return false;
@@ -100,6 +102,10 @@ bool RemoteModel::Connection(const json& connection) {
         const std::optional<std::int32_t> clientId = Id(client, "id");
         if (!clientId || !listed.insert(*clientId).second) {
             continue;
+        }
+        if (tab.clients.size() == ServerTab::kMostClients) {
+            tab.overflowed = true;
+            break;
         }
         tab.clients.push_back(
             TabClient{*clientId, Id(client, "channelId").value_or(0), Property(client, "nickname").value_or("")});
@@ -223,12 +229,13 @@ void RemoteModel::Apply(const RemoteMessage& message) {
     }
     // Only a change of its connection's status makes a tab known (a tab the user opens), and
     // only so many: any other event for a tab never heard of points nowhere.
-    if (m_tabs.Find(*tabId) == nullptr && (message.type != "connectStatusChanged" || m_tabs.Count() >= kMostTabs)) {
+    ServerTab* known = message.type == "connectStatusChanged" ? m_tabs.Open(*tabId) : m_tabs.Find(*tabId);
+    if (known == nullptr) {
         return;
     }
-    ServerTab& tab = m_tabs.Tab(*tabId);
+    ServerTab& tab = *known;
     const std::optional<std::int32_t> clientId = Id(payload, "clientId");
-    if (message.type == "talkStatusChanged" && clientId && tab.FindClient(*clientId) != nullptr) {
+    if (message.type == "talkStatusChanged" && clientId) {
         // 2 is talking with the microphone off: nobody hears it.
         tab.Talk(*clientId, Id(payload, "status") == 1);
     } else if (message.type == "clientMoved" && clientId) {
@@ -243,7 +250,7 @@ void RemoteModel::Apply(const RemoteMessage& message) {
     } else if (message.type == "connectStatusChanged") {
         ConnectStatus(*tabId, tab, payload);
     } else if (message.type == "channels" && Member(payload, "info").is_object()) {
-        tab.channels = Channels(Member(payload, "info"));
+        tab.SetChannels(Channels(Member(payload, "info")));
     } else if (message.type == "serverPropertiesUpdated") {
         if (const std::optional<std::string> name = Property(payload, "name")) {
             tab.serverName = *name;

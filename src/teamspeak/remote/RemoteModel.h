@@ -38,9 +38,6 @@ namespace sayvane::remote {
 
 class RemoteModel {
 public:
-    // More server tabs than anyone opens; a client that names more is not believed.
-    static constexpr std::size_t kMostTabs = 64;
-
     // Applies one message. Unknown types, missing fields, fields of another kind and ids
     // that point nowhere change nothing.
     void Apply(const RemoteMessage& message);

@@ -361,6 +361,7 @@ bool FrameReader::ReadHeader(std::string_view& bytes) {
         // Control frames are short by their first two bytes; a text frame must fit what is left.
         if (!IsControl(m_opcode) && m_left > kMaxMessageBytes - m_text.size()) {
             Fail("message over 16 MiB");
+            m_oversized = true;
             return false;
         }
         if (!IsControl(m_opcode)) {

@@ -102,6 +102,8 @@ public:
     // A frame or a fragmented message has begun and not ended yet.
     [[nodiscard]] bool MidMessage() const { return m_headBytes > 0 || m_inPayload || m_fragmented; }
     [[nodiscard]] const std::string& Error() const { return m_error; }
+    // The failure was a message over kMaxMessageBytes.
+    [[nodiscard]] bool Oversized() const { return m_oversized; }
     // Forgets every byte and message waiting (after a new connection).
     void Reset();
 
@@ -113,6 +115,7 @@ private:
 
     FrameState m_state = FrameState::Reading;
     std::string m_error;
+    bool m_oversized = false;
     std::array<std::uint8_t, 10> m_head{};  // the current frame's header bytes so far
     std::size_t m_headBytes = 0;
     bool m_inPayload = false;                // the header is whole: the payload's bytes follow
