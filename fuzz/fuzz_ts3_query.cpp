@@ -3,8 +3,8 @@
 // time passes come from the input. The link must keep its answers well-formed, and cutting
 // the same bytes anywhere must read the same lines.
 #include "FuzzSupport.h"
-#include "platform/Clock.h"
 #include "platform/LoopbackSocket.h"
+#include "sim/VirtualClock.h"
 #include "teamspeak/TeamSpeakLink.h"
 #include "teamspeak/query/QueryLink.h"
 
@@ -12,13 +12,6 @@ namespace {
 
 using namespace sayvane;
 using namespace sayvane::query;
-
-struct FuzzClock final : Clock {
-    void Sleep(int) override {}
-    void ProcessPendingMessages() override {}
-    std::int64_t NowMilliseconds() const override { return now; }
-    std::int64_t now = 0;
-};
 
 // A connection whose every answer comes from the input.
 struct FuzzSocket final : LoopbackSocket {
@@ -60,14 +53,14 @@ void CheckNameField(const std::uint8_t* field) {
 }
 
 void CheckLink(FuzzedDataProvider& in) {
-    FuzzClock clock;
+    sim::VirtualClock clock;
     FuzzSocket socket(in);
     QueryLink link(socket, clock);
     link.Configure(QuerySettings{"KEY-1", kDefaultQueryPort});
     std::vector<std::uint8_t> records(static_cast<std::size_t>(kMaxRecords) * RawPlayerRecord::kSize);
     std::vector<std::int32_t> ids(static_cast<std::size_t>(kMaxRecords));
     while (in.remaining_bytes() > 0) {
-        clock.now += in.ConsumeIntegralInRange<std::int64_t>(0, 20000);
+        clock.Advance(in.ConsumeIntegralInRange<std::int64_t>(0, 20000));
         std::int32_t count = kMaxRecords;
         std::fill(records.begin(), records.end(), std::uint8_t{0});
         std::int32_t result = 0;

@@ -5,9 +5,9 @@
 // bounds, keep only keys that may go into the settings file, and answer the library's calls
 // with well-formed results.
 #include "FuzzSupport.h"
-#include "platform/Clock.h"
 #include "platform/LoopbackSocket.h"
 #include "sim/ScriptedPeer.h"
+#include "sim/VirtualClock.h"
 #include "teamspeak/TeamSpeakLink.h"
 #include "teamspeak/remote/RemoteLink.h"
 #include "teamspeak/remote/WebSocket.h"
@@ -17,13 +17,6 @@ namespace {
 
 using namespace sayvane;
 using namespace sayvane::remote;
-
-struct FuzzClock final : Clock {
-    void Sleep(int) override {}
-    void ProcessPendingMessages() override {}
-    std::int64_t NowMilliseconds() const override { return now; }
-    std::int64_t now = 0;
-};
 
 // A connection whose other end answers the handshake from what the link sent, then speaks
 // the input: whole messages (often the message types the link reads), raw bytes, pings.
@@ -107,7 +100,7 @@ struct FuzzSocket final : LoopbackSocket {
 }  // namespace
 
 void sayvane::fuzz::FuzzOne(FuzzedDataProvider& in) {
-    FuzzClock clock;
+    sim::VirtualClock clock;
     FuzzSocket socket(in);
     RemoteLink link(socket, clock);
     std::vector<std::string> kept;
@@ -115,7 +108,7 @@ void sayvane::fuzz::FuzzOne(FuzzedDataProvider& in) {
     link.Configure(RemoteSettings{in.ConsumeBool() ? "KEPT-KEY" : "", kDefaultRemotePort});
     std::vector<std::int32_t> ids(static_cast<std::size_t>(kMaxRecords));
     while (in.remaining_bytes() > 0) {
-        clock.now += in.ConsumeIntegralInRange<std::int64_t>(0, 45000);
+        clock.Advance(in.ConsumeIntegralInRange<std::int64_t>(0, 45000));
         std::int32_t count = kMaxRecords;
         const std::int32_t result = link.tsrGetSpeakers(ids.data(), &count);
         FUZZ_CHECK(result == 0 || result == kTsNotRunning || result == kTsNotConnected);
