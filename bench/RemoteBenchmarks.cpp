@@ -75,7 +75,7 @@ void BM_Ts5BusyAuthAnswer(benchmark::State& state) {
     for (auto _ : state) {
         RemoteModel model;
         model.Apply(*ParseMessage(text));
-        if (model.Tabs().ActiveTab().clients.size() != static_cast<std::size_t>(clients)) {
+        if (model.Tabs().ActiveTab().Clients().size() != static_cast<std::size_t>(clients)) {
             state.SkipWithError("the answer's clients did not all arrive");
             return;
         }

@@ -34,8 +34,8 @@ void CheckBounds(QueryLink& link) {
     const ServerTabs& tabs = link.KnownTabs();
     const ServerTab& tab = tabs.ActiveTab();
     FUZZ_CHECK(tabs.Count() <= ServerTabs::kMostTabs);
-    FUZZ_CHECK(tab.clients.size() <= ServerTab::kMostClients && tab.channels.size() <= ServerTab::kMostChannels);
-    FUZZ_CHECK(tab.Talkers().size() <= tab.clients.size());
+    FUZZ_CHECK(tab.Clients().size() <= ServerTab::kMostClients && tab.Channels().size() <= ServerTab::kMostChannels);
+    FUZZ_CHECK(tab.Talkers().size() <= tab.Clients().size());
     FUZZ_CHECK(link.QueuedCommands() <= 5);  // the start's three, or one listing: never one per tab switch
     FUZZ_CHECK(link.BufferedBytes() <= QueryLink::kMostAnswerBytes + LineReader::kMaxLineBytes +
                                            TabsLink::kMostBytesPerCall + QueryLink::kMostUnsentBytes);

@@ -289,7 +289,7 @@ TEST(QueryLinkHostilePeer, FloodsAndSilencesCostAConnectionAndNeverTheBounds) {
             connected = connected || status == LinkStatus::Connected;
             const ServerTab& tab = link.KnownTabs().ActiveTab();
             ASSERT_LE(link.KnownTabs().Count(), ServerTabs::kMostTabs);
-            ASSERT_LE(tab.Talkers().size(), tab.clients.size());
+            ASSERT_LE(tab.Talkers().size(), tab.Clients().size());
             ASSERT_LE(link.QueuedCommands(), 5U) << "one listing at most";
             ASSERT_LE(link.BufferedBytes(),
                       QueryLink::kMostAnswerBytes + LineReader::kMaxLineBytes + QueryLink::kMostBytesPerCall);

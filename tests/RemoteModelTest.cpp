@@ -30,13 +30,13 @@ std::string Describe(RemoteModel& model) {
         return line + " disconnected";
     }
     line += " server=" + query::AnsiToUtf8(tab.serverName) + " own=" + std::to_string(tab.ownId) + " | channels=";
-    for (const TabChannel& channel : tab.channels) {
-        line += (&channel == tab.channels.data() ? "" : ",") + std::to_string(channel.id) + " " +
+    for (const TabChannel& channel : tab.Channels()) {
+        line += (&channel == tab.Channels().data() ? "" : ",") + std::to_string(channel.id) + " " +
                 query::AnsiToUtf8(channel.name);
     }
     line += " | clients=";
-    for (const TabClient& client : tab.clients) {
-        line += (&client == tab.clients.data() ? "" : ",") + std::to_string(client.id) + " " +
+    for (const TabClient& client : tab.Clients()) {
+        line += (&client == tab.Clients().data() ? "" : ",") + std::to_string(client.id) + " " +
                 query::AnsiToUtf8(client.nickname) + "@" + std::to_string(client.channelId);
     }
     line += " | speakers=";
@@ -97,7 +97,7 @@ TEST(RemoteModel, AHugeAnswerIsTakenWholeAndAHostileTreeOrTabFloodIsBounded) {
         EXPECT_LT(message->payload.dump().size(), text.size() - clients * filler) << "what is never read is not kept";
         model.Apply(*message);
         const auto kept = std::min(static_cast<std::size_t>(clients), ServerTab::kMostClients);
-        ASSERT_EQ(model.Tabs().ActiveTab().clients.size(), kept);
+        ASSERT_EQ(model.Tabs().ActiveTab().Clients().size(), kept);
         EXPECT_EQ(model.Tabs().Overflowed(), kept < static_cast<std::size_t>(clients)) << "for the link to drop it";
         EXPECT_EQ(model.Tabs().TakeSpeakers().size(), kept / 1000);
     }
@@ -112,7 +112,7 @@ TEST(RemoteModel, AHugeAnswerIsTakenWholeAndAHostileTreeOrTabFloodIsBounded) {
     }
     deep += R"("100000":[{"id":1}]}}}})";
     model.Apply(*ParseMessage(deep));
-    EXPECT_EQ(model.Tabs().ActiveTab().channels.size(), ServerTab::kMostChannels);
+    EXPECT_EQ(model.Tabs().ActiveTab().Channels().size(), ServerTab::kMostChannels);
     EXPECT_TRUE(model.Tabs().Overflowed()) << "for the link to drop the connection";
     model.Tabs().Clear();
     model.Apply(*ParseMessage(R"({"type":"connectStatusChanged","payload":{"connectionId":1,"status":4}})"));

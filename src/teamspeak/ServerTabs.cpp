@@ -31,83 +31,49 @@ std::size_t Capacity(const std::int32_t* count) {
     return std::min(static_cast<std::size_t>(*count), static_cast<std::size_t>(kMaxRecords));
 }
 
-template <typename T>
-T* FindId(std::vector<T>& list, std::int32_t id) {
-    const auto it = std::find_if(list.begin(), list.end(), [&](const T& entry) { return entry.id == id; });
-    return it == list.end() ? nullptr : &*it;
-}
-
 }  // namespace
 
 TabClient* ServerTab::FindClient(std::int32_t id) {
-    if (m_indexed != clients.size()) {
-        Reindex();  // the list was written directly
-    }
     const auto found = m_clientIndex.find(id);
-    if (found == m_clientIndex.end()) {
-        return nullptr;
-    }
-    if (found->second >= clients.size() || clients[found->second].id != id) {
-        Reindex();
-        return FindId(clients, id);
-    }
-    return &clients[found->second];
+    return found == m_clientIndex.end() ? nullptr : &m_clients[found->second];
 }
 
-void ServerTab::Reindex() {
+void ServerTab::ClearClients() {
+    m_clients.clear();
     m_clientIndex.clear();
-    m_clientIndex.reserve(clients.size());
-    for (std::size_t i = 0; i < clients.size(); ++i) {
-        m_clientIndex.emplace(clients[i].id, i);
-    }
-    m_indexed = clients.size();
-    ReindexChannels();
 }
 
 void ServerTab::ReindexChannels() {
     m_channelIndex.clear();
-    m_channelIndex.reserve(channels.size());
-    for (std::size_t i = 0; i < channels.size(); ++i) {
-        m_channelIndex.emplace(channels[i].id, i);
+    m_channelIndex.reserve(m_channels.size());
+    for (std::size_t i = 0; i < m_channels.size(); ++i) {
+        m_channelIndex.emplace(m_channels[i].id, i);
     }
-    m_channelsIndexed = channels.size();
 }
 
 TabChannel* ServerTab::FindChannel(std::int32_t id) {
-    // Through an index as clients are, so that channels told one by one cost no scan each.
-    if (m_channelsIndexed != channels.size()) {
-        ReindexChannels();  // the list was written directly
-    }
     const auto found = m_channelIndex.find(id);
-    if (found == m_channelIndex.end()) {
-        return nullptr;
-    }
-    if (found->second >= channels.size() || channels[found->second].id != id) {
-        ReindexChannels();
-        return FindId(channels, id);
-    }
-    return &channels[found->second];
+    return found == m_channelIndex.end() ? nullptr : &m_channels[found->second];
 }
 
 bool ServerTab::AddChannel(const TabChannel& channel) {
     if (FindChannel(channel.id) != nullptr) {
         return true;
     }
-    if (channels.size() >= kMostChannels) {
+    if (m_channels.size() >= kMostChannels) {
         overflowed = true;
         return false;
     }
-    m_channelIndex.emplace(channel.id, channels.size());
-    channels.push_back(channel);
-    ++m_channelsIndexed;
+    m_channelIndex.emplace(channel.id, m_channels.size());
+    m_channels.push_back(channel);
     return true;
 }
 
 void ServerTab::RemoveChannel(std::int32_t id) {
     if (FindChannel(id) != nullptr) {
-        channels.erase(
-            std::remove_if(channels.begin(), channels.end(), [&](const TabChannel& c) { return c.id == id; }),
-            channels.end());
+        m_channels.erase(
+            std::remove_if(m_channels.begin(), m_channels.end(), [&](const TabChannel& c) { return c.id == id; }),
+            m_channels.end());
         ReindexChannels();
     }
 }
@@ -159,25 +125,23 @@ bool ServerTab::Enter(const TabClient& client) {
         *listed = client;
         return true;
     }
-    if (clients.size() >= kMostClients) {
+    if (m_clients.size() >= kMostClients) {
         overflowed = true;
         return false;
     }
-    m_clientIndex.emplace(client.id, clients.size());
-    clients.push_back(client);
-    ++m_indexed;
+    m_clientIndex.emplace(client.id, m_clients.size());
+    m_clients.push_back(client);
     return true;
 }
 
 void ServerTab::Leave(std::int32_t id) {
     if (TabClient* listed = FindClient(id)) {
         // The ones after it move up a place.
-        const auto at = static_cast<std::size_t>(listed - clients.data());
-        clients.erase(clients.begin() + static_cast<std::ptrdiff_t>(at));
+        const auto at = static_cast<std::size_t>(listed - m_clients.data());
+        m_clients.erase(m_clients.begin() + static_cast<std::ptrdiff_t>(at));
         m_clientIndex.erase(id);
-        --m_indexed;
-        for (std::size_t i = at; i < clients.size(); ++i) {
-            m_clientIndex[clients[i].id] = i;
+        for (std::size_t i = at; i < m_clients.size(); ++i) {
+            m_clientIndex[m_clients[i].id] = i;
         }
     }
     m_talking.erase(id);
@@ -190,7 +154,7 @@ bool ServerTab::SetChannels(std::vector<TabChannel> list) {
         list.resize(kMostChannels);
         overflowed = true;
     }
-    channels = std::move(list);
+    m_channels = std::move(list);
     ReindexChannels();
     return fits;
 }
@@ -245,8 +209,8 @@ void ServerTabs::Clear() {
 void WritePlayerRecords(const ServerTab& tab, std::uint8_t* records, std::int32_t* count) {
     // The own client first, as TeamSpeak 2's library lists it; then the others in order.
     std::vector<const TabClient*> ordered;
-    ordered.reserve(tab.clients.size());
-    for (const TabClient& client : tab.clients) {
+    ordered.reserve(tab.Clients().size());
+    for (const TabClient& client : tab.Clients()) {
         if (client.id == tab.ownId) {
             ordered.insert(ordered.begin(), &client);
         } else {
@@ -264,20 +228,20 @@ void WritePlayerRecords(const ServerTab& tab, std::uint8_t* records, std::int32_
 }
 
 void WriteChannelRecords(const ServerTab& tab, std::uint8_t* records, std::int32_t* count) {
-    const std::size_t written = std::min(tab.channels.size(), Capacity(count));
+    const std::size_t written = std::min(tab.Channels().size(), Capacity(count));
     for (std::size_t i = 0; i < written; ++i) {
         std::uint8_t* record = records + i * RawChannelRecord::kSize;
-        PutLong(record + RawChannelRecord::kChannelId, tab.channels[i].id);
-        PutName(record + RawChannelRecord::kName, tab.channels[i].name);
+        PutLong(record + RawChannelRecord::kChannelId, tab.Channels()[i].id);
+        PutName(record + RawChannelRecord::kName, tab.Channels()[i].name);
     }
     *count = static_cast<std::int32_t>(written);
 }
 
 void WriteUserInfoRecord(const ServerTab& tab, std::uint8_t* record) {
     std::memset(record, 0, UserInfoRecord::kSize);
-    const auto own = std::find_if(tab.clients.begin(), tab.clients.end(),
+    const auto own = std::find_if(tab.Clients().begin(), tab.Clients().end(),
                                   [&](const TabClient& client) { return client.id == tab.ownId; });
-    if (own != tab.clients.end()) {
+    if (own != tab.Clients().end()) {
         PutName(record + UserInfoRecord::kNickname, own->nickname);
     }
 }

@@ -38,12 +38,16 @@ struct ServerTab {
     bool synced = false;  // its channels and clients were listed since it connected
     std::int32_t ownId = 0;
     std::string serverName;
-    std::vector<TabChannel> channels;  // in the order the client lists them; at most kMostChannels
-    std::vector<TabClient> clients;    // listed ones in their order, then newcomers; at most kMostClients
-    bool overflowed = false;           // more clients or channels were told than are kept
+    bool overflowed = false;  // more clients or channels were told than are kept
 
-    // Found through an index of the ids, so that a server of thousands of clients told one by
-    // one costs no scan each.
+    // In the order the client lists them; at most kMostChannels.
+    [[nodiscard]] const std::vector<TabChannel>& Channels() const { return m_channels; }
+    // Listed ones in their order, then newcomers; at most kMostClients.
+    [[nodiscard]] const std::vector<TabClient>& Clients() const { return m_clients; }
+
+    // Found through an index of the ids, so that a server of thousands of clients (or
+    // channels) told one by one costs no scan each. The lists change only through the calls
+    // below, which keep the indexes in step.
     [[nodiscard]] TabClient* FindClient(std::int32_t id);
     [[nodiscard]] TabChannel* FindChannel(std::int32_t id);
     // A client in view starts or stops talking; one who starts again moves to the end. Talk
@@ -59,6 +63,8 @@ struct ServerTab {
     // kept) when the tab holds kMostClients already.
     bool Enter(const TabClient& client);
     void Leave(std::int32_t id);
+    // Every client goes (a new listing follows).
+    void ClearClients();
     // The channels as listed, the first kMostChannels of them; false when there were more.
     bool SetChannels(std::vector<TabChannel> list);
     // A channel made since the list: added at the end unless there is one by its id already;
@@ -66,18 +72,14 @@ struct ServerTab {
     bool AddChannel(const TabChannel& channel);
     // The channel by that id goes, when there is one.
     void RemoveChannel(std::int32_t id);
-    // After `clients` or `channels` was written directly: the indexes are made anew.
-    void Reindex();
 
 private:
     void ReindexChannels();
 
-    std::unordered_map<std::int32_t, std::size_t> m_clientIndex;  // id to its place in `clients`
-    std::size_t m_indexed = 0;                                    // the size of `clients` it was made for
-
-    // The same for `channels`.
-    std::unordered_map<std::int32_t, std::size_t> m_channelIndex;
-    std::size_t m_channelsIndexed = 0;
+    std::vector<TabChannel> m_channels;
+    std::vector<TabClient> m_clients;
+    std::unordered_map<std::int32_t, std::size_t> m_clientIndex;   // id to its place in m_clients
+    std::unordered_map<std::int32_t, std::size_t> m_channelIndex;  // id to its place in m_channels
     // Talkers and those heard since the speakers were last taken, each with the number of its
     // last start: the order they began is the order of those numbers.
     std::unordered_map<std::int32_t, std::uint64_t> m_talking;

@@ -114,11 +114,11 @@ void QueryModel::ClientList(std::int32_t tab, const std::vector<QueryItem>& item
     }
     ServerTab& entry = *opened;
     std::vector<std::int32_t> before;
-    before.reserve(entry.clients.size());
-    for (const TabClient& client : entry.clients) {
+    before.reserve(entry.Clients().size());
+    for (const TabClient& client : entry.Clients()) {
         before.push_back(client.id);
     }
-    entry.clients.clear();
+    entry.ClearClients();
     std::vector<std::int32_t> talking;
     bool talkFlags = false;
     for (const QueryItem& item : items) {

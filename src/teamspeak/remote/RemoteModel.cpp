@@ -94,29 +94,20 @@ bool RemoteModel::Connection(const json& connection) {
     if (!infos.is_array()) {
         return false;
     }
-    // Listed in one pass: a busy server names thousands of clients.
-    std::unordered_set<std::int32_t> listed;
     bool microphone = false;
-    std::vector<std::int32_t> talking;
     for (const json& client : infos) {
         const std::optional<std::int32_t> clientId = Id(client, "id");
-        if (!clientId || !listed.insert(*clientId).second) {
+        if (!clientId) {
             continue;
         }
-        if (tab.clients.size() == ServerTab::kMostClients) {
-            tab.overflowed = true;
-            break;
+        if (!tab.Enter(
+                TabClient{*clientId, Id(client, "channelId").value_or(0), Property(client, "nickname").value_or("")})) {
+            break;  // more than are kept: the tab says it overflowed
         }
-        tab.clients.push_back(
-            TabClient{*clientId, Id(client, "channelId").value_or(0), Property(client, "nickname").value_or("")});
         if (PropertyFlag(client, "flagTalking")) {
-            talking.push_back(*clientId);
+            tab.Talk(*clientId, true);
         }
         microphone = microphone || (*clientId == tab.ownId && tab.ownId != 0 && PropertyFlag(client, "inputHardware"));
-    }
-    tab.Reindex();
-    for (const std::int32_t talker : talking) {
-        tab.Talk(talker, true);
     }
     return microphone && tab.connected;
 }
