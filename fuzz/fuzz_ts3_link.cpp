@@ -38,7 +38,7 @@ void CheckBounds(QueryLink& link) {
     FUZZ_CHECK(tab.Talkers().size() <= tab.Clients().size());
     FUZZ_CHECK(link.QueuedCommands() <= 5);  // the start's three, or one listing: never one per tab switch
     FUZZ_CHECK(link.BufferedBytes() <= QueryLink::kMostAnswerBytes + LineReader::kMaxLineBytes +
-                                           TabsLink::kMostBytesPerCall + QueryLink::kMostUnsentBytes);
+                                           QueryLink::kMostBytesPerCall + QueryLink::kMostUnsentBytes);
     if (link.State() == QueryState::NotRunning || link.State() == QueryState::Overflowed) {
         FUZZ_CHECK(link.BufferedBytes() == 0 && link.QueuedCommands() == 0 && tabs.Count() == 0);
     }

@@ -71,8 +71,11 @@ public:
         }
         std::string taken = m_output.substr(0, most);
         m_output.erase(0, taken.size());
+        m_taken += taken.size();
         return taken;
     }
+    // Every byte the other end read, over all sessions.
+    [[nodiscard]] std::uint64_t BytesTaken() const { return m_taken; }
     [[nodiscard]] std::size_t OutputSize() const override { return m_output.size(); }
 
 private:
@@ -83,6 +86,7 @@ private:
     std::uint64_t m_sessions = 0;
     std::string m_received;
     std::string m_output;
+    std::uint64_t m_taken = 0;
 };
 
 }  // namespace sayvane::sim

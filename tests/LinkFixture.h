@@ -78,10 +78,19 @@ protected:
         return ts.Speakers();
     }
 
+    // A pump with nothing arrived counts no change of what the overlay shows, a talker does.
     // The server goes ("Running" meanwhile) and comes back; then the client turns to a new
     // tab, whose server is the one shown.
     template <typename State>
     void ExpectServerLossAndTabSwitchFollowed(State noServer, State connected) {
+        ASSERT_TRUE(Quiet());
+        const std::uint64_t seen = link.Changes();
+        link.Pump();
+        EXPECT_EQ(link.Changes(), seen);
+        client.Server().StartSpeaking(2);
+        ASSERT_TRUE(Quiet());
+        EXPECT_GT(link.Changes(), seen);
+        client.Server().StopSpeaking(2);
         client.Server().connected = false;
         ASSERT_TRUE(UntilState(noServer));
         EXPECT_EQ(ts.GetSpeakers(), LinkStatus::Running);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 
 namespace sayvane {
 
@@ -20,6 +21,8 @@ public:
     }
     // The other end said no: ask again only after the longest wait.
     constexpr void WaitLongest(std::int64_t now) { m_next = now + m_last; }
+    // Not again until Reset.
+    constexpr void Never() { m_next = std::numeric_limits<std::int64_t>::max(); }
     constexpr void Succeeded() { m_wait = m_first; }
     // The next attempt at once, the waits from the first again.
     constexpr void Reset() {

@@ -201,6 +201,7 @@ std::vector<std::int32_t> ServerTabs::Ids() const {
 }
 
 void ServerTabs::Clear() {
+    ++m_changes;
     m_tabs.clear();
     m_active = 0;
     m_tooManyTabs = false;

@@ -95,17 +95,26 @@ public:
     // The tab by that id, made when there is none yet; nullptr (and Overflowed()) when that
     // would make more than kMostTabs. Only what tells a tab's connection should make one.
     [[nodiscard]] ServerTab* Open(std::int32_t id);
-    [[nodiscard]] ServerTab& Tab(std::int32_t id) { return m_tabs[id]; }
+    [[nodiscard]] ServerTab& Tab(std::int32_t id) {
+        Touch(id);
+        return m_tabs[id];
+    }
     [[nodiscard]] std::size_t Count() const { return m_tabs.size(); }
     // The tab when there is one by that id, else nullptr.
     [[nodiscard]] ServerTab* Find(std::int32_t id) {
+        Touch(id);
         const auto found = m_tabs.find(id);
         return found == m_tabs.end() ? nullptr : &found->second;
     }
     // The tab lost its server (or never had one): it forgets everything but that.
     void Disconnected(std::int32_t id);
 
-    void SetActive(std::int32_t id) { m_active = id; }
+    void SetActive(std::int32_t id) {
+        if (id != m_active) {
+            m_active = id;
+            ++m_changes;
+        }
+    }
     [[nodiscard]] std::int32_t Active() const { return m_active; }
     // The active tab; an empty, unknown one when none is.
     [[nodiscard]] const ServerTab& ActiveTab() const;
@@ -121,10 +130,23 @@ public:
     // The tabs' ids, in order.
     [[nodiscard]] std::vector<std::int32_t> Ids() const;
 
+    // A number that grows whenever the active tab may have changed: the tabs were cleared,
+    // another became the active one, or the active one was handed out to be changed (every
+    // change goes through Open, Tab or Find). Reading changes nothing, and neither does a
+    // change to another tab.
+    [[nodiscard]] std::uint64_t Changes() const { return m_changes; }
+
 private:
+    void Touch(std::int32_t id) {
+        if (id == m_active) {
+            ++m_changes;
+        }
+    }
+
     std::map<std::int32_t, ServerTab> m_tabs;
     std::int32_t m_active = 0;
     bool m_tooManyTabs = false;
+    std::uint64_t m_changes = 0;
 };
 
 // The active tab as the library's records: the own client first, then the others in order;

@@ -61,6 +61,14 @@ std::int32_t TabsLink::tsrGetUserInfo(std::uint8_t* record) {
     return 0;
 }
 
+std::uint64_t TabsLink::Changes() {
+    if (const std::int32_t result = SnapshotResult(); result != m_result) {
+        m_result = result;
+        ++m_resultChanges;
+    }
+    return m_resultChanges + Tabs().Changes();
+}
+
 std::int32_t TabsLink::tsrGetLastError(char* buffer, std::int32_t size) {
     if (buffer == nullptr || size < 1) {
         return 0;

@@ -4,7 +4,6 @@
 // link's conversation move on, then writes the active tab as TeamSpeak 2's library would.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -15,18 +14,13 @@ namespace sayvane {
 
 class TabsLink : public TsRemoteApi {
 public:
-    // Waits between connection attempts: doubling from the first to the last.
-    static constexpr std::int64_t kFirstRetryMs = 1000;
-    static constexpr std::int64_t kLastRetryMs = 16000;
-    // An answer the link waits for (not one the client's user gives) comes within this or the
-    // connection ends.
-    static constexpr std::int64_t kAnswerTimeoutMs = 10000;
-    // At most this many bytes are read per call, so a flood costs a tick little.
-    static constexpr std::size_t kMostBytesPerCall = std::size_t{256} * 1024;
-
     // Moves the conversation on without waiting: connects, reads what arrived, sends what
     // waits. Every library call below does it first.
     virtual void Pump() = 0;
+    // A number that grows whenever what the library calls answer may have changed: whether a
+    // server is shown, or the active tab's clients, channels, talkers or own client (a change
+    // of the result since the last call is counted then).
+    [[nodiscard]] std::uint64_t Changes();
 
     bool IsAvailable() override { return true; }
     std::int32_t tsrGetSpeakers(std::int32_t* ids, std::int32_t* count) final;
@@ -47,6 +41,10 @@ protected:
     virtual void PlayersRead() {}
 
     std::string m_lastError;
+
+private:
+    std::int32_t m_result = 0;  // SnapshotResult at the last Changes
+    std::uint64_t m_resultChanges = 0;
 };
 
 }  // namespace sayvane

@@ -22,7 +22,7 @@ std::string Shown(const QueryLine& error) {
 
 }  // namespace
 
-QueryLink::QueryLink(LoopbackSocket& socket, const Clock& clock) : m_socket(socket), m_clock(clock) {}
+QueryLink::QueryLink(LoopbackSocket& socket, const Clock& clock) : SocketLink(socket, clock, "TeamSpeak 3") {}
 
 void QueryLink::Configure(const QuerySettings& settings) {
     if (settings.apiKey == m_settings.apiKey && settings.port == m_settings.port) {
@@ -33,6 +33,8 @@ void QueryLink::Configure(const QuerySettings& settings) {
 }
 
 void QueryLink::Forget() {
+    m_greeted = false;
+    m_keyRefused = false;
     // Swapped with empty ones rather than cleared: a flood's capacity goes with the connection.
     m_reader.Reset();
     m_model.Tabs().Clear();
@@ -42,28 +44,7 @@ void QueryLink::Forget() {
     std::vector<QueryLine>().swap(m_answer);
     std::vector<QueryLine>().swap(m_meanwhile);
     m_answerBytes = 0;
-    std::string().swap(m_unsent);
-}
-
-void QueryLink::Start() {
-    Forget();
-    m_socket.Connect(m_settings.port);
-    m_phase = Phase::Connecting;
-    m_since = m_lastHeard = m_clock.NowMilliseconds();
-}
-
-void QueryLink::Drop(std::string why) {
-    m_socket.Close();
-    m_lastError = std::move(why);
-    m_phase = Phase::Waiting;
-    m_backoff.Failed(m_clock.NowMilliseconds());
-    Forget();
     ChannelAnswered("The connection to TeamSpeak 3 was lost.");
-}
-
-void QueryLink::Overflow(const std::string& what) {
-    Drop("What answers on TeamSpeak 3's port " + what);
-    m_overflow = what;
 }
 
 void QueryLink::ChannelAnswered(std::string refusal) {
@@ -84,74 +65,30 @@ void QueryLink::DeliverChannelAnswer() {
     done(refusal);
 }
 
-void QueryLink::Stop() {
-    Drop("stopped");
-    m_backoff.Reset();
-    m_overflow.clear();
-}
-
-void QueryLink::Pump() {
-    const std::int64_t now = m_clock.NowMilliseconds();
-    if (m_phase == Phase::Waiting || m_phase == Phase::Refused) {
-        if (!m_backoff.Due(now)) {
-            return;
-        }
-        Start();
-    }
-    if (m_phase == Phase::Connecting) {
-        switch (m_socket.Poll()) {
-            case LoopbackSocket::State::Open:
-                m_phase = Phase::Greeting;
-                m_since = m_lastHeard = now;
-                break;
-            case LoopbackSocket::State::Connecting:
-                if (now - m_since > kAnswerTimeoutMs) {
-                    Drop("TeamSpeak 3 does not answer");
-                }
-                return;
-            default: Drop("TeamSpeak 3 is not running"); return;
-        }
-    }
+void QueryLink::Received(std::string_view bytes) {
     const std::size_t dropped = m_reader.Dropped();
-    std::size_t read = 0;
-    char buffer[8192];
-    while (read < kMostBytesPerCall) {
-        const std::size_t got = m_socket.Receive(buffer, sizeof buffer);
-        if (got == 0) {
-            break;
-        }
-        read += got;
-        m_reader.Feed(std::string_view(buffer, got));
-    }
+    m_reader.Feed(bytes);
     if (m_reader.Dropped() != dropped) {
         Overflow("sent a line longer than Sayvane keeps");
         return;
     }
     QueryLine line;
-    while ((m_phase == Phase::Greeting || m_phase == Phase::Talking) && m_reader.Next(line)) {
-        m_lastHeard = now;  // whole lines only: a byte now and then says nothing
+    while (IsOpen() && m_reader.Next(line)) {
+        Heard();  // whole lines only: a byte now and then says nothing
         Line(std::move(line));
-    }
-    if (m_phase != Phase::Greeting && m_phase != Phase::Talking) {
-        return;
-    }
-    if (m_phase == Phase::Talking && !m_waiting && now - m_lastHeard >= kQuietMs) {
-        Send(Ask::Ping, 0, "currentschandlerid");  // a hung client does not answer it
-    }
-    if (!m_unsent.empty()) {
-        m_unsent.erase(0, m_socket.Send(m_unsent));
-    }
-    if (m_unsent.size() > kMostUnsentBytes) {
-        Overflow("reads too little of what Sayvane sends");
-    } else if (m_socket.Poll() != LoopbackSocket::State::Open) {
-        Drop("TeamSpeak 3 closed the connection");
-    } else if ((m_phase == Phase::Greeting || m_waiting) && now - m_since > kAnswerTimeoutMs) {
-        Drop("TeamSpeak 3 stopped answering");
     }
 }
 
+bool QueryLink::Probe() {
+    if (!m_greeted || m_waiting) {
+        return false;
+    }
+    Send(Ask::Ping, 0, "currentschandlerid");  // a hung client does not answer it
+    return true;
+}
+
 void QueryLink::Line(QueryLine&& line) {
-    if (m_phase == Phase::Greeting && line.kind != QueryLine::Kind::Banner) {
+    if (!m_greeted && line.kind != QueryLine::Kind::Banner) {
         // The greeting's other lines say nothing Sayvane needs; events come only once asked for.
         m_answerBytes += line.Footprint();
         if (m_answerBytes > kMostGreetingBytes) {
@@ -161,8 +98,8 @@ void QueryLink::Line(QueryLine&& line) {
     }
     switch (line.kind) {
         case QueryLine::Kind::Banner:
-            if (m_phase == Phase::Greeting) {
-                m_phase = Phase::Talking;
+            if (!m_greeted) {
+                m_greeted = true;
                 m_answerBytes = 0;
                 m_model.Tabs().SetActive(line.items.front().Number("schandlerid").value_or(1));
                 if (!m_settings.apiKey.empty()) {
@@ -228,11 +165,13 @@ void QueryLink::Answered(const QueryLine& error) {
     // taken, a refused event is no refused key.
     const Ask ask = m_queue.front().ask;
     if (error.ErrorId() != 0 && (ask == Ask::Auth || (ask == Ask::Register && m_settings.apiKey.empty()))) {
-        KeyRefused(error);
+        // Tried again only after the longest wait, or with a new key.
+        Drop("TeamSpeak 3 refused the API key (" + Shown(error) + ")", Retry::AfterLongestWait);
+        m_keyRefused = true;
         return;
     }
     if (--m_queue.front().answers > 0) {
-        m_since = m_clock.NowMilliseconds();  // the rest of the lines sent as one
+        AnswerDueFromNow();  // the rest of the lines sent as one
         return;
     }
     const Command command = std::move(m_queue.front());
@@ -288,8 +227,7 @@ void QueryLink::Answered(const QueryLine& error) {
         case Ask::Clients:
             if (id == 0) {
                 m_model.ClientList(command.tab, items);
-                m_backoff.Succeeded();  // a whole conversation went through
-                m_overflow.clear();
+                Succeeded();
             }
             break;
         case Ask::Create:
@@ -313,15 +251,6 @@ void QueryLink::Answered(const QueryLine& error) {
         return;
     }
     SendNext();
-}
-
-void QueryLink::KeyRefused(const QueryLine& error) {
-    // Wait long before trying again, or for a new key.
-    const std::string message = Shown(error);
-    Drop("");
-    m_lastError = "TeamSpeak 3 refused the API key (" + message + ")";
-    m_phase = Phase::Refused;
-    m_backoff.WaitLongest(m_clock.NowMilliseconds());
 }
 
 void QueryLink::SkipTab(std::int32_t tab, const std::string& why) {
@@ -357,7 +286,7 @@ bool QueryLink::KeepForAnswer(QueryLine&& notification) {
 }
 
 bool QueryLink::Queue(Ask ask, std::int32_t tab, std::string text, int answers) {
-    if (m_phase != Phase::Talking) {
+    if (!m_greeted) {
         return false;  // the connection ended on the way here
     }
     if (m_queue.size() >= kMostQueuedCommands) {
@@ -375,7 +304,7 @@ void QueryLink::Send(Ask ask, std::int32_t tab, std::string text) {
 }
 
 void QueryLink::SendNext() {
-    if (m_waiting || m_phase != Phase::Talking) {
+    if (m_waiting || !m_greeted) {
         return;
     }
     if (m_queue.empty() && m_listWanted) {
@@ -387,16 +316,14 @@ void QueryLink::SendNext() {
             !Queue(Ask::Channels, tab, "channellist") || !Queue(Ask::Clients, tab, "clientlist -voice")) {
             return;
         }
-        m_lastListing = m_clock.NowMilliseconds();
+        m_lastListing = Now();
     }
     if (m_queue.empty()) {
         return;
     }
-    m_unsent += m_queue.front().text;
-    m_unsent += '\n';
+    Write(m_queue.front().text + '\n');
     m_waiting = true;
-    m_since = m_clock.NowMilliseconds();
-    m_unsent.erase(0, m_socket.Send(m_unsent));
+    AnswerDueFromNow();
 }
 
 void QueryLink::ListActiveTab() {
@@ -405,12 +332,14 @@ void QueryLink::ListActiveTab() {
 }
 
 QueryState QueryLink::State() const {
-    switch (m_phase) {
-        case Phase::Waiting:
-        case Phase::Connecting: return m_overflow.empty() ? QueryState::NotRunning : QueryState::Overflowed;
-        case Phase::Refused: return QueryState::KeyRefused;
-        case Phase::Greeting: return QueryState::Connecting;
-        case Phase::Talking: break;
+    if (m_keyRefused) {
+        return QueryState::KeyRefused;
+    }
+    if (!IsOpen()) {
+        return Overflowed() ? QueryState::Overflowed : QueryState::NotRunning;
+    }
+    if (!m_greeted) {
+        return QueryState::Connecting;
     }
     const ServerTab& tab = m_model.Tabs().ActiveTab();
     if (!tab.known) {
@@ -423,11 +352,11 @@ QueryState QueryLink::State() const {
 }
 
 std::int32_t QueryLink::SnapshotResult() const {
-    if (m_phase == Phase::Waiting || m_phase == Phase::Connecting) {
+    if (!IsOpen() && !m_keyRefused) {
         return kTsNotRunning;
     }
-    // Something answers on the port, so the client runs; its server is shown only when
-    // the active tab is connected and listed.
+    // Something answered on the port, so the client runs; its server is shown only when the
+    // active tab is connected and listed.
     return State() == QueryState::Connected ? 0 : kTsNotConnected;
 }
 
@@ -441,12 +370,14 @@ bool QueryLink::CreateChannel(const std::string& name, ChannelDone done) {
     const std::int32_t tab = m_model.Tabs().Active();
     Send(Ask::Use, tab, "use schandlerid=" + std::to_string(tab));
     Send(Ask::Create, tab, "channelcreate channel_name=" + Escape(AnsiToUtf8(name)));
+    Flush();  // not waiting for the next Pump
     return true;
 }
 
 void QueryLink::PlayersRead() {
-    if (m_clock.NowMilliseconds() - m_lastListing >= kRelistMs && m_queue.empty() && !m_listWanted) {
+    if (Now() - m_lastListing >= kRelistMs && m_queue.empty() && !m_listWanted) {
         ListActiveTab();  // in case a notification went missing
+        Flush();
     }
 }
 

@@ -10,12 +10,10 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "platform/Clock.h"
-#include "platform/LoopbackSocket.h"
-#include "teamspeak/Backoff.h"
-#include "teamspeak/TabsLink.h"
+#include "teamspeak/SocketLink.h"
 #include "teamspeak/query/QueryModel.h"
 #include "teamspeak/query/QueryProtocol.h"
 
@@ -39,17 +37,14 @@ struct QuerySettings {
 };
 
 // A command unanswered within kAnswerTimeoutMs, or a greeting that does not come, ends the
-// connection. Whatever listens on the port may send anything: what the link keeps of it is
-// bounded, and past a bound the connection ends and is tried again after the usual wait.
-class QueryLink final : public TabsLink {
+// connection; a client quiet for kQuietMs is asked which tab is in front. Whatever listens on
+// the port may send anything: what the link keeps of it is bounded, and past a bound the
+// connection ends and is tried again after the usual wait.
+class QueryLink final : public SocketLink {
 public:
     // Listings of the active tab are asked for again at most this often (when the overlay
     // takes its periodic snapshots), in case a notification went missing.
     static constexpr std::int64_t kRelistMs = 5000;
-    // A client silent this long, with nothing asked, is asked something cheap; no answer
-    // within kAnswerTimeoutMs ends the connection (a hung client would otherwise leave its last
-    // speakers shown).
-    static constexpr std::int64_t kQuietMs = 30000;
     // The data lines of one answer and the notifications kept while it comes, as they are held
     // in memory (QueryLine::Footprint). A client list of eight thousand clients with talk flags
     // and escaped names is about 3 MiB of text and takes about 11 MiB held.
@@ -60,22 +55,15 @@ public:
     // Commands queued: the start's three (the event registrations go as one), a listing's five,
     // a channel's three and a question after a silence fit many times over.
     static constexpr std::size_t kMostQueuedCommands = 64;
-    // Bytes waiting to be sent, past which the other end is taken as not reading.
-    static constexpr std::size_t kMostUnsentBytes = std::size_t{256} * 1024;
 
     QueryLink(LoopbackSocket& socket, const Clock& clock);
 
     // Takes new settings; a changed key or port starts a new connection.
     void Configure(const QuerySettings& settings);
 
-    // Closes the connection and forgets the client; the next Pump starts afresh.
-    void Stop();
-
-    void Pump() override;
-
     [[nodiscard]] QueryState State() const;
     [[nodiscard]] const std::string& ServerName() const { return m_model.Tabs().ActiveTab().serverName; }
-    [[nodiscard]] std::uint16_t Port() const { return m_settings.port; }
+    [[nodiscard]] std::uint16_t Port() const override { return m_settings.port; }
 
     // Asks the client to create a channel in the active tab and move the own client into
     // it; `done` gets an empty text on success, the client's message on a refusal. False
@@ -92,10 +80,9 @@ public:
     // unsent).
     [[nodiscard]] const ServerTabs& KnownTabs() const { return m_model.Tabs(); }
     [[nodiscard]] std::size_t QueuedCommands() const { return m_queue.size(); }
-    [[nodiscard]] std::size_t BufferedBytes() const { return m_reader.Buffered() + m_answerBytes + m_unsent.size(); }
+    [[nodiscard]] std::size_t BufferedBytes() const { return m_reader.Buffered() + m_answerBytes + UnsentBytes(); }
 
 private:
-    enum class Phase { Waiting, Connecting, Greeting, Talking, Refused };
     enum class Ask { Auth, Register, CurrentTab, Use, Whoami, ServerName, Channels, Clients, Create, Move, Ping };
     struct Command {
         Ask ask;
@@ -104,21 +91,16 @@ private:
         int answers = 1;  // error lines still to come: several lines of one kind go as one command
     };
 
-    void Start();
-    void Drop(std::string why);
-    // The other end sent more than is kept (`what` it did): dropped, and said so until a
-    // conversation works.
-    void Overflow(const std::string& what);
-    // Forgets the conversation and frees what it held.
-    void Forget();
+    void Received(std::string_view bytes) override;
+    bool Probe() override;
+    [[nodiscard]] bool AwaitsAnswer() const override { return !m_greeted || m_waiting; }
+    void Forget() override;
     // Keeps a line for the answer; false (and the connection dropped) past kMostAnswerBytes.
     bool Keep(std::vector<QueryLine>& lines, QueryLine&& line);
     void ChannelAnswered(std::string refusal);
     void Line(QueryLine&& line);
     void Notification(QueryLine&& line);
     void Answered(const QueryLine& error);
-    // The client refused the key (or, without one, what needs one).
-    void KeyRefused(const QueryLine& error);
     // Skips the commands queued for a tab that `use` could not select.
     void SkipTab(std::int32_t tab, const std::string& why);
     // False (and the connection dropped) when the notification was one too many to keep.
@@ -134,13 +116,9 @@ private:
     [[nodiscard]] std::int32_t SnapshotResult() const override;
     void PlayersRead() override;
 
-    LoopbackSocket& m_socket;
-    const Clock& m_clock;
     QuerySettings m_settings;
-    Phase m_phase = Phase::Waiting;
-    Backoff m_backoff{kFirstRetryMs, kLastRetryMs};
-    std::int64_t m_since = 0;      // when the current phase or command began
-    std::int64_t m_lastHeard = 0;  // when a whole line last arrived
+    bool m_greeted = false;     // the greeting ended: commands may go
+    bool m_keyRefused = false;  // the connection ended on it; until the next one starts
     std::int64_t m_lastListing = 0;
     LineReader m_reader;
     QueryModel m_model;
@@ -150,8 +128,6 @@ private:
     std::vector<QueryLine> m_answer;     // the data lines of the command out
     std::vector<QueryLine> m_meanwhile;  // notifications about its tab while it describes the tab
     std::size_t m_answerBytes = 0;       // their footprint, or the greeting's so far
-    std::string m_overflow;              // what the other end sent too much of, until a conversation works
-    std::string m_unsent;
     ChannelDone m_channelDone;
     std::optional<std::string> m_channelAnswer;  // for m_channelDone, once known
 };

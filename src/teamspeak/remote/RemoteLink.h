@@ -22,11 +22,9 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <string_view>
 
-#include "platform/Clock.h"
-#include "platform/LoopbackSocket.h"
-#include "teamspeak/Backoff.h"
-#include "teamspeak/TabsLink.h"
+#include "teamspeak/SocketLink.h"
 #include "teamspeak/remote/RemoteMessages.h"
 #include "teamspeak/remote/RemoteModel.h"
 #include "teamspeak/remote/WebSocket.h"
@@ -54,8 +52,8 @@ struct RemoteSettings {
 };
 
 // A handshake unanswered within kAnswerTimeoutMs ends the connection; the user's answer may
-// take as long as the user likes.
-class RemoteLink final : public TabsLink {
+// take as long as the user likes. Once in, a client quiet for kQuietMs is pinged.
+class RemoteLink final : public SocketLink {
 public:
     RemoteLink(LoopbackSocket& socket, const Clock& clock, AppIdentity app = SayvaneApp());
 
@@ -63,8 +61,7 @@ public:
     // handed out replaces the configured one: settings that still carry the one it replaced
     // change nothing.
     void Configure(const RemoteSettings& settings);
-    // Closes the connection and forgets the client; the next Pump starts afresh.
-    void Stop();
+    void Stop() override;
     // Forgets the key (the client will ask its user again) and starts afresh, after a
     // decline too.
     void ForgetKey();
@@ -72,11 +69,9 @@ public:
     // program keeps it in its settings file.
     void OnKeyChanged(std::function<void(const std::string&)> keyChanged) { m_keyChanged = std::move(keyChanged); }
 
-    void Pump() override;
-
     [[nodiscard]] RemoteState State() const;
     [[nodiscard]] const std::string& ServerName() const { return m_model.Tabs().ActiveTab().serverName; }
-    [[nodiscard]] std::uint16_t Port() const { return m_settings.port; }
+    [[nodiscard]] std::uint16_t Port() const override { return m_settings.port; }
     [[nodiscard]] const std::string& ApiKey() const { return m_settings.apiKey; }
     // Why the handshake was refused, when State() is NotRemoteApps; the client's words when it
     // declined Sayvane (may be empty), when State() is Declined.
@@ -85,59 +80,49 @@ public:
     // Connections ended in a row while waiting for the answer to the app, before that counts
     // as a refusal.
     static constexpr int kMostUnanswered = 3;
-    // Once in, a client silent this long is pinged; no answer within kAnswerTimeoutMs ends
-    // the connection (a client that hangs would otherwise leave its last speakers shown).
-    static constexpr std::int64_t kQuietMs = 30000;
-    // Bytes waiting to be sent, past which the other end is taken as not reading (it can make
-    // the link answer every ping it sends).
-    static constexpr std::size_t kMostUnsentBytes = std::size_t{256} * 1024;
 
     // What the link holds now, for the hostile-peer tests.
-    [[nodiscard]] std::size_t UnsentBytes() const { return m_unsent.size(); }
     [[nodiscard]] std::size_t TabCount() const { return m_model.Tabs().Count(); }
 
 private:
-    enum class Phase { Waiting, Connecting, Handshake, Authorizing, Talking, Declined };
+    // Where an open connection stands.
+    enum class Stage { Handshake, Authorizing, Talking };
 
-    void Start();
-    void Drop(const std::string& why);
-    void Read(std::string_view bytes);
+    void Opened() override;
+    void Received(std::string_view bytes) override;
+    bool Probe() override;
+    [[nodiscard]] bool AwaitsAnswer() const override { return m_stage == Stage::Handshake; }
+    void Forget() override;
+    // A message begun is read to its end (the frame reader bounds it), so that a busy server's
+    // snapshot of several MB arrives in one call rather than over dozens of ticks.
+    [[nodiscard]] bool MidMessage() const override { return m_frames.MidMessage(); }
+    [[nodiscard]] std::uint64_t MessagesEnded() const override { return m_frames.Completed(); }
+    // The connection ended (or was cut) by the other end.
+    void Ended(const std::string& why) override;
+
     void Handle(const Message& message);
     void SendFrame(Opcode opcode, std::string_view payload);
     void ChangeKey(const std::string& key);
-    // The connection ended (or was cut) by the other end.
-    void Ended(const std::string& why);
     // The client refused the app: it `said` so, in `words` (may be empty), or it hung up on
     // it too often.
     void Refused(bool said, const std::string& words);
-    // The other end sent more than is kept, or what the link cannot take: dropped, and tried
-    // again after the usual wait.
-    void Overflow(const std::string& what);
 
     ServerTabs& Tabs() override { return m_model.Tabs(); }
     [[nodiscard]] std::int32_t SnapshotResult() const override;
 
-    LoopbackSocket& m_socket;
-    const Clock& m_clock;
     AppIdentity m_app;
     RemoteSettings m_settings;
     std::optional<std::string> m_replacedKey;  // the configured key the client's one replaced
     std::function<void(const std::string&)> m_keyChanged;
-    Phase m_phase = Phase::Waiting;
-    Backoff m_backoff{kFirstRetryMs, kLastRetryMs};
-    std::int64_t m_since = 0;  // when the current phase began
-    std::string m_handshakeKey;
+    Stage m_stage = Stage::Handshake;
+    bool m_declined = false;  // the user said no: not asked again until the key is forgotten
     std::optional<HandshakeReader> m_handshake;
     FrameReader m_frames;
     RemoteModel m_model;
-    std::string m_unsent;
     std::string m_refusal;
-    std::string m_offeredKey;      // in this connection's auth
-    int m_unanswered = 0;          // connections ended in a row while waiting for the answer
-    std::int64_t m_lastHeard = 0;  // when the last bytes arrived
-    bool m_pinged = false;         // a ping went out after a silence, unanswered so far
-    std::string m_overflow;        // what the other end sent too much of, until a connection works
-    bool m_askingAgain = false;    // the kept key was refused (or never answered): none is offered
+    std::string m_offeredKey;    // in this connection's auth
+    int m_unanswered = 0;        // connections ended in a row while waiting for the answer
+    bool m_askingAgain = false;  // the kept key was refused (or never answered): none is offered
     std::mt19937 m_random;
 };
 

@@ -384,6 +384,7 @@ void FrameReader::EndFrame() {
         }
         m_ready.push_back(Message{Message::Kind::Text, std::move(m_text), std::nullopt});
         m_text.clear();
+        ++m_completed;
         return;
     }
     Message message;
@@ -411,6 +412,7 @@ void FrameReader::EndFrame() {
         m_text = std::string();
     }
     m_ready.push_back(std::move(message));
+    ++m_completed;
 }
 
 void FrameReader::Fail(std::string error) {

@@ -101,6 +101,9 @@ public:
     [[nodiscard]] FrameState State() const { return m_state; }
     // A frame or a fragmented message has begun and not ended yet.
     [[nodiscard]] bool MidMessage() const { return m_headBytes > 0 || m_inPayload || m_fragmented; }
+    // Counts the messages made whole (control frames included): a reader that goes on past
+    // its budget to finish the message begun stops once this moves.
+    [[nodiscard]] std::uint64_t Completed() const { return m_completed; }
     [[nodiscard]] const std::string& Error() const { return m_error; }
     // The failure was a message over kMaxMessageBytes.
     [[nodiscard]] bool Oversized() const { return m_oversized; }
@@ -127,6 +130,7 @@ private:
     std::string m_control;      // the current control frame's payload so far
     std::vector<Message> m_ready;
     std::size_t m_readyFirst = 0;
+    std::uint64_t m_completed = 0;
 };
 
 }  // namespace sayvane::remote
