@@ -32,6 +32,9 @@ public:
     // program closed the session, until the next Connect or Disconnect.
     [[nodiscard]] virtual std::string TakeOutput(std::size_t most) = 0;
     [[nodiscard]] virtual std::size_t OutputSize() const = 0;
+    // False while the program takes nothing from the connection: what the other end sends
+    // then waits in the transport's buffers until they are full.
+    [[nodiscard]] virtual bool Reads() const { return true; }
 
 protected:
     SimulatedPeer() = default;

@@ -37,6 +37,8 @@ constexpr long kTickMicroseconds = 20000;
 // With a chunk size, one chunk goes per pause, so that the reader sees the bytes split.
 constexpr long kChunkPauseMicroseconds = 1000;
 constexpr std::size_t kReadBytes = 4096;
+// What is taken from the program at a time: a flood that never ends goes out piece by piece.
+constexpr std::size_t kWriteBytes = std::size_t{1} << 20;
 constexpr std::size_t kLoggedLineBytes = 300;
 
 #ifdef _WIN32
@@ -132,8 +134,8 @@ void SleepMilliseconds(int milliseconds) {
 
 class Host {
 public:
-    Host(const char* name, const HostOptions& options, sim::SimulatedTsClient& client, PeerLog& log)
-        : m_name(name), m_options(options), m_client(client), m_log(log) {}
+    Host(const char* name, const HostOptions& options, sim::SimulatedPeer& client, PeerLog& log, Ticker tick)
+        : m_name(name), m_options(options), m_client(client), m_log(log), m_tick(std::move(tick)) {}
     ~Host();
     Host(const Host&) = delete;
     Host& operator=(const Host&) = delete;
@@ -143,19 +145,17 @@ public:
     int Run();
 
 private:
-    bool LoadScenarios();
     bool Listen();
     void Accept();
     void Read();
     void Write();
     void CloseConnection(const char* why);
-    [[nodiscard]] bool QuitRequested() const;
 
     const char* m_name;
     const HostOptions& m_options;
-    sim::SimulatedTsClient& m_client;
+    sim::SimulatedPeer& m_client;
     PeerLog& m_log;
-    std::vector<std::unique_ptr<TsScenarioPlayer>> m_players;
+    Ticker m_tick;
     SocketHandle m_listener = kNoSocket;
     SocketHandle m_connection = kNoSocket;
     std::string m_outgoing;  // taken from the client, not yet accepted by the socket
@@ -168,35 +168,6 @@ Host::~Host() {
     if (m_listener != kNoSocket) {
         CloseSocket(m_listener);
     }
-}
-
-bool Host::LoadScenarios() {
-    for (std::size_t i = 0; i < m_options.scenarioFiles.size(); ++i) {
-        const std::string& file = m_options.scenarioFiles[i];
-        std::ifstream in(file, std::ios::binary);
-        if (!in) {
-            std::fprintf(stderr, "%s: cannot read scenario %s\n", m_name, file.c_str());
-            return false;
-        }
-        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        sim::TsScenarioError error;
-        std::optional<TsScenario> scenario = sim::ParseTsScenario(text, &error);
-        if (!scenario) {
-            std::fprintf(stderr, "%s: %s: line %d: %s\n", m_name, file.c_str(), error.line, error.message.c_str());
-            return false;
-        }
-        const std::int32_t tab = i == 0 ? 1 : m_client.AddTab();
-        const std::string prefix = m_options.scenarioFiles.size() > 1 ? "* tab " + std::to_string(tab) + ": " : "* ";
-        auto player = std::make_unique<TsScenarioPlayer>(
-            std::move(*scenario), m_client.Server(tab),
-            [this, prefix](std::int64_t, const std::string& line) { m_log.Write(prefix + line); });
-        // Each event is told on its own: a speaker who starts and stops within one tick still
-        // sends both notifications.
-        player->SetAppliedHook([this](const sim::TsEvent&) { m_client.Update(); });
-        m_players.push_back(std::move(player));
-    }
-    m_client.SetActiveTab(m_options.activeTab);
-    return true;
 }
 
 bool Host::Listen() {
@@ -277,7 +248,9 @@ void Host::Write() {
         return;
     }
     if (m_options.chunk == 0) {
-        m_outgoing += m_client.TakeOutput(std::numeric_limits<std::size_t>::max());
+        if (m_outgoing.size() < kWriteBytes) {
+            m_outgoing += m_client.TakeOutput(kWriteBytes - m_outgoing.size());
+        }
     } else if (m_outgoing.empty()) {
         m_outgoing = m_client.TakeOutput(m_options.chunk);
     }
@@ -296,26 +269,15 @@ void Host::Write() {
     }
 }
 
-bool Host::QuitRequested() const {
-    return std::any_of(m_players.begin(), m_players.end(), [](const auto& p) { return p->QuitRequested(); });
-}
-
 int Host::Run() {
-    if (!LoadScenarios()) {
-        return kExitScenario;
-    }
     if (!StartSockets() || !Listen()) {
         std::fprintf(stderr, "%s: cannot listen on 127.0.0.1:%u\n", m_name, static_cast<unsigned>(m_options.port));
         return kExitNetwork;
     }
     // The state at time 0 is there before anyone connects.
-    for (const auto& player : m_players) {
-        player->Advance(0);
-    }
-    m_client.Update();
-
+    bool quit = m_tick(0);
     auto last = std::chrono::steady_clock::now();
-    while (!QuitRequested()) {
+    while (!quit) {
         const bool pacing = m_options.chunk != 0 && (!m_outgoing.empty() || m_client.OutputSize() != 0);
         fd_set readable;
         fd_set writable;
@@ -324,7 +286,9 @@ int Host::Run() {
         FD_SET(m_listener, &readable);
         int highest = HighestForSelect(m_listener);
         if (m_connection != kNoSocket) {
-            FD_SET(m_connection, &readable);
+            if (m_client.Reads()) {
+                FD_SET(m_connection, &readable);
+            }
             if (!pacing && (!m_outgoing.empty() || m_client.OutputSize() != 0)) {
                 FD_SET(m_connection, &writable);
             }
@@ -337,10 +301,7 @@ int Host::Run() {
         const auto now = std::chrono::steady_clock::now();
         const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - last);
         last += elapsed;  // the fraction of a millisecond left over counts towards the next tick
-        for (const auto& player : m_players) {
-            player->Advance(elapsed.count());
-        }
-        m_client.Update();
+        quit = m_tick(elapsed.count());
 
         if (ready > 0 && FD_ISSET(m_listener, &readable)) {
             Accept();
@@ -352,6 +313,38 @@ int Host::Run() {
     m_log.Write("quit");
     CloseConnection("the client quits");
     return kExitOk;
+}
+
+// The scenario files, each played on a tab of its own; empty when one cannot be read.
+std::vector<std::unique_ptr<TsScenarioPlayer>> LoadScenarios(const char* name, const HostOptions& options,
+                                                             sim::SimulatedTsClient& client, PeerLog& log) {
+    std::vector<std::unique_ptr<TsScenarioPlayer>> players;
+    for (std::size_t i = 0; i < options.scenarioFiles.size(); ++i) {
+        const std::string& file = options.scenarioFiles[i];
+        std::ifstream in(file, std::ios::binary);
+        if (!in) {
+            std::fprintf(stderr, "%s: cannot read scenario %s\n", name, file.c_str());
+            return {};
+        }
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        sim::TsScenarioError error;
+        std::optional<TsScenario> scenario = sim::ParseTsScenario(text, &error);
+        if (!scenario) {
+            std::fprintf(stderr, "%s: %s: line %d: %s\n", name, file.c_str(), error.line, error.message.c_str());
+            return {};
+        }
+        const std::int32_t tab = i == 0 ? 1 : client.AddTab();
+        const std::string prefix = options.scenarioFiles.size() > 1 ? "* tab " + std::to_string(tab) + ": " : "* ";
+        auto player = std::make_unique<TsScenarioPlayer>(
+            std::move(*scenario), client.Server(tab),
+            [&log, prefix](std::int64_t, const std::string& line) { log.Write(prefix + line); });
+        // Each event is told on its own: a speaker who starts and stops within one tick still
+        // sends both notifications.
+        player->SetAppliedHook([&client](const sim::TsEvent&) { client.Update(); });
+        players.push_back(std::move(player));
+    }
+    client.SetActiveTab(options.activeTab);
+    return players;
 }
 
 }  // namespace
@@ -426,9 +419,23 @@ void PeerLog::Write(const std::string& text) {
     m_file << stamp << text.substr(0, kLoggedLineBytes) << (text.size() > kLoggedLineBytes ? "..." : "") << std::endl;
 }
 
-int ServeScenarios(const char* name, const HostOptions& options, sim::SimulatedTsClient& client, PeerLog& log) {
-    Host host(name, options, client, log);
+int Serve(const char* name, const HostOptions& options, sim::SimulatedPeer& program, PeerLog& log, const Ticker& tick) {
+    Host host(name, options, program, log, tick);
     return host.Run();
+}
+
+int ServeScenarios(const char* name, const HostOptions& options, sim::SimulatedTsClient& client, PeerLog& log) {
+    const std::vector<std::unique_ptr<TsScenarioPlayer>> players = LoadScenarios(name, options, client, log);
+    if (players.empty()) {
+        return kExitScenario;
+    }
+    return Serve(name, options, client, log, [&](std::int64_t elapsedMs) {
+        for (const auto& player : players) {
+            player->Advance(elapsedMs);
+        }
+        client.Update();
+        return std::any_of(players.begin(), players.end(), [](const auto& p) { return p->QuitRequested(); });
+    });
 }
 
 }  // namespace sayvane::peers

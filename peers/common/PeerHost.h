@@ -1,6 +1,6 @@
-// What the simulated voice clients that serve a port on 127.0.0.1 (ts3sim, ts5sim) share: the
-// options every one of them takes, their log, and the loop that plays the scenarios in real
-// time on the client's tabs and serves one connection at a time (a new one replaces the old).
+// What the programs that serve a port on 127.0.0.1 (ts3sim, ts5sim, hostilepeer) share: the
+// options every one of them takes, their log, and the loop that serves one connection at a
+// time (a new one replaces the old), playing the voice clients' scenarios in real time.
 #pragma once
 
 #include <chrono>
@@ -63,6 +63,15 @@ private:
     std::ofstream m_file;
     SteadyClock m_clock;
 };
+
+// What a served program does as time passes: called once with 0 before anyone connects, then
+// every tick with the milliseconds since the last; true when the program quits.
+using Ticker = std::function<bool(std::int64_t elapsedMs)>;
+
+// Listens on 127.0.0.1 (printing "NAME: listening on 127.0.0.1:PORT") and serves `program` one
+// connection at a time until `tick` says it quits; the exit code. The log gets "listening on
+// ...", "+ connection opened", "- connection closed: WHY" and "quit".
+int Serve(const char* name, const HostOptions& options, sim::SimulatedPeer& program, PeerLog& log, const Ticker& tick);
 
 // Loads the scenarios onto the client's tabs, listens on 127.0.0.1 (printing "NAME: listening
 // on 127.0.0.1:PORT") and serves until a scenario quits; the exit code. The log gets
