@@ -5,6 +5,10 @@
 # the floor any Wine GUI process pays. Prints CPU time, peak memory and start-up time.
 #   scripts/measure.sh [SECONDS]        60 by default; build the win32 preset first (win64 on a
 #                                       host that cannot run 32-bit programs)
+#   scripts/measure.sh latency          TeamSpeak 3 and 5/6 at Refresh 250 ms and 2.5 s: the time
+#                                       from a talk notification on the socket to the overlay
+#                                       shown (each of six words, and the median), and from the
+#                                       connection accepted to the player list complete
 # Figures: CPU time (user+sys) and VmHWM of the Linux process running Sayvane.exe, read from
 # /proc (Wine's GetProcessTimes gives 0 for another process); the peak working set as Wine
 # reports it; the time from CreateProcess to the splash and to the overlay. Targets, for comparison only: idle at
@@ -13,6 +17,22 @@ set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
+if [ "$seconds" = latency ]; then
+    source "$root/scripts/windows-arch.sh"
+    windows_arch_decide
+    arch=${SAYVANE_WINDOWS_ARCHES%% *}
+    if [ -z "${SAYVANE_WINE_SESSION:-}" ]; then
+        SAYVANE_WINE_ARCH=$arch exec "$root/scripts/with-wine.sh" bash "$0" "$@"
+    fi
+    for client in ts3 ts5; do
+        for refresh in 0 45; do
+            echo "== $client, Refresh position $refresh"
+            "$WINELOADER" "$root/build/win$arch/bin/sayvane_measure.exe" --latency "$client" --refresh "$refresh" \
+                --rounds 6 2>/dev/null | tr -d '\r' | grep -E '^(first_lists|talk_to_overlay)'
+        done
+    done
+    exit 0
+fi
 if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -lt 1 ]; then
     echo "usage: scripts/measure.sh [SECONDS]" >&2
     exit 2

@@ -384,6 +384,43 @@ TEST_F(RefreshCycleTest, WithTeamSpeak5ChosenTheSameOverlayFollowsItsRemoteAppsB
     EXPECT_EQ(window.LineTexts(), std::vector<std::string>{"Disconnected"}) << "drawn by the tick that lost it";
 }
 
+// What the client says between two ticks: a server found runs its tick at once; a talk start is
+// drawn the moment the socket tells, stamped with the running tick so that retention still
+// counts ticks.
+TEST_F(RefreshCycleTest, WhatTheClientSaysBetweenTicksIsShownAtOnceWithTheRunningTicksStamp) {
+    ServeThrough(teamSpeak5);
+    Start("VoiceClient=5\r\n");
+    // The client found between two ticks: the tick that sees it runs at once and fills the lists.
+    for (int i = 0; i < 4; ++i) {
+        teamSpeak5.Update();
+        voice.Activity(VoiceClient::TeamSpeak5);
+    }
+    EXPECT_EQ(window.StatusText(), "Connected");
+    EXPECT_EQ(overlay->State().lstUsers.Count(), 3U);
+    Tick(3);
+    const auto heard = [&](std::int32_t id) {
+        teamSpeak5.Server().StartSpeaking(id);
+        teamSpeak5.Update();
+        voice.Activity(VoiceClient::TeamSpeak5);
+    };
+    const std::int32_t tick = overlay->State().TickNumber;
+    heard(11);
+    EXPECT_EQ(Speakers(), std::vector<std::string>{"DLH4AB"});
+    EXPECT_EQ(overlay->State().lstSpeakers[0].value, tick);
+    EXPECT_EQ(window.LineTexts(), std::vector<std::string>{"DLH4AB"});
+    voice.Activity(VoiceClient::TeamSpeak3);  // not the client followed: nothing asked of it
+    EXPECT_EQ(querySocket.ConnectAttempts(), 0U);
+    heard(12);
+    EXPECT_EQ(Speakers(), (std::vector<std::string>{"DLH4AB", "BAW12"}));
+    Tick();
+    // Heard again after a pause: first again at once.
+    teamSpeak5.Server().StopSpeaking(11);
+    teamSpeak5.Update();
+    Tick();
+    heard(11);
+    EXPECT_EQ(window.LineTexts(), (std::vector<std::string>{"DLH4AB", "BAW12"}));
+}
+
 TEST_F(RefreshCycleTest, TheLibraryNicknameOverridesTheOneFromTheWindow) {
     EXPECT_EQ(Start("MeFromChannel=1\r\nNickName=SOMEONE\r\n").Settings().NickName, "") << "found at run time";
     // The pane's text is longer than any buffer, and so is the name in it: both are read whole.

@@ -4,6 +4,7 @@
 // that sends the library calls and the status line to the client chosen.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -219,6 +220,21 @@ TEST_F(RemoteLinkTest, AMisbehavingClientCostsAConnectionAtMostAndNeverTheRecord
 // Whatever listens on the port: it takes the WebSocket's handshake, lets the app in with
 // `key`, then floods. The link stays within its bounds, drops the connection where the peer
 // sent more than it keeps, and keeps no key that is none.
+// Answers the link's WebSocket handshake once, with `first` after it; `sent` turns 1 then.
+void AnswerHandshake(sim::ScriptedPeer& peer, int& sent, std::function<std::string()> first) {
+    peer.OnReceive([&sent, first = std::move(first)](const std::string& received) {
+        const std::size_t key = received.find("Sec-WebSocket-Key: ");
+        const std::size_t end = received.find("\r\n", key);
+        if (key == std::string::npos || end == std::string::npos || sent != 0) {
+            return std::string();
+        }
+        sent = 1;
+        return "HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+               "Sec-WebSocket-Accept: " +
+               AcceptKey(received.substr(key + 19, end - key - 19)) + "\r\n\r\n" + first();
+    });
+}
+
 TEST(RemoteLinkHostilePeer, FloodsAndSilencesCostAConnectionAndNeverTheBounds) {
     const auto text = [](const std::string& payload) { return sim::ServerFrame(payload); };
     const auto in = [&](const std::string& key) {
@@ -265,17 +281,9 @@ TEST(RemoteLinkHostilePeer, FloodsAndSilencesCostAConnectionAndNeverTheBounds) {
         sim::ScriptedPeer peer;
         sim::SimulatedLoopbackSocket socket(peer, kDefaultRemotePort);
         int sent = 0;
-        peer.OnReceive([&](const std::string& received) {
-            const std::size_t key = received.find("Sec-WebSocket-Key: ");
-            const std::size_t end = received.find("\r\n", key);
-            if (key == std::string::npos || end == std::string::npos || sent != 0) {
-                return std::string();
-            }
-            sent = 1;
+        AnswerHandshake(peer, sent, [&] {
             socket.SetPeerReads(row.peerReads);  // from now on
-            return "HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
-                   "Sec-WebSocket-Accept: " +
-                   AcceptKey(received.substr(key + 19, end - key - 19)) + "\r\n\r\n" + in(row.key);
+            return in(row.key);
         });
         if (row.flood) {
             peer.SetFlood([&] { return sent == 0 ? std::string() : row.flood(sent++ - 1); });
@@ -305,6 +313,53 @@ TEST(RemoteLinkHostilePeer, FloodsAndSilencesCostAConnectionAndNeverTheBounds) {
             EXPECT_TRUE(IsKeyText(key)) << key;
         }
     }
+}
+
+// Between ticks the socket's activity moves the link on, and the one listening hears of what
+// changed, until a flood has cost the budget; the next tick's call gives it back.
+TEST(VoiceClientSwitch, ActivityBetweenTicksReadsAFloodOnlyUpToItsBudget) {
+    sim::VirtualClock clock;
+    sim::ScriptedPeer peer;
+    sim::SimulatedLoopbackSocket socket(peer, kDefaultRemotePort);
+    int sent = 0;
+    AnswerHandshake(peer, sent, [] {
+        return sim::ServerFrame(
+            R"({"type":"auth","status":{"code":0},"payload":{"apiKey":"k","connections":[{"id":1,"clientId":5,)"
+            R"("status":4,"clientInfos":[{"id":5,"channelId":1,"properties":{"nickname":"ME"}}]}]}})");
+    });
+    peer.SetFlood([&] {
+        return sent == 0 ? std::string()
+                         : sim::ServerFrame(R"({"type":"talkStatusChanged","payload":{"connectionId":1,"clientId":5,)"
+                                            R"("status":)" +
+                                            std::to_string(sent++ % 2) + "}}");
+    });
+    RemoteLink link(socket, clock);
+    sim::SimulatedTsRemote teamSpeak2;
+    sim::Ts3QueryClient teamSpeak3;
+    sim::SimulatedLoopbackSocket querySocket(teamSpeak3);
+    query::QueryLink queryLink(querySocket, clock);
+    VoiceClientSwitch voice(teamSpeak2, queryLink, link);
+    voice.Choose(VoiceSettings{VoiceClient::TeamSpeak5, "", query::kDefaultQueryPort, "k", kDefaultRemotePort});
+    int told = 0;
+    voice.OnChanged([&] { ++told; });
+    const auto between = [&] {
+        for (int i = 0; i < 100; ++i) {
+            voice.Activity(VoiceClient::TeamSpeak5);
+        }
+    };
+    between();
+    EXPECT_GT(told, 0);
+    const std::uint64_t read = link.BytesRead();
+    EXPECT_GE(read, VoiceClientSwitch::kMostActivityBytes);
+    EXPECT_LE(read, VoiceClientSwitch::kMostActivityBytes + RemoteLink::kMostBytesPerCall + 8192);
+    std::array<std::int32_t, kMaxRecords> ids{};
+    std::int32_t count = kMaxRecords;
+    (void)voice.tsrGetSpeakers(ids.data(), &count);  // a tick
+    const std::uint64_t afterTick = link.BytesRead();
+    between();
+    EXPECT_GE(link.BytesRead() - afterTick, VoiceClientSwitch::kMostActivityBytes);
+    EXPECT_LE(link.BytesRead() - afterTick,
+              VoiceClientSwitch::kMostActivityBytes + RemoteLink::kMostBytesPerCall + 8192);
 }
 
 TEST_F(RemoteLinkTest, AThousandClientsAndChannelsFit) {

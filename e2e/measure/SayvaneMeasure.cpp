@@ -6,6 +6,12 @@
 //
 //   sayvane_measure.exe --scenario NAME [--seconds N] [--release FILE]
 //   sayvane_measure.exe --baseline [--seconds N] [--release FILE]
+//   sayvane_measure.exe --latency ts3|ts5 [--refresh POSITION] [--rounds N]
+//
+// --latency follows TeamSpeak 3 or 5/6 (ts3sim, ts5sim) at a Refresh position (0: 250 ms, 45:
+// 2.5 s): a pilot speaks briefly every six seconds, and each time the milliseconds from the
+// simulated client telling it to the overlay showing are reported, with their median; and the
+// milliseconds from the connection accepted to the overlay's list of players complete.
 //
 // NAME is a scenario file beside ts2sim.exe (scenarios\NAME). --baseline measures Wine's own
 // notepad instead: the floor every Wine GUI process pays. Between the lines "measure-start" and
@@ -14,11 +20,14 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "harness/SayvaneRun.h"
 
@@ -34,6 +43,9 @@ struct Options {
     bool baseline = false;
     int seconds = 60;
     std::string releaseFile;
+    std::string latencyClient;  // "ts3" or "ts5" for a latency run
+    int refreshPosition = 0;
+    int rounds = 6;
 };
 
 std::optional<Options> ParseOptions(int argc, char** argv) {
@@ -48,9 +60,21 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
             options.releaseFile = argv[++i];
         } else if (arg == "--baseline") {
             options.baseline = true;
+        } else if (arg == "--latency" && i + 1 < argc) {
+            options.latencyClient = argv[++i];
+        } else if (arg == "--refresh" && i + 1 < argc) {
+            options.refreshPosition = std::atoi(argv[++i]);
+        } else if (arg == "--rounds" && i + 1 < argc) {
+            options.rounds = std::atoi(argv[++i]);
         } else {
             return std::nullopt;
         }
+    }
+    if (!options.latencyClient.empty()) {
+        const bool known = options.latencyClient == "ts3" || options.latencyClient == "ts5";
+        return known && options.refreshPosition >= 0 && options.refreshPosition <= 45 && options.rounds > 0
+                   ? std::optional(options)
+                   : std::nullopt;
     }
     if (options.seconds < 1 || (options.scenario.empty() != options.baseline)) {
         return std::nullopt;
@@ -208,6 +232,96 @@ int MeasureBaseline(const Options& options) {
     return 0;
 }
 
+// A pilot speaks for 300 ms every six seconds: long enough for the overlay to hide between two
+// words at any Refresh setting.
+constexpr char kCallsEverySixSeconds[] =
+    "0 server \"IVAO Test\"\n0 nickname EDDF_TWR\n0 channel 2 \"Frankfurt Tower\"\n0 join EDDF_TWR channel=2\n"
+    "0 join DLH4AB channel=2\n0 join BAW12 channel=2\n3000 speak DLH4AB\n+300 silence\n+2700 loop 0\n";
+constexpr std::size_t kPlayersOfTheScenario = 3;
+
+// Now on the steady clock every program of the machine shares, as the peers' logs give it.
+double SteadyMilliseconds() {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// When the peer's log says `what` happened, each time, on the shared steady clock.
+std::vector<double> LoggedTimes(const sayvane::e2e::LoggingPeer& peer, const std::string& what) {
+    const std::vector<std::string> lines = peer.LogLines();
+    double origin = 0;
+    std::vector<double> times;
+    for (const std::string& line : lines) {
+        if (const std::size_t at = line.find("clock origin: "); at != std::string::npos) {
+            origin = std::stod(line.substr(at + 14)) / 1000.0;
+        } else if (line.find(what) != std::string::npos && line.size() > 1 && line[0] == '[') {
+            times.push_back(origin + std::stod(line.substr(1)) * 1000.0);
+        }
+    }
+    return times;
+}
+
+double Median(std::vector<double> values) {
+    if (values.empty()) {
+        return -1;
+    }
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+int MeasureLatency(const Options& options) {
+    const bool ts3 = options.latencyClient == "ts3";
+    const unsigned port = ts3 ? 26641 : 26901;
+    sayvane::e2e::ScenarioServerRun client(ts3 ? "ts3sim.exe" : "ts5sim.exe", kCallsEverySixSeconds, port,
+                                           ts3 ? std::vector<std::string>{} : std::vector<std::string>{"--allow"});
+    if (!client.Listening()) {
+        std::fprintf(stderr, "the simulated voice client did not start\n");
+        return 1;
+    }
+    sayvane::e2e::SayvaneRun run(
+        "[Setup]\r\nAutoStart=1\r\nDelay=0\r\nShowChannel=0\r\nRefresh=" + std::to_string(options.refreshPosition) +
+        (ts3 ? "\r\nVoiceClient=3\r\nQueryApiKey=SAYVANE-TEST-KEY\r\nQueryPort=" : "\r\nVoiceClient=5\r\nRemotePort=") +
+        std::to_string(port) + "\r\n");
+    if (!run.Start()) {
+        std::fprintf(stderr, "Sayvane.exe did not start\n");
+        return 1;
+    }
+    const HWND overlay = run.WaitForOverlay(20000);
+    const sayvane::e2e::DiagnosticPanel panel(overlay);
+    if (overlay == nullptr || !panel.Found()) {
+        std::fprintf(stderr, "Sayvane showed no overlay\n");
+        return 1;
+    }
+    // The lists complete: polled as often as the panel answers.
+    sayvane::e2e::WaitUntil([&] { return panel.List("lstUsers").size() == kPlayersOfTheScenario; }, 60000);
+    const double listed = SteadyMilliseconds();
+    // Each time the overlay comes up, on the steady clock, polled every millisecond.
+    std::vector<double> shown;
+    bool visible = IsWindowVisible(overlay) != FALSE;
+    const double end = SteadyMilliseconds() + options.rounds * 6000.0 + 3000.0;
+    while (SteadyMilliseconds() < end) {
+        const bool now = IsWindowVisible(overlay) != FALSE;
+        if (now && !visible) {
+            shown.push_back(SteadyMilliseconds());
+        }
+        visible = now;
+        Sleep(1);
+    }
+    const std::vector<double> accepted = LoggedTimes(client, "+ connection opened");
+    if (!accepted.empty()) {
+        std::printf("first_lists_ms=%.1f\n", listed - accepted.back());
+    }
+    std::vector<double> latencies;
+    for (const double spoke : LoggedTimes(client, "* speak DLH4AB")) {
+        const auto next = std::lower_bound(shown.begin(), shown.end(), spoke);
+        if (spoke > listed && next != shown.end() && *next - spoke < 5000) {
+            latencies.push_back(*next - spoke);
+            std::printf("talk_to_overlay_ms=%.1f\n", latencies.back());
+        }
+    }
+    std::printf("talk_to_overlay_median_ms=%.1f (of %zu)\n", Median(latencies), latencies.size());
+    (void)run.ExitFromTray(overlay);
+    return latencies.empty() ? 1 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -215,8 +329,12 @@ int main(int argc, char** argv) {
     if (!options) {
         std::fprintf(stderr,
                      "usage: sayvane_measure --scenario NAME [--seconds N] [--release FILE]\n"
-                     "       sayvane_measure --baseline [--seconds N] [--release FILE]\n");
+                     "       sayvane_measure --baseline [--seconds N] [--release FILE]\n"
+                     "       sayvane_measure --latency ts3|ts5 [--refresh POSITION] [--rounds N]\n");
         return 2;
+    }
+    if (!options->latencyClient.empty()) {
+        return MeasureLatency(*options);
     }
     return options->baseline ? MeasureBaseline(*options) : MeasureSayvane(*options);
 }

@@ -407,6 +407,7 @@ std::int64_t SteadyClock::NowMilliseconds() const {
 
 bool PeerLog::Open(const std::string& file) {
     m_file.open(file, std::ios::out | std::ios::trunc);
+    Write("clock origin: " + std::to_string(m_clock.StartMicroseconds()));
     return static_cast<bool>(m_file);
 }
 

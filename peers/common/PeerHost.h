@@ -47,13 +47,18 @@ public:
     void Sleep(int milliseconds) override;
     void ProcessPendingMessages() override {}
     [[nodiscard]] std::int64_t NowMilliseconds() const override;
+    // Its start on the steady clock, which every program of the machine shares.
+    [[nodiscard]] std::int64_t StartMicroseconds() const {
+        return std::chrono::duration_cast<std::chrono::microseconds>(m_start.time_since_epoch()).count();
+    }
 
 private:
     std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
 };
 
 // The log file: one line an entry, stamped with the seconds since the start, flushed at once
-// (tests read it while the client runs).
+// (tests read it while the client runs). Its first line, "clock origin: N", gives that start in
+// microseconds on the steady clock, for a program that lines its own times up with the log's.
 class PeerLog {
 public:
     bool Open(const std::string& file);

@@ -82,10 +82,18 @@ void Overlay::Form_Load() {
     AutoPosition();
     m_window.Hide();
     m_window.StartTimer(m_settings.RefreshInterval);
+    ListenToVoice(true);
 }
 
 void Overlay::Form_Unload() {
+    ListenToVoice(false);
     ClearTray();
+}
+
+void Overlay::ListenToVoice(bool listen) {
+    if (m_services.voice != nullptr) {
+        m_services.voice->OnChanged(listen ? std::function<void()>([this] { VoiceChanged(); }) : nullptr);
+    }
 }
 
 void Overlay::LoadSettings() {
@@ -167,6 +175,7 @@ void Overlay::MenuCommand(MenuItem item) {
 
 void Overlay::Disable() {
     m_window.StopTimer();
+    ListenToVoice(false);
     m_window.Clear();
     ClearTray();
     if (m_settings.Has(ScreenPosition::Custom)) {

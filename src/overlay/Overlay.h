@@ -80,6 +80,13 @@ public:
     // One tick of the refresh timer: the program's main loop.
     void tmrRefresh_Timer();
 
+    // The voice client told something between two ticks. A talk start shows at once: who
+    // speaks is read and drawn now, stamped with the running tick's number, so retention and
+    // expiry count ticks as ever. A server found or lost runs the tick that would have seen
+    // it, which fills or empties the lists. Anything else (a stop, joins and leaves) waits for
+    // the next tick.
+    void VoiceChanged();
+
     // A command of the tray's pop-up menu.
     void MenuCommand(MenuItem item);
 
@@ -114,6 +121,8 @@ private:
     [[nodiscard]] std::size_t ChannelSnapshotSize() override;
 
     void LoadSettings();
+    // Stops (or starts) hearing of the voice client between ticks.
+    void ListenToVoice(bool listen);
     void AutoPosition();
     void Toggle(std::int16_t& field, MenuItem item);
     void Disable();

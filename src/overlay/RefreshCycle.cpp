@@ -101,6 +101,28 @@ void Overlay::Tick() {
     EndOfTick(status);
 }
 
+void Overlay::VoiceChanged() {
+    if (m_inTick) {
+        return;
+    }
+    const LinkStatus status = m_services.link.GetSpeakers();
+    if (static_cast<std::int32_t>(status) != m_state.LastStatus) {
+        Tick();  // the client came or went: the tick that would have seen it runs now
+        return;
+    }
+    m_inTick = true;
+    if (status == LinkStatus::Connected) {
+        const std::uint64_t shown = m_state.lstSpeakers.TextRevision();
+        UpdateSpeakers();
+        if (m_state.lstSpeakers.TextRevision() != shown && !m_state.lstSpeakers.Empty()) {
+            m_state.width = 0;
+            DrawOverlay(m_state, DrawingContext{m_window, m_settings, m_screen, m_services.clock});
+        }
+        MirrorChangedLists();
+    }
+    EndOfBusy();
+}
+
 void Overlay::EndOfBusy() {
     m_inTick = false;
     if (m_screenChangedMeanwhile) {

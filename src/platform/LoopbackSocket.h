@@ -1,9 +1,11 @@
 // One TCP connection to a port of this computer (127.0.0.1 only), never waiting: the GUI
-// thread starts the connection and then looks at it on every tick.
+// thread starts the connection and then looks at it whenever the socket says something
+// happened, and on every tick.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 namespace sayvane {
@@ -30,6 +32,13 @@ public:
     // caller's to send again later). An error makes the state Failed.
     [[nodiscard]] virtual std::size_t Send(std::string_view bytes) = 0;
     virtual void Close() = 0;
+
+    // `activity` is called on the GUI thread, from its message loop, whenever the connection
+    // may have something to do: it finished connecting, bytes arrived, room to send came
+    // back, or the other end closed. Never from inside this socket's own calls. A socket that
+    // cannot tell never calls it, and its owner finds out on the next tick.
+    using Activity = std::function<void()>;
+    virtual void OnActivity(const Activity& activity) { (void)activity; }
 
 protected:
     LoopbackSocket() = default;

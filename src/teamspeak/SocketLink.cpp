@@ -102,6 +102,7 @@ void SocketLink::Pump() {
             break;
         }
         read += got;
+        m_bytesRead += got;
         Received(std::string_view(buffer.data(), got));
     }
     if (IsOpen() && !m_probing && now - m_lastHeard >= kQuietMs && Probe()) {

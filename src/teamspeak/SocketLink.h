@@ -43,6 +43,8 @@ public:
 
     [[nodiscard]] virtual std::uint16_t Port() const = 0;
     [[nodiscard]] std::size_t UnsentBytes() const { return m_unsent.size(); }
+    // Every byte read, over all connections.
+    [[nodiscard]] std::uint64_t BytesRead() const { return m_bytesRead; }
 
 protected:
     // When a dropped connection is tried again.
@@ -93,6 +95,7 @@ private:
     bool m_probing = false;        // the quiet peer was asked, and nothing heard since
     bool m_overflowed = false;     // until a conversation works
     std::string m_unsent;
+    std::uint64_t m_bytesRead = 0;
 };
 
 }  // namespace sayvane

@@ -3,6 +3,8 @@
 // above sees one library.
 #pragma once
 
+#include <functional>
+
 #include "app/Settings.h"
 #include "platform/TsRemoteApi.h"
 #include "teamspeak/query/QueryLink.h"
@@ -41,9 +43,41 @@ public:
     // callers; called outside the overlay's tick.
     void DeliverAnswers() { m_teamSpeak3.DeliverChannelAnswer(); }
 
+    // Between two ticks, the sockets' activity moves the link on until it has read this much: a
+    // conversation of short answers goes at the client's pace, while a flood waits for the
+    // next tick, so that the window's timer, which comes only when no other message waits,
+    // still gets its turn.
+    static constexpr std::uint64_t kMostActivityBytes = std::uint64_t{1} << 20;
+
+    // Who hears that what the chosen client's link answers may have changed between ticks;
+    // nullptr for nobody.
+    void OnChanged(std::function<void()> changed) { m_changed = std::move(changed); }
+    // The socket of `client`'s link had activity: when it is the chosen one, the link moves on
+    // at once, and whoever listens hears when that may have changed what it answers.
+    void Activity(VoiceClient client) {
+        if (client != m_chosen || client == VoiceClient::TeamSpeak2) {
+            return;
+        }
+        SocketLink* link = client == VoiceClient::TeamSpeak3 ? static_cast<SocketLink*>(&m_teamSpeak3) : &m_teamSpeak5;
+        if (BytesRead() - m_bytesAtTick >= kMostActivityBytes) {
+            return;
+        }
+        const std::uint64_t before = link->Changes();
+        link->Pump();
+        if (m_changed && link->Changes() != before) {
+            m_inActivity = true;
+            m_changed();
+            m_inActivity = false;
+        }
+    }
+
     bool IsAvailable() override { return Api().IsAvailable(); }
     std::int32_t tsrGetSpeakers(std::int32_t* ids, std::int32_t* count) override {
-        return Api().tsrGetSpeakers(ids, count);
+        const std::int32_t result = Api().tsrGetSpeakers(ids, count);
+        if (!m_inActivity) {  // a tick's call: the activity's budget starts again
+            m_bytesAtTick = BytesRead();
+        }
+        return result;
     }
     std::int32_t tsrGetPlayers(std::uint8_t* records, std::int32_t* count) override {
         return Api().tsrGetPlayers(records, count);
@@ -57,6 +91,7 @@ public:
     }
 
 private:
+    [[nodiscard]] std::uint64_t BytesRead() const { return m_teamSpeak3.BytesRead() + m_teamSpeak5.BytesRead(); }
     TsRemoteApi& Api() {
         switch (m_chosen) {
             case VoiceClient::TeamSpeak3: return m_teamSpeak3;
@@ -70,6 +105,9 @@ private:
     query::QueryLink& m_teamSpeak3;
     remote::RemoteLink& m_teamSpeak5;
     VoiceClient m_chosen = VoiceClient::TeamSpeak2;
+    std::function<void()> m_changed;
+    std::uint64_t m_bytesAtTick = 0;  // both links' bytes read by the last tick's call
+    bool m_inActivity = false;        // the listener is being told
 };
 
 }  // namespace sayvane

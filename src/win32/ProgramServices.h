@@ -20,6 +20,12 @@
 namespace sayvane::win32 {
 
 struct ProgramServices {
+    // What the voice clients' sockets hear goes to their links at once.
+    ProgramServices() {
+        querySocket.OnActivity([this] { voice.Activity(VoiceClient::TeamSpeak3); });
+        remoteSocket.OnActivity([this] { voice.Activity(VoiceClient::TeamSpeak5); });
+    }
+
     Win32ProfileStore store;
     Win32Clock clock;
     Win32Desktop desktop;

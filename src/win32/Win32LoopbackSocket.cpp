@@ -1,5 +1,6 @@
 // Non-blocking Winsock: connect returns at once, select with a zero timeout tells when it
-// finished, and recv/send report WSAEWOULDBLOCK instead of waiting.
+// finished, and recv/send report WSAEWOULDBLOCK instead of waiting. Once the owner asks to
+// hear of activity, WSAAsyncSelect posts the socket's events to a message-only window.
 #include <winsock2.h>  // before <windows.h>, which would pull in the old winsock.h
 
 #include "win32/Win32LoopbackSocket.h"
@@ -15,6 +16,9 @@ SOCKET Handle(std::uintptr_t socket) {
     return static_cast<SOCKET>(socket);
 }
 
+constexpr UINT kSocketMessage = WM_APP + 1;
+constexpr char kWindowClass[] = "SayvaneSocket";
+
 }  // namespace
 
 Win32LoopbackSocket::Win32LoopbackSocket() : m_socket(static_cast<std::uintptr_t>(INVALID_SOCKET)) {
@@ -24,8 +28,48 @@ Win32LoopbackSocket::Win32LoopbackSocket() : m_socket(static_cast<std::uintptr_t
 
 Win32LoopbackSocket::~Win32LoopbackSocket() {
     Close();
+    if (m_window != nullptr) {
+        DestroyWindow(m_window);
+    }
     if (m_started) {
         WSACleanup();
+    }
+}
+
+LRESULT CALLBACK Win32LoopbackSocket::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != kSocketMessage) {
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    auto* self = reinterpret_cast<Win32LoopbackSocket*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    // An event of a socket closed since it was posted says nothing about the one open now.
+    if (self != nullptr && self->m_activity && static_cast<std::uintptr_t>(wParam) == self->m_socket) {
+        const Activity activity = self->m_activity;  // it may replace itself
+        activity();
+    }
+    return 0;
+}
+
+void Win32LoopbackSocket::OnActivity(const Activity& activity) {
+    m_activity = activity;
+    if (m_window == nullptr && m_activity) {
+        WNDCLASSEXA windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = WindowProc;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = kWindowClass;
+        RegisterClassExA(&windowClass);  // fails harmlessly for the second socket
+        m_window =
+            CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, windowClass.hInstance, nullptr);
+        if (m_window != nullptr) {
+            SetWindowLongPtrA(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+            Listen();  // a connection made before
+        }
+    }
+}
+
+void Win32LoopbackSocket::Listen() {
+    if (m_window != nullptr && Handle(m_socket) != INVALID_SOCKET) {
+        WSAAsyncSelect(Handle(m_socket), m_window, kSocketMessage, FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE);
     }
 }
 
@@ -46,6 +90,7 @@ void Win32LoopbackSocket::Connect(std::uint16_t port) {
         m_state = State::Failed;
         return;
     }
+    Listen();
     // Only ever this computer: the API key must never leave it.
     sockaddr_in address{};
     address.sin_family = AF_INET;

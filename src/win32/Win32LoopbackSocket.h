@@ -1,5 +1,9 @@
-// The query interface's connection on Winsock: a non-blocking TCP socket to 127.0.0.1.
+// The voice clients' connections on Winsock: a non-blocking TCP socket to 127.0.0.1 that
+// tells of its events through a message-only window (WSAAsyncSelect), so that what the
+// client says is read the moment it arrives rather than on the next tick.
 #pragma once
+
+#include <windows.h>
 
 #include <cstdint>
 
@@ -21,11 +25,19 @@ public:
     [[nodiscard]] std::size_t Receive(char* buffer, std::size_t size) override;
     [[nodiscard]] std::size_t Send(std::string_view bytes) override;
     void Close() override;
+    // Made on the GUI thread: the window that hears of the socket's events is its own.
+    void OnActivity(const Activity& activity) override;
 
 private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // Asks Winsock to post the connection's events to the window.
+    void Listen();
+
     bool m_started = false;   // WSAStartup succeeded
     std::uintptr_t m_socket;  // a SOCKET; INVALID_SOCKET when none
     State m_state = State::Closed;
+    HWND m_window = nullptr;
+    Activity m_activity;
 };
 
 }  // namespace sayvane::win32
