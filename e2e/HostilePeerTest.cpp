@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdio>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -179,6 +180,8 @@ TEST_P(HostilePeer, SayvaneAnswersStaysBoundedKeepsItsSettingsAndFollowsTheClien
     EXPECT_TRUE(WaitUntil([&] { return Lists(panel.List("lstSpeakers"), "DLH4AB"); }, 20000));
     const std::size_t normalBytes = PrivateBytes(run.Handle());
     ASSERT_GT(normalBytes, 0U);
+    std::printf("memory: at most %zu KiB attacked, %zu KiB with the client; %d questions answered in time\n",
+                watch.mostBytes / 1024, normalBytes / 1024, watch.asked);
     EXPECT_LE(watch.mostBytes, normalBytes + kMostExtraBytes)
         << "attacked: " << watch.mostBytes / 1024 << " KiB, with the client: " << normalBytes / 1024 << " KiB";
     EXPECT_EQ(run.ExitFromTray(overlay), std::optional<DWORD>(0));
