@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Measures the real Sayvane.exe under Wine for a fixed span (AutoStart=1, Refresh=0 = 250 ms,
-# the substitute TSRemote.dll beside it) against the simulated voice client, once with a busy
-# frequency (approach.txt) and once with an idle one (idle.txt), and Wine's own notepad as
-# the floor any Wine GUI process pays. Prints CPU time, peak memory and start-up time.
+# the substitute TSRemote.dll beside it) against the simulated voice clients (TeamSpeak 2, 3 and
+# 5/6: rows busy/idle, busy3/idle3, busy5/idle5), once with a busy frequency (approach.txt) and
+# once with an idle one (idle.txt), and Wine's own notepad as the floor any Wine GUI process pays. Prints CPU time, peak memory and start-up time.
 #   scripts/measure.sh [SECONDS]        60 by default; build the win32 preset first (win64 on a
 #                                       host that cannot run 32-bit programs)
 #   scripts/measure.sh latency          TeamSpeak 3 and 5/6 at Refresh 250 ms and 2.5 s: the time
@@ -41,7 +41,8 @@ source "$root/scripts/windows-arch.sh"
 windows_arch_decide
 arch=${SAYVANE_WINDOWS_ARCHES%% *}
 bin=$root/build/win$arch/bin
-for file in sayvane_measure.exe Sayvane.exe TSRemote.dll ts2sim.exe scenarios/approach.txt scenarios/idle.txt; do
+for file in sayvane_measure.exe Sayvane.exe TSRemote.dll ts2sim.exe ts3sim.exe ts5sim.exe scenarios/approach.txt \
+    scenarios/idle.txt; do
     if [ ! -f "$bin/$file" ]; then
         echo "measure: $bin/$file is missing; build first: cmake --preset win$arch && cmake --build --preset win$arch" >&2
         exit 1
@@ -143,9 +144,14 @@ measure() {
                  h / 1024, a / 1024, wp / 1024, s, (o < 0 ? "-" : sprintf("%.1f", o)), v }')")
 }
 
-echo "measuring ${seconds} s each: busy (approach.txt), idle (idle.txt), Wine's notepad as the floor"
+echo "measuring ${seconds} s each: busy (approach.txt) and idle (idle.txt) with TeamSpeak 2, 3 and 5/6,"
+echo "and Wine's notepad as the floor"
 measure busy Sayvane.exe --scenario approach.txt
 measure idle Sayvane.exe --scenario idle.txt
+measure busy3 Sayvane.exe --scenario approach.txt --client ts3
+measure idle3 Sayvane.exe --scenario idle.txt --client ts3
+measure busy5 Sayvane.exe --scenario approach.txt --client ts5
+measure idle5 Sayvane.exe --scenario idle.txt --client ts5
 measure floor notepad.exe --baseline
 
 echo

@@ -4,7 +4,7 @@
 // lets it run for a fixed span and reports the process's CPU time and memory as Windows sees
 // them. scripts/measure.sh runs it under Wine and adds what Linux sees of the same process.
 //
-//   sayvane_measure.exe --scenario NAME [--seconds N] [--release FILE]
+//   sayvane_measure.exe --scenario NAME [--client ts3|ts5] [--seconds N] [--release FILE]
 //   sayvane_measure.exe --baseline [--seconds N] [--release FILE]
 //   sayvane_measure.exe --latency ts3|ts5 [--refresh POSITION] [--rounds N]
 //
@@ -13,7 +13,8 @@
 // simulated client telling it to the overlay showing are reported, with their median; and the
 // milliseconds from the connection accepted to the overlay's list of players complete.
 //
-// NAME is a scenario file beside ts2sim.exe (scenarios\NAME). --baseline measures Wine's own
+// NAME is a scenario file beside ts2sim.exe (scenarios\NAME), played by ts2sim, or with --client by
+// the simulated TeamSpeak 3 or 5/6 client, which Sayvane then follows. --baseline measures Wine's own
 // notepad instead: the floor every Wine GUI process pays. Between the lines "measure-start" and
 // "measure-end" the process is left alone; with --release the program then waits until that
 // file exists before ending it, so that a script can read the process's figures meanwhile.
@@ -25,6 +26,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,6 +45,7 @@ struct Options {
     bool baseline = false;
     int seconds = 60;
     std::string releaseFile;
+    std::string client;         // "ts3" or "ts5": the scenario's voice client, else TeamSpeak 2
     std::string latencyClient;  // "ts3" or "ts5" for a latency run
     int refreshPosition = 0;
     int rounds = 6;
@@ -60,6 +63,8 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
             options.releaseFile = argv[++i];
         } else if (arg == "--baseline") {
             options.baseline = true;
+        } else if (arg == "--client" && i + 1 < argc) {
+            options.client = argv[++i];
         } else if (arg == "--latency" && i + 1 < argc) {
             options.latencyClient = argv[++i];
         } else if (arg == "--refresh" && i + 1 < argc) {
@@ -76,7 +81,8 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
                    ? std::optional(options)
                    : std::nullopt;
     }
-    if (options.seconds < 1 || (options.scenario.empty() != options.baseline)) {
+    if (options.seconds < 1 || (options.scenario.empty() != options.baseline) ||
+        (!options.client.empty() && options.client != "ts3" && options.client != "ts5")) {
         return std::nullopt;
     }
     return options;
@@ -161,12 +167,31 @@ int MeasureSayvane(const Options& options) {
         return 2;
     }
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    sayvane::e2e::Ts2SimRun client(text);
-    if (client.MainWindow() == nullptr) {
+    std::unique_ptr<sayvane::e2e::LoggingPeer> client;
+    std::string settings = kSettings;
+    if (options.client.empty()) {
+        auto teamSpeak2 = std::make_unique<sayvane::e2e::Ts2SimRun>(text);
+        if (teamSpeak2->MainWindow() != nullptr) {
+            client = std::move(teamSpeak2);
+        }
+    } else {
+        const bool ts3 = options.client == "ts3";
+        const unsigned port = ts3 ? 26642 : 26902;
+        auto server = std::make_unique<sayvane::e2e::ScenarioServerRun>(
+            ts3 ? "ts3sim.exe" : "ts5sim.exe", text, port,
+            ts3 ? std::vector<std::string>{} : std::vector<std::string>{"--allow"});
+        if (server->Listening()) {
+            client = std::move(server);
+        }
+        settings +=
+            (ts3 ? "VoiceClient=3\r\nQueryApiKey=SAYVANE-TEST-KEY\r\nQueryPort=" : "VoiceClient=5\r\nRemotePort=") +
+            std::to_string(port) + "\r\n";
+    }
+    if (client == nullptr) {
         std::fprintf(stderr, "the simulated voice client did not start\n");
         return 1;
     }
-    sayvane::e2e::SayvaneRun run(kSettings);
+    sayvane::e2e::SayvaneRun run(settings);
     const LARGE_INTEGER start = Now();
     if (!run.Start()) {
         std::fprintf(stderr, "Sayvane.exe did not start\n");
@@ -328,7 +353,7 @@ int main(int argc, char** argv) {
     const auto options = ParseOptions(argc, argv);
     if (!options) {
         std::fprintf(stderr,
-                     "usage: sayvane_measure --scenario NAME [--seconds N] [--release FILE]\n"
+                     "usage: sayvane_measure --scenario NAME [--client ts3|ts5] [--seconds N] [--release FILE]\n"
                      "       sayvane_measure --baseline [--seconds N] [--release FILE]\n"
                      "       sayvane_measure --latency ts3|ts5 [--refresh POSITION] [--rounds N]\n");
         return 2;
