@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "config/VoiceStatus.h"
 #include "LinkFixture.h"
 #include "sim/ScriptedPeer.h"
 #include "sim/SimulatedLoopbackSocket.h"
@@ -381,7 +380,7 @@ TEST(VoiceClientSwitch, TheChosenClientAnswersAndTheStatusLineSaysWhatItsLinkSee
     RemoteLink remoteLink(remoteSocket, clock);
     VoiceClientSwitch voice(teamSpeak2, queryLink, remoteLink);
     TeamSpeakLink chosen(voice);
-    const auto line = [&] { return VoiceStatusLine(voice, chosen, "C:\\Sayvane\\"); };
+    const auto line = [&] { return voice.StatusLine(chosen, "C:\\Sayvane\\"); };
     const auto until = [&](const std::string& wanted) {
         for (int i = 0; i < 300 && line() != wanted; ++i) {
             clock.Advance(100);
@@ -406,14 +405,14 @@ TEST(VoiceClientSwitch, TheChosenClientAnswersAndTheStatusLineSaysWhatItsLinkSee
     EXPECT_TRUE(until("TeamSpeak 3 refused the API key: copy it again from ClientQuery's settings"));
     voice.Choose(VoiceSettings{VoiceClient::TeamSpeak3, key, query::kDefaultQueryPort, "", 5899});
     EXPECT_TRUE(until("TeamSpeak 3 is connected to IVAO DE Voice"));
+    EXPECT_EQ(voice.ChannelWayOfChosen(), VoiceClientSwitch::ChannelWay::Request);
     teamSpeak3.Server().connected = false;
     EXPECT_TRUE(until("TeamSpeak 3 runs, without a server connection"));
 
     VoiceSettings remote{VoiceClient::TeamSpeak5, key, query::kDefaultQueryPort, "", 5900};
     voice.Choose(remote);
     EXPECT_FALSE(teamSpeak3.IsOpen()) << "the client left behind";
-    EXPECT_EQ(voice.Query(), nullptr);
-    EXPECT_EQ(voice.Remote(), &remoteLink);
+    EXPECT_EQ(voice.ChannelWayOfChosen(), VoiceClientSwitch::ChannelWay::None);
     EXPECT_EQ(line(), "TeamSpeak 5/6 is not running (nothing answers on port 5900)");
     remote.remotePort = kDefaultRemotePort;
     teamSpeak5.SetConfirm(sim::Ts5RemoteClient::Confirm::NeverAnswer);
@@ -435,7 +434,7 @@ TEST(VoiceClientSwitch, TheChosenClientAnswersAndTheStatusLineSaysWhatItsLinkSee
     EXPECT_TRUE(until("TeamSpeak declined Sayvane: \"Forget this key\" asks again"));
 
     voice.Choose(VoiceSettings{});
-    EXPECT_EQ(voice.Remote(), nullptr);
+    EXPECT_EQ(voice.ChannelWayOfChosen(), VoiceClientSwitch::ChannelWay::Windows);
     EXPECT_FALSE(voice.IsAvailable()) << "TeamSpeak 2's library again, which is absent";
 }
 

@@ -27,11 +27,13 @@ constexpr std::size_t kChannelsOfAServer = 2;
 }  // namespace
 
 ChannelCreationResult ChannelCreation::CreateTSChannel() {
-    if (m_s.voice != nullptr && m_s.voice->Remote() != nullptr) {
-        return ChannelCreationResult::NotPossible;  // Remote Apps cannot create channels; the entry is greyed
+    const VoiceClientSwitch::ChannelWay way =
+        m_s.voice != nullptr ? m_s.voice->ChannelWayOfChosen() : VoiceClientSwitch::ChannelWay::Windows;
+    if (way == VoiceClientSwitch::ChannelWay::None) {
+        return ChannelCreationResult::NotPossible;  // the client cannot create channels; the entry is greyed
     }
-    if (query::QueryLink* query = m_s.voice != nullptr ? m_s.voice->Query() : nullptr) {
-        return AskTeamSpeak3(*query);
+    if (way == VoiceClientSwitch::ChannelWay::Request) {
+        return AskTheClient(*m_s.voice);
     }
     const WindowHandle hWndTeamSpeak = m_s.desktop.FindTopLevelWindow(kTeamSpeakClass, std::nullopt);
     if (hWndTeamSpeak == kNoWindow) {
@@ -69,17 +71,16 @@ ChannelCreationResult ChannelCreation::CreateTSChannel() {
     return TypeIntoTeamSpeak(hWndTeamSpeak, callsign);
 }
 
-// The same checks in the same order, less the ones about TeamSpeak 2's windows: the query
-// link knows whether its client is connected.
-ChannelCreationResult ChannelCreation::AskTeamSpeak3(query::QueryLink& query) {
+// The same checks in the same order, less the ones about TeamSpeak 2's windows: the client's
+// link knows whether it is connected.
+ChannelCreationResult ChannelCreation::AskTheClient(VoiceClientSwitch& voice) {
     const WindowHandle hWndIvAc = m_s.ivac.FindIvAcWindow();
     if (hWndIvAc == kNoWindow) {
         Show(kNoIvAcMessage);
         return ChannelCreationResult::NoIvAc;
     }
     const std::string callsign = CutIvAcCallsign(m_s.desktop.Caption(hWndIvAc, kCaptionLimit));
-    query.Pump();
-    if (query.State() != query::QueryState::Connected) {
+    if (!voice.ReadyForRequests()) {
         Show(kNotConnectedMessage);
         return ChannelCreationResult::NotConnected;
     }
@@ -90,7 +91,7 @@ ChannelCreationResult ChannelCreation::AskTeamSpeak3(query::QueryLink& query) {
     // The answer comes with a later tick, maybe after this overlay window is gone: the
     // message box is the program's, not this run's.
     UserMessages& messages = m_s.messages;
-    const bool asked = query.CreateChannel(callsign, [&messages, callsign](const std::string& refusal) {
+    const bool asked = voice.RequestChannel(callsign, [&messages, callsign](const std::string& refusal) {
         if (!refusal.empty()) {
             messages.ShowMessage("TeamSpeak 3 did not create the channel " + callsign + ":\r\n\n" + refusal,
                                  kCreateChannelCaption, kMessageStyle);

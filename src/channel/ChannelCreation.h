@@ -75,8 +75,8 @@ struct ChannelCreationServices {
     IvAcWindows& ivac;
     TeamSpeakWindowReader& teamSpeakWindow;
     ChannelCreationHost& host;
-    // While it says TeamSpeak 3 is followed, the channel is asked for over the query
-    // interface instead of through TeamSpeak 2's windows.
+    // While the client it follows takes requests, the channel is asked for that way instead of
+    // through TeamSpeak 2's windows; a client that makes none makes none.
     VoiceClientSwitch* voice = nullptr;
 };
 
@@ -96,7 +96,7 @@ private:
     // dialog has no group box or no name field in it.
     bool FillDialog(WindowHandle dialog, const std::string& callsign);
     ChannelCreationResult TypeIntoTeamSpeak(WindowHandle hWndTeamSpeak, const std::string& callsign);
-    ChannelCreationResult AskTeamSpeak3(query::QueryLink& query);
+    ChannelCreationResult AskTheClient(VoiceClientSwitch& voice);
 
     ChannelCreationServices m_s;
 };

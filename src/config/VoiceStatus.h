@@ -1,12 +1,10 @@
-// The configuration window's status line: what the link to the chosen voice client sees
-// right now, in words a user can act on.
+// The configuration window's voice-client fields: the hint under them and which of them the
+// user can use, for the client chosen.
 #pragma once
 
-#include <string>
 #include <string_view>
 
-#include "teamspeak/TeamSpeakLink.h"
-#include "teamspeak/VoiceClientSwitch.h"
+#include "app/Settings.h"
 
 namespace sayvane {
 
@@ -19,10 +17,5 @@ struct VoiceFields {
     bool forgetKey = false;  // TeamSpeak 5/6 handed out a key that Sayvane keeps
 };
 [[nodiscard]] VoiceFields VoiceFieldsFor(VoiceClient client, bool remoteKeyKept);
-
-// Asks the chosen client's link once (a TeamSpeak 2 speaker call, or a TeamSpeak 3 pump) and
-// says what it found. `programFolder` is where TSRemote.dll is looked for first.
-[[nodiscard]] std::string VoiceStatusLine(VoiceClientSwitch& voice, TeamSpeakLink& link,
-                                          std::string_view programFolder);
 
 }  // namespace sayvane

@@ -487,12 +487,13 @@ void Overlay::RefreshPlayerList() {
     }
     m_tray.SetCaption(MenuItem::ShowMe,
                       "Show Me " + (m_settings.NickName.empty() ? std::string() : " (" + m_settings.NickName + ")"));
-    // With TeamSpeak 3 the channel is asked for over its query interface: TeamSpeak 2's
-    // window need not be there. TeamSpeak 5/6's Remote Apps cannot create channels at all.
-    const bool teamSpeak3 = m_services.voice != nullptr && m_services.voice->Query() != nullptr;
-    const bool teamSpeak5 = m_services.voice != nullptr && m_services.voice->Remote() != nullptr;
-    const std::string callsign = teamSpeak3 ? m_services.ivac.PositionCallsign() : m_services.ivac.GetIvAcCallsign();
-    if (!callsign.empty() && !teamSpeak5) {
+    // A client asked by request needs no TeamSpeak 2 window, only the radar's position; a client
+    // that makes no channels greys the entry.
+    const VoiceClientSwitch::ChannelWay way =
+        m_services.voice != nullptr ? m_services.voice->ChannelWayOfChosen() : VoiceClientSwitch::ChannelWay::Windows;
+    const std::string callsign = way == VoiceClientSwitch::ChannelWay::Request ? m_services.ivac.PositionCallsign()
+                                                                               : m_services.ivac.GetIvAcCallsign();
+    if (!callsign.empty() && way != VoiceClientSwitch::ChannelWay::None) {
         m_tray.SetCaption(MenuItem::CreateTSChannel, "Create TS Channel  (" + callsign + ")");
         m_tray.SetEnabled(MenuItem::CreateTSChannel, true);
     } else {

@@ -1,12 +1,16 @@
 // The library calls go to the voice client the settings choose: TeamSpeak 2's own library,
 // TeamSpeak 3's query interface or TeamSpeak 5/6's Remote Apps answering like it. Everything
-// above sees one library.
+// above sees one library, and asks the switch, not the client, what it can do (create a
+// channel) and how it stands (the status line).
 #pragma once
 
 #include <functional>
+#include <string>
+#include <string_view>
 
 #include "app/Settings.h"
 #include "platform/TsRemoteApi.h"
+#include "teamspeak/TeamSpeakLink.h"
 #include "teamspeak/query/QueryLink.h"
 #include "teamspeak/remote/RemoteLink.h"
 
@@ -36,9 +40,39 @@ public:
         return held;
     }
     [[nodiscard]] VoiceClient Chosen() const { return m_chosen; }
-    // The link while its client is chosen, else nullptr.
-    [[nodiscard]] query::QueryLink* Query() { return m_chosen == VoiceClient::TeamSpeak3 ? &m_teamSpeak3 : nullptr; }
-    [[nodiscard]] remote::RemoteLink* Remote() { return m_chosen == VoiceClient::TeamSpeak5 ? &m_teamSpeak5 : nullptr; }
+
+    // How the chosen client makes a channel: through TeamSpeak 2's own windows, by a request
+    // to the client (TeamSpeak 3's query interface), or not at all (TeamSpeak 5/6's Remote Apps).
+    enum class ChannelWay { Windows, Request, None };
+    [[nodiscard]] ChannelWay ChannelWayOfChosen() const {
+        switch (m_chosen) {
+            case VoiceClient::TeamSpeak3: return ChannelWay::Request;
+            case VoiceClient::TeamSpeak5: return ChannelWay::None;
+            case VoiceClient::TeamSpeak2: break;
+        }
+        return ChannelWay::Windows;
+    }
+    // Moves the link of a client asked by request on, and says whether it is connected to a
+    // server; false for the others.
+    [[nodiscard]] bool ReadyForRequests() {
+        if (ChannelWayOfChosen() != ChannelWay::Request) {
+            return false;
+        }
+        m_teamSpeak3.Pump();
+        return m_teamSpeak3.State() == query::QueryState::Connected;
+    }
+    // Asks the client for a channel named `name`, the own client moved into it; `done` later
+    // gets an empty text on success, the client's words on a refusal. False (and `done` never
+    // called) when the client cannot be asked now.
+    using ChannelDone = std::function<void(const std::string& refusal)>;
+    bool RequestChannel(const std::string& name, ChannelDone done) {
+        return ChannelWayOfChosen() == ChannelWay::Request && m_teamSpeak3.CreateChannel(name, std::move(done));
+    }
+
+    // What the chosen client's link sees right now, in words a user can act on: it is asked
+    // once (a TeamSpeak 2 speaker call through `link`, or a pump of the other links).
+    // `programFolder` is where TSRemote.dll is looked for first.
+    [[nodiscard]] std::string StatusLine(TeamSpeakLink& link, std::string_view programFolder);
     // Answers that came in for requests made earlier (a channel asked for), given to their
     // callers; called outside the overlay's tick.
     void DeliverAnswers() { m_teamSpeak3.DeliverChannelAnswer(); }
