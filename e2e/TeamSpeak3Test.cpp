@@ -95,13 +95,6 @@ TEST(TeamSpeak3, ARefusedKeyIsSaidInTheConfigurationWindow) {
     EXPECT_TRUE(run.Close());
 }
 
-// The lines of the client's log that hold `text`.
-std::ptrdiff_t CountLog(const LoggingPeer& client, const std::string& text) {
-    const std::vector<std::string> lines = client.LogLines();
-    return std::count_if(lines.begin(), lines.end(),
-                         [&](const std::string& line) { return line.find(text) != std::string::npos; });
-}
-
 TEST(TeamSpeak3, AKeyTypedReachesTheClientWholeOnceTypingPauses) {
     Ts3SimRun client(kScenario, kPort);
     ASSERT_TRUE(client.Listening());
@@ -112,15 +105,15 @@ TEST(TeamSpeak3, AKeyTypedReachesTheClientWholeOnceTypingPauses) {
     const HWND status = GetDlgItem(config, IDC_LBL_VOICESTATUS);
     // Without a key the client allows nothing, and the link waits long before trying again.
     ASSERT_TRUE(WaitForText(status, "refused the API key")) << WindowText(status);
-    const std::ptrdiff_t connections = CountLog(client, "+ connection opened");
+    const std::size_t connections = client.LogCount("+ connection opened");
 
     // Typed one character after the other, as fast as the window takes them.
     for (const char c : std::string(kKey)) {
         PostMessageA(GetDlgItem(config, IDC_TXT_APIKEY), WM_CHAR, static_cast<WPARAM>(c), 0);
     }
     EXPECT_TRUE(WaitForText(status, "connected to")) << WindowText(status);
-    EXPECT_EQ(CountLog(client, "+ connection opened"), connections + 1) << Commands(client);
-    EXPECT_EQ(CountLog(client, "< auth"), 1) << Commands(client);
+    EXPECT_EQ(client.LogCount("+ connection opened"), connections + 1) << Commands(client);
+    EXPECT_EQ(client.LogCount("< auth"), 1U) << Commands(client);
 
     // A character no key has is said at once.
     PostMessageA(GetDlgItem(config, IDC_TXT_APIKEY), WM_CHAR, 0xE9, 0);  // "é"

@@ -52,12 +52,6 @@ std::string Settings(bool autoStart) {
            std::to_string(kPort) + "\r\n";
 }
 
-std::size_t LogCount(const LoggingPeer& peer, const std::string& text) {
-    const std::vector<std::string> lines = peer.LogLines();
-    return static_cast<std::size_t>(std::count_if(
-        lines.begin(), lines.end(), [&](const std::string& line) { return line.find(text) != std::string::npos; }));
-}
-
 // The key the settings file holds; empty when none.
 std::string KeptKey(const SayvaneRun& run) {
     for (const std::string& line : testing::ReadLines(run.SettingsFile())) {
@@ -98,8 +92,8 @@ TEST(TeamSpeak5, AllowedOnceKeptForTheNextStartSpeakersJoinLinesAndDisconnected)
     const DiagnosticPanel panel(overlay);
     ASSERT_TRUE(panel.Found());
     ASSERT_TRUE(WaitUntil([&] { return panel.Status() == "Connected"; }, 20000)) << panel.Status();
-    EXPECT_EQ(LogCount(client, "* asking the user"), 1U);
-    EXPECT_EQ(LogCount(client, "< auth apikey=<hidden>"), 1U) << "the second auth offers the key";
+    EXPECT_EQ(client.LogCount("* asking the user"), 1U);
+    EXPECT_EQ(client.LogCount("< auth apikey=<hidden>"), 1U) << "the second auth offers the key";
     EXPECT_EQ(KeptKey(run), key);
 
     // The client goes; the channel's name, shown once at the start, comes and goes first.
@@ -131,7 +125,7 @@ TEST(TeamSpeak5, AKeyIssuedToAnEarlierReleaseIsTakenAndAServerLostComesBack) {
     const DiagnosticPanel panel(overlay);
     ASSERT_TRUE(panel.Found());
     ASSERT_TRUE(WaitUntil([&] { return panel.Status() == "Connected"; }, 20000)) << panel.Status();
-    EXPECT_EQ(LogCount(client, "* asking the user"), 0U) << "the key of an earlier release is taken";
+    EXPECT_EQ(client.LogCount("* asking the user"), 0U) << "the key of an earlier release is taken";
     EXPECT_EQ(KeptKey(run), "EARLIER-RELEASE-KEY");
 
     EXPECT_TRUE(WaitUntil([&] { return panel.Status() == "Running"; }, 20000)) << "the server lost";

@@ -167,14 +167,14 @@ void LoggingPeer::Launch(const std::string& program, std::vector<std::string> ar
     }
 }
 
+std::size_t LoggingPeer::LogCount(const std::string& text) const {
+    const std::vector<std::string> lines = LogLines();
+    return static_cast<std::size_t>(std::count_if(
+        lines.begin(), lines.end(), [&](const std::string& line) { return line.find(text) != std::string::npos; }));
+}
+
 bool LoggingPeer::WaitForLog(const std::string& text, int timeoutMs) const {
-    return WaitUntil(
-        [&] {
-            const std::vector<std::string> lines = LogLines();
-            return std::any_of(lines.begin(), lines.end(),
-                               [&](const std::string& line) { return line.find(text) != std::string::npos; });
-        },
-        timeoutMs);
+    return WaitUntil([&] { return LogCount(text) > 0; }, timeoutMs);
 }
 
 Ts2SimRun::Ts2SimRun(const std::string& scenarioText, const std::vector<std::string>& extraArguments) {

@@ -87,6 +87,8 @@ public:
     // Its main window, or nullptr when it did not show.
     [[nodiscard]] HWND MainWindow() const { return m_main; }
     [[nodiscard]] std::vector<std::string> LogLines() const { return testing::ReadLines(File("peer.log")); }
+    // The log lines that contain `text`, counted now.
+    [[nodiscard]] std::size_t LogCount(const std::string& text) const;
     // Waits for a log line that contains `text`.
     [[nodiscard]] bool WaitForLog(const std::string& text, int timeoutMs = 10000) const;
 
