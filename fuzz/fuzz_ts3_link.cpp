@@ -6,7 +6,6 @@
 #include "sim/ScriptedPeer.h"
 #include "sim/SimulatedLoopbackSocket.h"
 #include "sim/VirtualClock.h"
-#include "teamspeak/TeamSpeakLink.h"
 #include "teamspeak/query/QueryLink.h"
 
 namespace {
@@ -68,7 +67,7 @@ void sayvane::fuzz::FuzzOne(FuzzedDataProvider& in) {
     });
     QueryLink link(socket, clock);
     link.Configure(QuerySettings{"KEY-1", kDefaultQueryPort});
-    TeamSpeakLink ts(link);
+    VoicePort& ts = link;
     while (in.remaining_bytes() > 0) {
         switch (in.ConsumeIntegralInRange(0, 5)) {
             case 0: pending += in.ConsumeRandomLengthString(256); break;

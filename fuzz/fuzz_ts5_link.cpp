@@ -8,7 +8,6 @@
 #include "platform/LoopbackSocket.h"
 #include "sim/ScriptedPeer.h"
 #include "sim/VirtualClock.h"
-#include "teamspeak/TeamSpeakLink.h"
 #include "teamspeak/remote/RemoteLink.h"
 #include "teamspeak/remote/WebSocket.h"
 #include "text/TextRoutines.h"
@@ -106,13 +105,10 @@ void sayvane::fuzz::FuzzOne(FuzzedDataProvider& in) {
     std::vector<std::string> kept;
     link.OnKeyChanged([&](const std::string& key) { kept.push_back(key); });
     link.Configure(RemoteSettings{in.ConsumeBool() ? "KEPT-KEY" : "", kDefaultRemotePort});
-    std::vector<std::int32_t> ids(static_cast<std::size_t>(kMaxRecords));
     while (in.remaining_bytes() > 0) {
         clock.Advance(in.ConsumeIntegralInRange<std::int64_t>(0, 45000));
-        std::int32_t count = kMaxRecords;
-        const std::int32_t result = link.tsrGetSpeakers(ids.data(), &count);
-        FUZZ_CHECK(result == 0 || result == kTsNotRunning || result == kTsNotConnected);
-        FUZZ_CHECK(result != 0 || (count >= 0 && count <= kMaxRecords));
+        const LinkStatus status = link.GetSpeakers();
+        FUZZ_CHECK((status == LinkStatus::Connected) == (link.State() == RemoteState::Connected));
         FUZZ_CHECK(link.TabCount() <= ServerTabs::kMostTabs);
         // Past the bound the connection goes; what one pump adds on top is an auth or a pong.
         FUZZ_CHECK(link.UnsentBytes() <= RemoteLink::kMostUnsentBytes + 1024);

@@ -9,6 +9,8 @@
 #include <string>
 
 #include "overlay/Overlay.h"
+#include "teamspeak/TeamSpeakLink.h"
+#include "teamspeak/VoiceClientSwitch.h"
 #include "sim/MessageRecorder.h"
 #include "sim/PortableProfileStore.h"
 #include "sim/SimOverlayWindow.h"
@@ -46,7 +48,7 @@ struct OverlayRig {
                                             OverlayServices{store,
                                                             clock,
                                                             flow,
-                                                            link,
+                                                            voice,
                                                             reader,
                                                             ivac,
                                                             desktop,
@@ -55,8 +57,7 @@ struct OverlayRig {
                                                             messages,
                                                             programFolder,
                                                             {},
-                                                            incremental,
-                                                            &voice});
+                                                            incremental});
         overlay->Form_Load();
         return *overlay;
     }
@@ -74,6 +75,7 @@ struct OverlayRig {
     VirtualClock clock;
     RecordingFlow flow{log};
     SimulatedTsRemote api;
+    TeamSpeakLink teamSpeak2{api};
     // TeamSpeak 3 behind its query interface, followed when the settings choose it.
     Ts3QueryClient teamSpeak3;
     SimulatedLoopbackSocket querySocket{teamSpeak3};
@@ -82,8 +84,7 @@ struct OverlayRig {
     Ts5RemoteClient teamSpeak5{&clock};
     SimulatedLoopbackSocket remoteSocket{teamSpeak5, kTs5DefaultPort};
     remote::RemoteLink remoteLink{remoteSocket, clock};
-    VoiceClientSwitch voice{api, queryLink, remoteLink};
-    TeamSpeakLink link{voice};
+    VoiceClientSwitch voice{teamSpeak2, queryLink, remoteLink};
     SimulatedDesktop desktop;
     TeamSpeakWindowReader reader{desktop};
     IvAcWindows ivac{desktop, clock};

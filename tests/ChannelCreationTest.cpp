@@ -124,7 +124,10 @@ struct Rig : sim::OverlayRig {
     }
 
     FakeHost host;
-    ChannelCreation creation{ChannelCreationServices{desktop, clock, keyboard, messages, ivac, reader, host}};
+    sim::SimulatedTsRemote library;
+    TeamSpeakLink teamSpeak2{library};
+    ChannelCreation creation{
+        ChannelCreationServices{desktop, clock, keyboard, messages, ivac, reader, host, teamSpeak2}};
 
     const WindowHandle other = desktop.Add(Window("Notepad").Caption("flight plan - Notepad").Process(900));
     WindowHandle teamSpeak = kNoWindow;
@@ -291,7 +294,7 @@ TEST(ChannelCreation, WithTeamSpeak3TheChannelIsAskedForAndARefusalShowsTheClien
     VoiceClientSwitch& voice = rig.voice;
     voice.Choose(VoiceSettings{VoiceClient::TeamSpeak3, std::string(sim::kTs3DefaultApiKey), 25639, "", 5899});
     ChannelCreation creation{ChannelCreationServices{rig.desktop, rig.clock, rig.keyboard, rig.messages, rig.ivac,
-                                                     rig.reader, rig.host, &voice}};
+                                                     rig.reader, rig.host, voice}};
     const auto talk = [&] {
         for (int i = 0; i < 100; ++i, rig.clock.Advance(100)) {
             client.Update();

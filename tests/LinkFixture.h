@@ -1,6 +1,6 @@
 // A link to a simulated voice client that reports its servers itself (TeamSpeak 3's query
 // interface, TeamSpeak 5/6's Remote Apps), over an in-memory loopback socket on a virtual
-// clock; and the library's view of it, as the overlay reads it.
+// clock; and the port it is, as the overlay reads it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,7 +14,7 @@
 #include "sim/Ts3QueryClient.h"
 #include "sim/Ts5RemoteClient.h"
 #include "sim/VirtualClock.h"
-#include "teamspeak/TeamSpeakLink.h"
+#include "teamspeak/VoicePort.h"
 
 namespace sayvane::testing {
 
@@ -72,7 +72,7 @@ protected:
         return names;
     }
     std::vector<std::int32_t> Speakers() {
-        if (ts.GetSpeakers() != LinkStatus::Connected || ts.Speakers().size() == kMaxRecords) {
+        if (ts.GetSpeakers() != LinkStatus::Connected || ts.Speakers().size() == kSilentSpeakerIds) {
             return {};
         }
         return ts.Speakers();
@@ -106,27 +106,30 @@ protected:
         EXPECT_EQ(PlayerNames(), std::vector<std::string>{"ME"});
     }
 
-    // The server filled up to the library's 1,024 records: all of them come through.
+    // A server busier than TeamSpeak 2's library could list (1,024 records): all of it comes
+    // through, the own client first.
     template <typename State>
-    void ExpectAThousandClientsAndChannelsFit(State connected) {
+    void ExpectABusyServerWhole(State connected) {
+        constexpr std::size_t kBusy = 2000;
         sim::TsServer& server = client.Server();
-        for (std::int32_t i = 0; server.players.size() < kMaxRecords; ++i) {
+        for (std::int32_t i = 0; server.players.size() < kBusy; ++i) {
             server.channels.push_back({10 + i, 0, 0, 0, 0, "Sector " + std::to_string(i)});
             server.players.push_back({100 + i, 10 + i, 0, 0, 0, "PILOT" + std::to_string(i)});
         }
         ASSERT_TRUE(UntilState(connected));
         ASSERT_TRUE(ts.GetPlayers());
-        EXPECT_EQ(ts.PlayerCount(), std::size_t{kMaxRecords});
-        EXPECT_EQ(ts.PlayerName(kMaxRecords - 1), "PILOT1020");
+        EXPECT_EQ(ts.PlayerCount(), kBusy);
+        EXPECT_EQ(ts.PlayerName(0), "EDDF_APP");
+        EXPECT_EQ(ts.PlayerName(kBusy - 1), "PILOT1996");
         ASSERT_TRUE(ts.GetChannels());
-        EXPECT_EQ(ts.ChannelCount(), std::size_t{kMaxRecords - 1});
+        EXPECT_EQ(ts.ChannelCount(), kBusy - 1);
     }
 
     sim::VirtualClock clock;
     Client client{ClientArgument(static_cast<const Client*>(nullptr), clock)};
     sim::SimulatedLoopbackSocket socket{client, kPort};
     Link link{socket, clock};
-    TeamSpeakLink ts{link};
+    VoicePort& ts = link;  // the link as the overlay reads it
 };
 
 }  // namespace sayvane::testing

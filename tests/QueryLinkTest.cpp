@@ -115,9 +115,9 @@ TEST_F(QueryLinkTest, EachShapeOfTheClientsLinesIsFollowed) {
 
         // A channel is made under exactly its name, escapes and all.
         std::string refusal = "unanswered";
-        ASSERT_TRUE(link.CreateChannel(odd, [&](const std::string& said) { refusal = said; }));
+        ASSERT_TRUE(link.RequestChannel(odd, [&](const std::string& said) { refusal = said; }));
         ASSERT_TRUE(Quiet());
-        link.DeliverChannelAnswer();
+        link.DeliverAnswers();
         EXPECT_EQ(refusal, "");
         EXPECT_EQ(client.Server().channels.back().name, odd);
     }
@@ -170,8 +170,8 @@ TEST_F(QueryLinkTest, ARefusedKeyIsSaidAndTriedAgainLateOrAtOnceWithANewOne) {
     }
 }
 
-TEST_F(QueryLinkTest, AThousandClientsAndChannelsFitAndAnotherTabsNoticesStayThere) {
-    ExpectAThousandClientsAndChannelsFit(QueryState::Connected);
+TEST_F(QueryLinkTest, ABusyServerComesThroughWholeAndAnotherTabsNoticesStayThere) {
+    ExpectABusyServerWhole(QueryState::Connected);
 
     // Someone speaks on a server of another tab: not on this one.
     sim::TsServer other;
@@ -185,7 +185,7 @@ TEST_F(QueryLinkTest, AThousandClientsAndChannelsFitAndAnotherTabsNoticesStayThe
     EXPECT_EQ(link.ServerName(), "IVAO DE Voice");
 }
 
-TEST_F(QueryLinkTest, AMisbehavingClientCostsAConnectionAtMostAndNeverTheRecords) {
+TEST_F(QueryLinkTest, AMisbehavingClientCostsAConnectionAtMostAndNeverTheLists) {
     struct Fault {
         void (*set)(sim::Ts3Faults&);
         bool dropsTheConnection;
@@ -280,12 +280,11 @@ TEST(QueryLinkHostilePeer, FloodsAndSilencesCostAConnectionAndNeverTheBounds) {
         }
         QueryLink link(socket, clock);
         link.Configure(QuerySettings{"KEY", kDefaultQueryPort});
-        TeamSpeakLink ts(link);
         bool overflowed = false;
         bool connected = false;
         LinkStatus status = LinkStatus::Unknown;
         for (int tick = 0; tick < 600 && socket.ConnectAttempts() < 2; ++tick, clock.Advance(100)) {
-            status = ts.GetSpeakers();  // pumps the link
+            status = link.GetSpeakers();  // pumps the link
             connected = connected || status == LinkStatus::Connected;
             const ServerTab& tab = link.KnownTabs().ActiveTab();
             ASSERT_LE(link.KnownTabs().Count(), ServerTabs::kMostTabs);

@@ -1,10 +1,8 @@
 // The TeamSpeak 5/6 link against the simulated client: the user's first answer (allow,
 // decline, none) and the key kept from it, the records and speakers the events keep current,
-// how it follows the client coming and going and survives a misbehaving one; and the switch
-// that sends the library calls and the status line to the client chosen.
+// how it follows the client coming and going and survives a misbehaving one.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -12,12 +10,8 @@
 #include "LinkFixture.h"
 #include "sim/ScriptedPeer.h"
 #include "sim/SimulatedLoopbackSocket.h"
-#include "sim/SimulatedTsRemote.h"
-#include "sim/Ts3QueryClient.h"
 #include "sim/Ts5RemoteClient.h"
 #include "sim/VirtualClock.h"
-#include "teamspeak/TeamSpeakLink.h"
-#include "teamspeak/VoiceClientSwitch.h"
 #include "teamspeak/remote/RemoteLink.h"
 #include "text/TextRoutines.h"
 
@@ -37,7 +31,7 @@ protected:
     std::vector<std::string> keptKeys;
 };
 
-TEST_F(RemoteLinkTest, AllowedOnceTheKeyIsKeptAndTheEventsKeepTheRecordsCurrent) {
+TEST_F(RemoteLinkTest, AllowedOnceTheKeyIsKeptAndTheEventsKeepTheListsCurrent) {
     socket.SetChunkSize(1);  // every frame arrives split at every byte
     socket.SetSendLimit(3);
     client.Faults().fragmentBytes = 5;  // and every message in frames of five bytes
@@ -159,7 +153,7 @@ TEST_F(RemoteLinkTest, ARefusedKeptKeyIsAskedForAnewOnceInEachFormOfRefusal) {
     EXPECT_EQ(link.Refusal(), "") << "the close frame says nothing";
 }
 
-TEST_F(RemoteLinkTest, AMisbehavingClientCostsAConnectionAtMostAndNeverTheRecords) {
+TEST_F(RemoteLinkTest, AMisbehavingClientCostsAConnectionAtMostAndNeverTheLists) {
     struct Fault {
         const char* name;
         void (*set)(sim::Ts5Faults&);
@@ -314,9 +308,13 @@ TEST(RemoteLinkHostilePeer, FloodsAndSilencesCostAConnectionAndNeverTheBounds) {
     }
 }
 
+TEST_F(RemoteLinkTest, ABusyServerComesThroughWhole) {
+    ExpectABusyServerWhole(RemoteState::Connected);
+}
+
 // Between ticks the socket's activity moves the link on, and the one listening hears of what
-// changed, until a flood has cost the budget; the next tick's call gives it back.
-TEST(VoiceClientSwitch, ActivityBetweenTicksReadsAFloodOnlyUpToItsBudget) {
+// changed, until a flood has cost the budget; the next tick's reading gives it back.
+TEST(RemoteLinkActivity, BetweenTicksReadsAFloodOnlyUpToItsBudget) {
     sim::VirtualClock clock;
     sim::ScriptedPeer peer;
     sim::SimulatedLoopbackSocket socket(peer, kDefaultRemotePort);
@@ -333,109 +331,24 @@ TEST(VoiceClientSwitch, ActivityBetweenTicksReadsAFloodOnlyUpToItsBudget) {
                                             std::to_string(sent++ % 2) + "}}");
     });
     RemoteLink link(socket, clock);
-    sim::SimulatedTsRemote teamSpeak2;
-    sim::Ts3QueryClient teamSpeak3;
-    sim::SimulatedLoopbackSocket querySocket(teamSpeak3);
-    query::QueryLink queryLink(querySocket, clock);
-    VoiceClientSwitch voice(teamSpeak2, queryLink, link);
-    voice.Choose(VoiceSettings{VoiceClient::TeamSpeak5, "", query::kDefaultQueryPort, "k", kDefaultRemotePort});
+    link.Configure(RemoteSettings{"k", kDefaultRemotePort});
     int told = 0;
-    voice.OnChanged([&] { ++told; });
+    link.OnChanged([&] { ++told; });
     const auto between = [&] {
         for (int i = 0; i < 100; ++i) {
-            voice.Activity(VoiceClient::TeamSpeak5);
+            link.Activity();
         }
     };
     between();
     EXPECT_GT(told, 0);
     const std::uint64_t read = link.BytesRead();
-    EXPECT_GE(read, VoiceClientSwitch::kMostActivityBytes);
-    EXPECT_LE(read, VoiceClientSwitch::kMostActivityBytes + RemoteLink::kMostBytesPerCall + 8192);
-    std::array<std::int32_t, kMaxRecords> ids{};
-    std::int32_t count = kMaxRecords;
-    (void)voice.tsrGetSpeakers(ids.data(), &count);  // a tick
+    EXPECT_GE(read, RemoteLink::kMostActivityBytes);
+    EXPECT_LE(read, RemoteLink::kMostActivityBytes + RemoteLink::kMostBytesPerCall + 8192);
+    (void)link.GetSpeakers();  // a tick
     const std::uint64_t afterTick = link.BytesRead();
     between();
-    EXPECT_GE(link.BytesRead() - afterTick, VoiceClientSwitch::kMostActivityBytes);
-    EXPECT_LE(link.BytesRead() - afterTick,
-              VoiceClientSwitch::kMostActivityBytes + RemoteLink::kMostBytesPerCall + 8192);
-}
-
-TEST_F(RemoteLinkTest, AThousandClientsAndChannelsFit) {
-    ExpectAThousandClientsAndChannelsFit(RemoteState::Connected);
-}
-
-// The switch between the three clients: the library calls and the status line go to the one
-// chosen, and a client left leaves no connection open.
-TEST(VoiceClientSwitch, TheChosenClientAnswersAndTheStatusLineSaysWhatItsLinkSees) {
-    sim::VirtualClock clock;
-    sim::SimulatedTsRemote teamSpeak2(Frankfurt());
-    sim::Ts3QueryClient teamSpeak3;
-    teamSpeak3.Server() = Frankfurt();
-    sim::SimulatedLoopbackSocket querySocket(teamSpeak3);
-    query::QueryLink queryLink(querySocket, clock);
-    sim::Ts5RemoteClient teamSpeak5(&clock);
-    teamSpeak5.Server() = Frankfurt();
-    sim::SimulatedLoopbackSocket remoteSocket(teamSpeak5, sim::kTs5DefaultPort);
-    RemoteLink remoteLink(remoteSocket, clock);
-    VoiceClientSwitch voice(teamSpeak2, queryLink, remoteLink);
-    TeamSpeakLink chosen(voice);
-    const auto line = [&] { return voice.StatusLine(chosen, "C:\\Sayvane\\"); };
-    const auto until = [&](const std::string& wanted) {
-        for (int i = 0; i < 300 && line() != wanted; ++i) {
-            clock.Advance(100);
-            teamSpeak3.Update();
-            teamSpeak5.Update();
-        }
-        return line() == wanted;
-    };
-    const std::string key(sim::kTs3DefaultApiKey);
-
-    EXPECT_EQ(line(), "TeamSpeak 2 is connected (as EDDF_APP)");
-    teamSpeak2.Server().connected = false;
-    EXPECT_EQ(line(), "TeamSpeak 2 runs, without a server connection");
-    teamSpeak2.Server().clientRunning = false;
-    EXPECT_EQ(line(), "TeamSpeak 2 is not running");
-    teamSpeak2.SetAbsent(true);
-    EXPECT_EQ(line(), "TSRemote.dll not found: Sayvane looked in C:\\Sayvane\\ and on the system path");
-
-    voice.Choose(VoiceSettings{VoiceClient::TeamSpeak3, "WRONG", 25640, "", 5899});
-    EXPECT_EQ(line(), "TeamSpeak 3 is not running, or its ClientQuery plugin is off (nothing answers on port 25640)");
-    voice.Choose(VoiceSettings{VoiceClient::TeamSpeak3, "WRONG", query::kDefaultQueryPort, "", 5899});
-    EXPECT_TRUE(until("TeamSpeak 3 refused the API key: copy it again from ClientQuery's settings"));
-    voice.Choose(VoiceSettings{VoiceClient::TeamSpeak3, key, query::kDefaultQueryPort, "", 5899});
-    EXPECT_TRUE(until("TeamSpeak 3 is connected to IVAO DE Voice"));
-    EXPECT_EQ(voice.ChannelWayOfChosen(), VoiceClientSwitch::ChannelWay::Request);
-    teamSpeak3.Server().connected = false;
-    EXPECT_TRUE(until("TeamSpeak 3 runs, without a server connection"));
-
-    VoiceSettings remote{VoiceClient::TeamSpeak5, key, query::kDefaultQueryPort, "", 5900};
-    voice.Choose(remote);
-    EXPECT_FALSE(teamSpeak3.IsOpen()) << "the client left behind";
-    EXPECT_EQ(voice.ChannelWayOfChosen(), VoiceClientSwitch::ChannelWay::None);
-    EXPECT_EQ(line(), "TeamSpeak 5/6 is not running (nothing answers on port 5900)");
-    remote.remotePort = kDefaultRemotePort;
-    teamSpeak5.SetConfirm(sim::Ts5RemoteClient::Confirm::NeverAnswer);
-    voice.Choose(remote);
-    EXPECT_TRUE(until("Waiting for you to allow Sayvane in TeamSpeak"));
-    teamSpeak5.SetConfirm(sim::Ts5RemoteClient::Confirm::Allow);
-    EXPECT_TRUE(until("TeamSpeak 5/6 is connected to IVAO DE Voice"));
-    EXPECT_EQ(voice.Choose(remote).remoteKey, teamSpeak5.LastIssuedKey()) << "the settings that still hold none";
-    EXPECT_EQ(line(), "TeamSpeak 5/6 is connected to IVAO DE Voice") << "...change nothing";
-    teamSpeak5.Server().connected = false;
-    EXPECT_TRUE(until("TeamSpeak 5/6 runs, without a server connection"));
-    teamSpeak5.Faults().refuseHandshake = true;
-    remoteLink.Stop();
-    EXPECT_TRUE(
-        until("What answers on port 5899 is not TeamSpeak's Remote Apps: the server answered: HTTP/1.1 403 Forbidden"));
-    teamSpeak5.Faults().refuseHandshake = false;
-    teamSpeak5.SetConfirm(sim::Ts5RemoteClient::Confirm::Decline);
-    remoteLink.ForgetKey();
-    EXPECT_TRUE(until("TeamSpeak declined Sayvane: \"Forget this key\" asks again"));
-
-    voice.Choose(VoiceSettings{});
-    EXPECT_EQ(voice.ChannelWayOfChosen(), VoiceClientSwitch::ChannelWay::Windows);
-    EXPECT_FALSE(voice.IsAvailable()) << "TeamSpeak 2's library again, which is absent";
+    EXPECT_GE(link.BytesRead() - afterTick, RemoteLink::kMostActivityBytes);
+    EXPECT_LE(link.BytesRead() - afterTick, RemoteLink::kMostActivityBytes + RemoteLink::kMostBytesPerCall + 8192);
 }
 
 }  // namespace

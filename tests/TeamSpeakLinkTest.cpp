@@ -117,7 +117,7 @@ TEST_F(TeamSpeakLinkTest, AFailedCallKeepsThePreviousSnapshot) {
 
 // A refill tells how the records changed, so the lists built from them change only there.
 TEST_F(TeamSpeakLinkTest, ARefillSaysHowThePlayerRecordsChanged) {
-    using Kind = RecordEdit::Kind;
+    using Kind = ListEdit::Kind;
     struct Case {
         const char* story;
         void (*change)(TsServer&);
@@ -151,7 +151,7 @@ TEST_F(TeamSpeakLinkTest, ARefillSaysHowThePlayerRecordsChanged) {
         ASSERT_TRUE(link.GetPlayers());
         EXPECT_EQ(link.PlayersRevision(), revision + 1);
         std::vector<std::pair<Kind, std::size_t>> edits;
-        for (const RecordEdit& edit : link.PlayerEdits()) {
+        for (const ListEdit& edit : link.PlayerEdits()) {
             edits.emplace_back(edit.kind, edit.count);
         }
         EXPECT_EQ(edits, c.edits);

@@ -27,13 +27,12 @@ constexpr std::size_t kChannelsOfAServer = 2;
 }  // namespace
 
 ChannelCreationResult ChannelCreation::CreateTSChannel() {
-    const VoiceClientSwitch::ChannelWay way =
-        m_s.voice != nullptr ? m_s.voice->ChannelWayOfChosen() : VoiceClientSwitch::ChannelWay::Windows;
-    if (way == VoiceClientSwitch::ChannelWay::None) {
+    const VoicePort::ChannelWay way = m_s.voice.WayToMakeChannels();
+    if (way == VoicePort::ChannelWay::None) {
         return ChannelCreationResult::NotPossible;  // the client cannot create channels; the entry is greyed
     }
-    if (way == VoiceClientSwitch::ChannelWay::Request) {
-        return AskTheClient(*m_s.voice);
+    if (way == VoicePort::ChannelWay::Request) {
+        return AskTheClient();
     }
     const WindowHandle hWndTeamSpeak = m_s.desktop.FindTopLevelWindow(kTeamSpeakClass, std::nullopt);
     if (hWndTeamSpeak == kNoWindow) {
@@ -73,7 +72,8 @@ ChannelCreationResult ChannelCreation::CreateTSChannel() {
 
 // The same checks in the same order, less the ones about TeamSpeak 2's windows: the client's
 // link knows whether it is connected.
-ChannelCreationResult ChannelCreation::AskTheClient(VoiceClientSwitch& voice) {
+ChannelCreationResult ChannelCreation::AskTheClient() {
+    VoicePort& voice = m_s.voice;
     const WindowHandle hWndIvAc = m_s.ivac.FindIvAcWindow();
     if (hWndIvAc == kNoWindow) {
         Show(kNoIvAcMessage);

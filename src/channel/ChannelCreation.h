@@ -14,7 +14,7 @@
 #include "platform/Keyboard.h"
 #include "platform/UserMessages.h"
 #include "teamspeak/TeamSpeakWindow.h"
-#include "teamspeak/VoiceClientSwitch.h"
+#include "teamspeak/VoicePort.h"
 
 namespace sayvane {
 
@@ -75,9 +75,9 @@ struct ChannelCreationServices {
     IvAcWindows& ivac;
     TeamSpeakWindowReader& teamSpeakWindow;
     ChannelCreationHost& host;
-    // While the client it follows takes requests, the channel is asked for that way instead of
-    // through TeamSpeak 2's windows; a client that makes none makes none.
-    VoiceClientSwitch* voice = nullptr;
+    // The voice client followed: one that takes requests is asked for the channel instead of
+    // typed into; one that makes none makes none.
+    VoicePort& voice;
 };
 
 class ChannelCreation {
@@ -96,7 +96,7 @@ private:
     // dialog has no group box or no name field in it.
     bool FillDialog(WindowHandle dialog, const std::string& callsign);
     ChannelCreationResult TypeIntoTeamSpeak(WindowHandle hWndTeamSpeak, const std::string& callsign);
-    ChannelCreationResult AskTheClient(VoiceClientSwitch& voice);
+    ChannelCreationResult AskTheClient();
 
     ChannelCreationServices m_s;
 };

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "teamspeak/TsRecords.h"
+#include "teamspeak/ListEdits.h"
 
 namespace sayvane {
 
@@ -58,7 +58,7 @@ public:
     // those records changed as `script` tells: items of kept records move over unlooked at,
     // the others are dropped or made from fresh(j).
     template <typename Fresh>
-    void Follow(const RecordEdits& script, Fresh fresh, Edits* edits = nullptr);
+    void Follow(const ListEdits& script, Fresh fresh, Edits* edits = nullptr);
     // Keeps the items whose flag in `removed` (one per item) is false, in their order.
     void RemoveFlagged(const std::vector<bool>& removed);
     // Gives the items from `from` to the end this value.
@@ -101,7 +101,7 @@ private:
 };
 
 template <typename Fresh>
-void ItemList::Follow(const RecordEdits& script, Fresh fresh, Edits* edits) {
+void ItemList::Follow(const ListEdits& script, Fresh fresh, Edits* edits) {
     // Done in place: only the runs of kept items that shift move, and the list's storage stays.
     struct Run {
         std::size_t from;
@@ -114,23 +114,23 @@ void ItemList::Follow(const RecordEdits& script, Fresh fresh, Edits* edits) {
     made.reserve(script.size());
     std::size_t i = 0;
     std::size_t j = 0;
-    for (const RecordEdit& edit : script) {
+    for (const ListEdit& edit : script) {
         switch (edit.kind) {
-            case RecordEdit::Kind::Keep:
+            case ListEdit::Kind::Keep:
                 if (i != j) {
                     runs.push_back(Run{i, j, edit.count});
                 }
                 i += edit.count;
                 j += edit.count;
                 break;
-            case RecordEdit::Kind::Remove:
+            case ListEdit::Kind::Remove:
                 for (std::size_t k = 0; k < edit.count; ++k, ++i) {
                     if (edits != nullptr) {
                         edits->removed.push_back(std::move(m_items[i]));
                     }
                 }
                 break;
-            case RecordEdit::Kind::Make:
+            case ListEdit::Kind::Make:
                 for (std::size_t k = 0; k < edit.count; ++k) {
                     made.push_back(j++);
                 }

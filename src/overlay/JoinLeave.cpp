@@ -320,19 +320,19 @@ std::vector<std::string_view> ChkPlayerTexts(const OverlayState& state) {
         // written down in order, and the records made anew had no name before.
         std::size_t next = 0;     // in lstUsers
         std::size_t removed = 0;  // in changes.removed
-        for (const RecordEdit& edit : changes.script) {
+        for (const ListEdit& edit : changes.script) {
             switch (edit.kind) {
-                case RecordEdit::Kind::Keep:
+                case ListEdit::Kind::Keep:
                     for (std::size_t k = 0; k < edit.count && next < users.size(); ++k) {
                         texts.emplace_back(users[next++].text);
                     }
                     break;
-                case RecordEdit::Kind::Remove:
+                case ListEdit::Kind::Remove:
                     for (std::size_t k = 0; k < edit.count && removed < changes.removed.size(); ++k) {
                         texts.emplace_back(changes.removed[removed++].text);
                     }
                     break;
-                case RecordEdit::Kind::Make: next += edit.count; break;
+                case ListEdit::Kind::Make: next += edit.count; break;
             }
         }
     }

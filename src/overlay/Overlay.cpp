@@ -42,11 +42,11 @@ void Overlay::RefreshLists() {
 }
 
 std::string Overlay::OwnNickname() {
-    return m_services.link.GetUserNickname();
+    return m_services.voice.GetUserNickname();
 }
 
 std::size_t Overlay::ChannelSnapshotSize() {
-    return m_services.link.ChannelCount();
+    return m_services.voice.ChannelCount();
 }
 
 void Overlay::Form_Load() {
@@ -91,18 +91,14 @@ void Overlay::Form_Unload() {
 }
 
 void Overlay::ListenToVoice(bool listen) {
-    if (m_services.voice != nullptr) {
-        m_services.voice->OnChanged(listen ? std::function<void()>([this] { VoiceChanged(); }) : nullptr);
-    }
+    m_services.voice.OnChanged(listen ? std::function<void()>([this] { VoiceChanged(); }) : nullptr);
 }
 
 void Overlay::LoadSettings() {
     sayvane::LoadSettings(m_services.store, SettingsPath(m_services.programFolder), m_settings,
                           m_services.numberFormat);
-    if (m_services.voice != nullptr) {
-        (void)m_services.voice->Choose(
-            LoadVoiceSettings(m_services.store, SettingsPath(m_services.programFolder), m_services.numberFormat));
-    }
+    m_services.voice.UseSettings(
+        LoadVoiceSettings(m_services.store, SettingsPath(m_services.programFolder), m_services.numberFormat));
     m_tray.SetChecked(MenuItem::WinOnTop, m_settings.OnTop == 1);
     m_tray.SetChecked(MenuItem::ShowChannel, m_settings.ShowChannel == 1);
     m_tray.SetChecked(MenuItem::ShowMe, m_settings.ShowMe == 1);
@@ -127,7 +123,7 @@ void Overlay::SetTrayState(int state) {
 }
 
 void Overlay::UpdateTrayTip() {
-    m_trayTip = TrayTipText(m_trayEnabled, m_services.link.GetUserNickname());
+    m_trayTip = TrayTipText(m_trayEnabled, m_services.voice.GetUserNickname());
     if (m_trayShown) {
         m_tray.Modify(m_trayPicture, m_trayTip);
     }

@@ -17,9 +17,8 @@
 #include "platform/ProfileStore.h"
 #include "platform/TrayIcon.h"
 #include "platform/WindowFlow.h"
-#include "teamspeak/TeamSpeakLink.h"
 #include "teamspeak/TeamSpeakWindow.h"
-#include "teamspeak/VoiceClientSwitch.h"
+#include "teamspeak/VoicePort.h"
 
 namespace sayvane {
 
@@ -45,13 +44,14 @@ struct StatusWord {
 };
 [[nodiscard]] StatusWord StatusWordFor(LinkStatus status);
 
-// What the overlay needs besides its own window and tray icon. The link, the window reader
-// and the IvAc windows are the process's own and outlive every overlay.
+// What the overlay needs besides its own window and tray icon. The voice client, the window
+// reader and the IvAc windows are the process's own and outlive every overlay.
 struct OverlayServices {
     ProfileStore& store;
     Clock& clock;
     WindowFlow& flow;
-    TeamSpeakLink& link;
+    // The voice client followed; told the voice settings whenever the settings are read.
+    VoicePort& voice;
     TeamSpeakWindowReader& teamSpeakWindow;
     IvAcWindows& ivac;
     Desktop& desktop;
@@ -62,9 +62,6 @@ struct OverlayServices {
     NumberFormat numberFormat;
     // Off, the lists are rebuilt from every record on every refresh (see OverlayState).
     bool incremental = true;
-    // Where the program can follow either voice client: told the choice whenever the
-    // settings are read. Without it the link's library is the only one.
-    VoiceClientSwitch* voice = nullptr;
 };
 
 class Overlay final : private ChannelCreationHost {

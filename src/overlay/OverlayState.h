@@ -61,7 +61,7 @@ struct OverlayState {
         std::uint64_t to = ~0ULL;
         std::vector<ListItem> removed;
         std::vector<ListItem> added;
-        RecordEdits script;
+        ListEdits script;
     } usersChanges;
 
     // Whether a refresh may follow what changed since the last one. Off, every list is built

@@ -1,5 +1,5 @@
 // The overlay's main loop: one tick of the refresh timer, and the player and channel lists
-// it keeps from the TeamSpeak link.
+// it keeps from the voice client.
 #include <algorithm>
 
 #include "overlay/Drawing.h"
@@ -50,9 +50,7 @@ void Overlay::tmrRefresh_Timer() {
     Tick();
     // Answers to earlier requests may open a message box: only now, with the tick over,
     // so that the ticks the box's message loop lets through run instead of being skipped.
-    if (m_services.voice != nullptr) {
-        m_services.voice->DeliverAnswers();
-    }
+    m_services.voice.DeliverAnswers();
 }
 
 void Overlay::Tick() {
@@ -82,7 +80,7 @@ void Overlay::Tick() {
         m_state.RefreshCounter = 0;
     }
 
-    const LinkStatus status = m_services.link.GetSpeakers();
+    const LinkStatus status = m_services.voice.GetSpeakers();
     ++m_state.TickNumber;
 
     if (status != LinkStatus::Connected) {
@@ -91,7 +89,7 @@ void Overlay::Tick() {
         UpdateSpeakers();
         TrackJoinLeave(m_state, m_settings, clock);
         ExpireSpeakers();
-        if (LastIndex(m_services.link.Speakers()) < 1 && m_state.lstInOut.Empty() && m_state.lstSpeakers.Empty()) {
+        if (LastIndex(m_services.voice.Speakers()) < 1 && m_state.lstInOut.Empty() && m_state.lstSpeakers.Empty()) {
             m_state.TickNumber = 0;
         }
         clock.ProcessPendingMessages();
@@ -105,7 +103,7 @@ void Overlay::VoiceChanged() {
     if (m_inTick) {
         return;
     }
-    const LinkStatus status = m_services.link.GetSpeakers();
+    const LinkStatus status = m_services.voice.GetSpeakers();
     if (static_cast<std::int32_t>(status) != m_state.LastStatus) {
         Tick();  // the client came or went: the tick that would have seen it runs now
         return;
@@ -154,7 +152,7 @@ void Overlay::ScreenChanged() {
 // its old place, and of its new entries only the last one stays. Names are handled by their
 // numbers in the user index, so a tick copies only the names it lists.
 void Overlay::UpdateSpeakers() {
-    const SpeakerSnapshot& ids = m_services.link.Speakers();
+    const SpeakerSnapshot& ids = m_services.voice.Speakers();
     ItemList& speakers = m_state.lstSpeakers;
     m_userIndex.Follow(m_state.lstUsers, m_state.usersChanges);
     LastHeard& last = m_lastHeard;
@@ -385,7 +383,7 @@ void Overlay::MirrorChangedLists() {
 // lstUsers follows the player records; what changed is written down for the join and leave
 // lines and the user index, which then follow the changes instead of reading every name.
 void Overlay::FollowPlayers() {
-    TeamSpeakLink& link = m_services.link;
+    VoicePort& link = m_services.voice;
     ItemList& users = m_state.lstUsers;
     const auto fresh = [&](std::size_t i) { return std::pair(link.PlayerName(i), link.PlayerId(i)); };
     if (!m_state.incremental) {
@@ -436,7 +434,7 @@ void Overlay::FollowPlayers() {
 // leaves them untouched, so what follows from a change (join and leave lines, the diagnostic
 // panel) is only worked out when something changed.
 void Overlay::RefreshChannelList() {
-    TeamSpeakLink& link = m_services.link;
+    VoicePort& link = m_services.voice;
     if (!link.GetChannels()) {
         m_state.lstChans.Clear();
         SetTrayState(3);
@@ -462,7 +460,7 @@ void Overlay::RefreshChannelList() {
 }
 
 void Overlay::RefreshPlayerList() {
-    TeamSpeakLink& link = m_services.link;
+    VoicePort& link = m_services.voice;
     if (!link.GetPlayers()) {
         BeforeUsersChange(m_state, false);
         m_state.lstUsers.Clear();
@@ -489,11 +487,10 @@ void Overlay::RefreshPlayerList() {
                       "Show Me " + (m_settings.NickName.empty() ? std::string() : " (" + m_settings.NickName + ")"));
     // A client asked by request needs no TeamSpeak 2 window, only the radar's position; a client
     // that makes no channels greys the entry.
-    const VoiceClientSwitch::ChannelWay way =
-        m_services.voice != nullptr ? m_services.voice->ChannelWayOfChosen() : VoiceClientSwitch::ChannelWay::Windows;
-    const std::string callsign = way == VoiceClientSwitch::ChannelWay::Request ? m_services.ivac.PositionCallsign()
-                                                                               : m_services.ivac.GetIvAcCallsign();
-    if (!callsign.empty() && way != VoiceClientSwitch::ChannelWay::None) {
+    const VoicePort::ChannelWay way = m_services.voice.WayToMakeChannels();
+    const std::string callsign =
+        way == VoicePort::ChannelWay::Request ? m_services.ivac.PositionCallsign() : m_services.ivac.GetIvAcCallsign();
+    if (!callsign.empty() && way != VoicePort::ChannelWay::None) {
         m_tray.SetCaption(MenuItem::CreateTSChannel, "Create TS Channel  (" + callsign + ")");
         m_tray.SetEnabled(MenuItem::CreateTSChannel, true);
     } else {

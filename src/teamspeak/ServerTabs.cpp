@@ -1,37 +1,9 @@
-// The server tabs of a voice client that reports them itself, and their library records.
+// The server tabs of a voice client that reports them itself.
 #include "teamspeak/ServerTabs.h"
 
 #include <algorithm>
-#include <cstring>
-
-#include "teamspeak/TsRecords.h"
 
 namespace sayvane {
-
-namespace {
-
-void PutLong(std::uint8_t* at, std::int32_t value) {
-    const auto bits = static_cast<std::uint32_t>(value);
-    for (int i = 0; i < 4; ++i) {
-        at[i] = static_cast<std::uint8_t>((bits >> (8 * i)) & 0xFFU);
-    }
-}
-
-// A name field: at most 30 bytes, NUL-padded (the buffer comes zeroed).
-void PutName(std::uint8_t* at, const std::string& name) {
-    // A name of 30 bytes fills the field with no NUL, as the library's records do.
-    // NOLINTNEXTLINE(bugprone-not-null-terminated-result)
-    std::memcpy(at, name.data(), std::min(name.size(), kNameSize));
-}
-
-std::size_t Capacity(const std::int32_t* count) {
-    if (count == nullptr || *count <= 0) {
-        return 0;
-    }
-    return std::min(static_cast<std::size_t>(*count), static_cast<std::size_t>(kMaxRecords));
-}
-
-}  // namespace
 
 TabClient* ServerTab::FindClient(std::int32_t id) {
     const auto found = m_clientIndex.find(id);
@@ -205,46 +177,6 @@ void ServerTabs::Clear() {
     m_tabs.clear();
     m_active = 0;
     m_tooManyTabs = false;
-}
-
-void WritePlayerRecords(const ServerTab& tab, std::uint8_t* records, std::int32_t* count) {
-    // The own client first, as TeamSpeak 2's library lists it; then the others in order.
-    std::vector<const TabClient*> ordered;
-    ordered.reserve(tab.Clients().size());
-    for (const TabClient& client : tab.Clients()) {
-        if (client.id == tab.ownId) {
-            ordered.insert(ordered.begin(), &client);
-        } else {
-            ordered.push_back(&client);
-        }
-    }
-    const std::size_t written = std::min(ordered.size(), Capacity(count));
-    for (std::size_t i = 0; i < written; ++i) {
-        std::uint8_t* record = records + i * RawPlayerRecord::kSize;
-        PutLong(record + RawPlayerRecord::kPlayerId, ordered[i]->id);
-        PutLong(record + RawPlayerRecord::kChannelId, ordered[i]->channelId);
-        PutName(record + RawPlayerRecord::kName, ordered[i]->nickname);
-    }
-    *count = static_cast<std::int32_t>(written);
-}
-
-void WriteChannelRecords(const ServerTab& tab, std::uint8_t* records, std::int32_t* count) {
-    const std::size_t written = std::min(tab.Channels().size(), Capacity(count));
-    for (std::size_t i = 0; i < written; ++i) {
-        std::uint8_t* record = records + i * RawChannelRecord::kSize;
-        PutLong(record + RawChannelRecord::kChannelId, tab.Channels()[i].id);
-        PutName(record + RawChannelRecord::kName, tab.Channels()[i].name);
-    }
-    *count = static_cast<std::int32_t>(written);
-}
-
-void WriteUserInfoRecord(const ServerTab& tab, std::uint8_t* record) {
-    std::memset(record, 0, UserInfoRecord::kSize);
-    const auto own = std::find_if(tab.Clients().begin(), tab.Clients().end(),
-                                  [&](const TabClient& client) { return client.id == tab.ownId; });
-    if (own != tab.Clients().end()) {
-        PutName(record + UserInfoRecord::kNickname, own->nickname);
-    }
 }
 
 }  // namespace sayvane

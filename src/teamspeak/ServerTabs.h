@@ -1,8 +1,6 @@
 // What a voice client that reports its servers itself (TeamSpeak 3's query interface, the
 // Remote Apps of TeamSpeak 5/6) has said about its server tabs: for each, whether it is
-// connected, its channels, its clients, who talks; and those of the active tab written as the
-// records TeamSpeak 2's library gives, so that everything above the library seam serves every
-// client alike.
+// connected, its channels, its clients, who talks.
 #pragma once
 
 #include <cstdint>
@@ -15,13 +13,19 @@ namespace sayvane {
 
 struct TabChannel {
     std::int32_t id = 0;
-    std::string name;  // code page 1252
+    std::string name;  // code page 1252, whole
+
+    friend bool operator==(const TabChannel& a, const TabChannel& b) { return a.id == b.id && a.name == b.name; }
 };
 
 struct TabClient {
     std::int32_t id = 0;
     std::int32_t channelId = 0;
-    std::string nickname;  // code page 1252
+    std::string nickname;  // code page 1252, whole
+
+    friend bool operator==(const TabClient& a, const TabClient& b) {
+        return a.id == b.id && a.channelId == b.channelId && a.nickname == b.nickname;
+    }
 };
 
 // One server connection of the client (a tab). What a client (or whatever listens on its
@@ -148,13 +152,5 @@ private:
     bool m_tooManyTabs = false;
     std::uint64_t m_changes = 0;
 };
-
-// The active tab as the library's records: the own client first, then the others in order;
-// names cut to the 30-byte field. The buffers come zeroed; `count` is the capacity on entry
-// and the number written on return.
-void WritePlayerRecords(const ServerTab& tab, std::uint8_t* records, std::int32_t* count);
-void WriteChannelRecords(const ServerTab& tab, std::uint8_t* records, std::int32_t* count);
-// The user-information record: the own nickname.
-void WriteUserInfoRecord(const ServerTab& tab, std::uint8_t* record);
 
 }  // namespace sayvane

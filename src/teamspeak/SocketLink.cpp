@@ -19,7 +19,7 @@ void SocketLink::Reset() {
 
 void SocketLink::Drop(const std::string& why, Retry retry) {
     m_socket.Close();
-    m_lastError = why;
+    m_whyEnded = why;
     m_phase = Phase::Waiting;
     m_backoff.Failed(Now());
     switch (retry) {
@@ -120,6 +120,27 @@ void SocketLink::Pump() {
     } else if ((m_probing || AwaitsAnswer()) && now - m_since > kAnswerTimeoutMs) {
         Drop(m_client + " stopped answering");
     }
+}
+
+void SocketLink::Activity() {
+    if (m_bytesRead - m_bytesAtTick >= kMostActivityBytes) {
+        return;  // a flood: the rest waits for the tick
+    }
+    const std::uint64_t before = Changes();
+    Pump();
+    if (m_changed && Changes() != before) {
+        m_telling = true;
+        m_changed();
+        m_telling = false;
+    }
+}
+
+LinkStatus SocketLink::GetSpeakers() {
+    const LinkStatus status = TabsLink::GetSpeakers();
+    if (!m_telling) {
+        m_bytesAtTick = m_bytesRead;
+    }
+    return status;
 }
 
 }  // namespace sayvane

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -45,6 +46,20 @@ public:
     [[nodiscard]] std::size_t UnsentBytes() const { return m_unsent.size(); }
     // Every byte read, over all connections.
     [[nodiscard]] std::uint64_t BytesRead() const { return m_bytesRead; }
+    // Why the last connection ended, in words.
+    [[nodiscard]] const std::string& WhyEnded() const { return m_whyEnded; }
+
+    // Between two readings of the speakers (the overlay's ticks), the socket's activity moves
+    // the link on until it has read this much: a conversation of short answers goes at the
+    // client's pace, while a flood waits for the next tick, so that the window's timer, which
+    // comes only when no other message waits, still gets its turn.
+    static constexpr std::uint64_t kMostActivityBytes = std::uint64_t{1} << 20;
+    // The socket had activity: the link moves on at once, and whoever listens hears when that
+    // may have changed what the port answers.
+    void Activity();
+    void OnChanged(std::function<void()> changed) override { m_changed = std::move(changed); }
+    // A tick's reading, not one made for the listener: the activity's budget starts again.
+    LinkStatus GetSpeakers() override;
 
 protected:
     // When a dropped connection is tried again.
@@ -96,6 +111,10 @@ private:
     bool m_overflowed = false;     // until a conversation works
     std::string m_unsent;
     std::uint64_t m_bytesRead = 0;
+    std::string m_whyEnded;
+    std::function<void()> m_changed;
+    std::uint64_t m_bytesAtTick = 0;  // bytes read by the last tick's reading
+    bool m_telling = false;           // the listener is being told
 };
 
 }  // namespace sayvane

@@ -1,82 +1,117 @@
-// The library's records made from the active server tab.
+// The active server tab read as the overlay reads a voice client.
 #include "teamspeak/TabsLink.h"
 
 #include <algorithm>
-#include <cstring>
-#include <vector>
-
-#include "teamspeak/TeamSpeakLink.h"
-#include "teamspeak/TsRecords.h"
 
 namespace sayvane {
 
 namespace {
 
-std::size_t Capacity(const std::int32_t* count) {
-    if (count == nullptr || *count <= 0) {
-        return 0;
+// A tab's clients in the order the overlay lists them, without copying them: the own client
+// first (as TeamSpeak 2 lists it), then the others in their order.
+class OwnFirst {
+public:
+    explicit OwnFirst(const ServerTab& tab) : m_clients(tab.Clients()) {
+        const auto own = std::find_if(m_clients.begin(), m_clients.end(),
+                                      [&](const TabClient& client) { return client.id == tab.ownId; });
+        m_own = static_cast<std::size_t>(own - m_clients.begin());
     }
-    return std::min(static_cast<std::size_t>(*count), static_cast<std::size_t>(kMaxRecords));
+    [[nodiscard]] std::size_t size() const { return m_clients.size(); }
+    const TabClient& operator[](std::size_t j) const {
+        if (m_own == m_clients.size()) {
+            return m_clients[j];  // the own client is not in view
+        }
+        if (j == 0) {
+            return m_clients[m_own];
+        }
+        return m_clients[j <= m_own ? j - 1 : j];
+    }
+
+private:
+    const std::vector<TabClient>& m_clients;
+    std::size_t m_own;  // the own client's place in m_clients; its size when it has none
+};
+
+// Takes `fresh` as the new reading when it differs from `held`: true, with `edits` telling how.
+template <typename Held, typename Fresh>
+bool TakeReading(std::vector<Held>& held, const Fresh& fresh, ListEdits& edits) {
+    CompareLists(
+        held.size(), fresh.size(),
+        [&](std::size_t i, std::size_t j, std::size_t n) {
+            for (std::size_t k = 0; k < n; ++k) {
+                if (!(held[i + k] == fresh[j + k])) {
+                    return false;
+                }
+            }
+            return true;
+        },
+        edits);
+    if (KeepsAll(edits)) {
+        return false;
+    }
+    held.resize(fresh.size());
+    for (std::size_t j = 0; j < fresh.size(); ++j) {
+        held[j] = fresh[j];
+    }
+    return true;
 }
 
 }  // namespace
 
-std::int32_t TabsLink::tsrGetSpeakers(std::int32_t* ids, std::int32_t* count) {
+LinkStatus TabsLink::GetSpeakers() {
     Pump();
-    if (const std::int32_t result = SnapshotResult(); result != 0) {
-        return result;
+    const LinkStatus status = Status();
+    if (status != LinkStatus::Connected) {
+        return status;
     }
-    const std::vector<std::int32_t> speakers = Tabs().TakeSpeakers();
-    const std::size_t written = std::min(speakers.size(), Capacity(count));
-    std::copy_n(speakers.begin(), written, ids);
-    *count = static_cast<std::int32_t>(written);
-    return 0;
+    m_speakers = Tabs().TakeSpeakers();
+    if (m_speakers.empty()) {
+        m_speakers.assign(kSilentSpeakerIds, 0);
+    }
+    return status;
 }
 
-std::int32_t TabsLink::tsrGetPlayers(std::uint8_t* records, std::int32_t* count) {
+bool TabsLink::GetChannels() {
     Pump();
-    if (const std::int32_t result = SnapshotResult(); result != 0) {
-        return result;
+    if (Status() != LinkStatus::Connected) {
+        return false;
     }
-    WritePlayerRecords(Tabs().ActiveTab(), records, count);
+    if (TakeReading(m_channels, Tabs().ActiveTab().Channels(), m_comparison)) {
+        ++m_channelsRevision;
+    }
+    return true;
+}
+
+bool TabsLink::GetPlayers() {
+    Pump();
+    if (Status() != LinkStatus::Connected) {
+        return false;
+    }
+    if (TakeReading(m_players, OwnFirst(Tabs().ActiveTab()), m_comparison)) {
+        m_playerEdits.swap(m_comparison);
+        ++m_playersRevision;
+    }
     PlayersRead();
-    return 0;
+    return true;
 }
 
-std::int32_t TabsLink::tsrGetChannels(std::uint8_t* records, std::int32_t* count) {
+std::string TabsLink::GetUserNickname() {
     Pump();
-    if (const std::int32_t result = SnapshotResult(); result != 0) {
-        return result;
+    if (Status() != LinkStatus::Connected) {
+        return {};
     }
-    WriteChannelRecords(Tabs().ActiveTab(), records, count);
-    return 0;
-}
-
-std::int32_t TabsLink::tsrGetUserInfo(std::uint8_t* record) {
-    Pump();
-    if (const std::int32_t result = SnapshotResult(); result != 0) {
-        return result;
-    }
-    WriteUserInfoRecord(Tabs().ActiveTab(), record);
-    return 0;
+    const ServerTab& tab = Tabs().ActiveTab();
+    const auto own = std::find_if(tab.Clients().begin(), tab.Clients().end(),
+                                  [&](const TabClient& client) { return client.id == tab.ownId; });
+    return own == tab.Clients().end() ? std::string() : own->nickname;
 }
 
 std::uint64_t TabsLink::Changes() {
-    if (const std::int32_t result = SnapshotResult(); result != m_result) {
-        m_result = result;
-        ++m_resultChanges;
+    if (const LinkStatus status = Status(); status != m_status) {
+        m_status = status;
+        ++m_statusChanges;
     }
-    return m_resultChanges + Tabs().Changes();
-}
-
-std::int32_t TabsLink::tsrGetLastError(char* buffer, std::int32_t size) {
-    if (buffer == nullptr || size < 1) {
-        return 0;
-    }
-    const std::size_t length = std::min(m_lastError.size(), static_cast<std::size_t>(size) - 1);
-    std::memcpy(buffer, m_lastError.data(), length);
-    buffer[length] = '\0';
-    return 0;
+    return m_statusChanges + Tabs().Changes();
 }
 
 }  // namespace sayvane

@@ -15,6 +15,8 @@ std::size_t ClampCount(std::int32_t count) {
 }
 
 constexpr std::size_t kErrorTextSize = 1024;
+// The library's speaker buffer is the silent reading.
+static_assert(kSilentSpeakerIds == static_cast<std::size_t>(kMaxRecords));
 
 // Every record decoded, kept until the records change.
 template <typename Entry>
@@ -44,8 +46,16 @@ std::uint8_t* RecordSet::Fresh() {
 }
 
 void RecordSet::Accept(std::size_t count) {
-    Compare(m_current.data(), m_count, m_fresh.data(), count);
-    if (m_comparison.empty() || (m_comparison.size() == 1 && m_comparison.front().kind == RecordEdit::Kind::Keep)) {
+    const std::uint8_t* before = m_current.data();
+    const std::uint8_t* after = m_fresh.data();
+    const std::size_t size = m_recordSize;
+    CompareLists(
+        m_count, count,
+        [&](std::size_t i, std::size_t j, std::size_t records) {
+            return std::memcmp(before + i * size, after + j * size, records * size) == 0;
+        },
+        m_comparison);
+    if (KeepsAll(m_comparison)) {
         return;  // the same records: the edits of the last change still stand
     }
     m_edits.swap(m_comparison);
@@ -54,67 +64,8 @@ void RecordSet::Accept(std::size_t count) {
     ++m_revision;
 }
 
-void RecordSet::Add(RecordEdit::Kind kind, std::size_t count) {
-    if (!m_comparison.empty() && m_comparison.back().kind == kind) {
-        m_comparison.back().count += count;
-    } else {
-        m_comparison.push_back(RecordEdit{kind, count});
-    }
-}
-
-// Walks both lists in order: runs of equal records are found a block at a time; where they
-// part, one record left, one joined, or one changed, whichever makes the next ones line up.
-void RecordSet::Compare(const std::uint8_t* before, std::size_t beforeCount, const std::uint8_t* after,
-                        std::size_t afterCount) {
-    constexpr std::size_t kBlock = 16;
-    const std::size_t size = m_recordSize;
-    const auto same = [&](std::size_t i, std::size_t j, std::size_t records) {
-        return std::memcmp(before + i * size, after + j * size, records * size) == 0;
-    };
-    m_comparison.clear();
-    std::size_t i = 0;
-    std::size_t j = 0;
-    while (i < beforeCount || j < afterCount) {
-        const std::size_t most = std::min(beforeCount - i, afterCount - j);
-        std::size_t run = 0;
-        while (run < most) {
-            const std::size_t block = std::min(kBlock, most - run);
-            if (same(i + run, j + run, block)) {
-                run += block;
-                continue;
-            }
-            while (same(i + run, j + run, 1)) {
-                ++run;
-            }
-            break;
-        }
-        if (run > 0) {
-            Add(RecordEdit::Kind::Keep, run);
-            i += run;
-            j += run;
-        } else if (i == beforeCount) {
-            Add(RecordEdit::Kind::Make, afterCount - j);
-            j = afterCount;
-        } else if (j == afterCount) {
-            Add(RecordEdit::Kind::Remove, beforeCount - i);
-            i = beforeCount;
-        } else if (i + 1 < beforeCount && same(i + 1, j, 1)) {
-            Add(RecordEdit::Kind::Remove, 1);
-            ++i;
-        } else if (j + 1 < afterCount && same(i, j + 1, 1)) {
-            Add(RecordEdit::Kind::Make, 1);
-            ++j;
-        } else {
-            Add(RecordEdit::Kind::Remove, 1);
-            Add(RecordEdit::Kind::Make, 1);
-            ++i;
-            ++j;
-        }
-    }
-}
-
 LinkStatus TeamSpeakLink::GetSpeakers() {
-    m_speakers.assign(static_cast<std::size_t>(kMaxRecords), 0);
+    m_speakers.assign(kSilentSpeakerIds, 0);
     if (!m_api.IsAvailable()) {
         return LinkStatus::NotRunning;
     }
@@ -196,6 +147,22 @@ std::string TeamSpeakLink::GetUserNickname() {
         return {};
     }
     return DecodeName(record.data() + UserInfoRecord::kNickname);
+}
+
+std::string TeamSpeakLink::StatusLine(std::string_view programFolder) {
+    if (!m_api.IsAvailable()) {
+        return "TSRemote.dll not found: Sayvane looked in " + std::string(programFolder) + " and on the system path";
+    }
+    switch (GetSpeakers()) {
+        case LinkStatus::NotRunning: return "TeamSpeak 2 is not running";
+        case LinkStatus::Running: return "TeamSpeak 2 runs, without a server connection";
+        case LinkStatus::Connected: {
+            const std::string nickname = GetUserNickname();
+            return "TeamSpeak 2 is connected" + (nickname.empty() ? std::string() : " (as " + nickname + ")");
+        }
+        case LinkStatus::Unknown: break;
+    }
+    return "TeamSpeak 2 answers with an error";
 }
 
 void TeamSpeakLink::ReportTSError() {

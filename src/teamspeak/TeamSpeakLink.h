@@ -1,5 +1,5 @@
-// The TeamSpeak link: the five library calls wrapped into the process-wide speaker, player
-// and channel snapshots.
+// TeamSpeak 2 through its remote-control library: the five library calls wrapped into the
+// speaker, player and channel snapshots the overlay reads.
 #pragma once
 
 #include <cstdint>
@@ -9,27 +9,13 @@
 
 #include "platform/TsRemoteApi.h"
 #include "teamspeak/TsRecords.h"
+#include "teamspeak/VoicePort.h"
 
 namespace sayvane {
 
 // Entries in the library's order, indexed from 0.
 using ChannelSnapshot = std::vector<ChannelEntry>;
 using PlayerSnapshot = std::vector<PlayerEntry>;
-using SpeakerSnapshot = std::vector<std::int32_t>;
-
-// The index of the last element; -1 for an empty list.
-template <typename T>
-[[nodiscard]] int LastIndex(const std::vector<T>& list) {
-    return static_cast<int>(list.size()) - 1;
-}
-
-// What GetSpeakers learnt about the link, with the values the rest of the program stores.
-enum class LinkStatus : std::int32_t {
-    Unknown = -1,    // any other failure
-    NotRunning = 0,  // no voice client runs (or the library is absent)
-    Running = 1,     // the client runs but is not connected to a server
-    Connected = 2,   // connected: the speaker snapshot was taken
-};
 
 // Library results with a meaning of their own.
 inline constexpr std::int32_t kTsNotRunning = -1000;
@@ -53,16 +39,12 @@ public:
     }
     [[nodiscard]] std::uint64_t Revision() const { return m_revision; }
     // How the records of the revision before became these.
-    [[nodiscard]] const RecordEdits& Edits() const { return m_edits; }
+    [[nodiscard]] const ListEdits& Edits() const { return m_edits; }
 
 private:
-    void Compare(const std::uint8_t* before, std::size_t beforeCount, const std::uint8_t* after,
-                 std::size_t afterCount);
-    void Add(RecordEdit::Kind kind, std::size_t count);
-
     std::size_t m_recordSize;
-    RecordEdits m_edits;       // of the last change
-    RecordEdits m_comparison;  // of the last call
+    ListEdits m_edits;       // of the last change
+    ListEdits m_comparison;  // of the last call
     std::vector<std::uint8_t> m_current;
     std::vector<std::uint8_t> m_fresh;
     std::size_t m_count = 0;
@@ -70,50 +52,48 @@ private:
 };
 
 // One per process: WinMain makes it, tests make their own. Runs on the GUI thread only.
-class TeamSpeakLink {
+class TeamSpeakLink final : public VoicePort {
 public:
     explicit TeamSpeakLink(TsRemoteApi& api) : m_api(api) {}
-    TeamSpeakLink(const TeamSpeakLink&) = delete;
-    TeamSpeakLink& operator=(const TeamSpeakLink&) = delete;
-    TeamSpeakLink(TeamSpeakLink&&) = delete;
-    TeamSpeakLink& operator=(TeamSpeakLink&&) = delete;
-    ~TeamSpeakLink() = default;
 
-    // Takes the speaker snapshot. It is meaningful only after Connected; a successful call
-    // that reports no speaker leaves 1024 IDs of 0 (last index 1023), which consumers skip.
-    LinkStatus GetSpeakers();
+    // Takes the speaker snapshot: a successful call that reports no speaker leaves 1024 IDs
+    // of 0, as the library's buffer holds them.
+    LinkStatus GetSpeakers() override;
+    [[nodiscard]] const SpeakerSnapshot& Speakers() const override { return m_speakers; }
 
     // Replace their snapshot on success (true); leave it as it was on failure (false). A
     // success that brings the same records as before leaves the snapshot, and its revision,
     // as they were.
-    [[nodiscard]] bool GetChannels();
-    [[nodiscard]] bool GetPlayers();
+    [[nodiscard]] bool GetChannels() override;
+    [[nodiscard]] bool GetPlayers() override;
 
     // The nickname the own client is logged in with, or empty text on failure.
-    [[nodiscard]] std::string GetUserNickname();
+    [[nodiscard]] std::string GetUserNickname() override;
 
     // Asks the library for its last error text and drops it: nothing shows or keeps it.
     void ReportTSError();
 
-    // The snapshots' fields the overlay reads, straight from the records.
-    [[nodiscard]] std::size_t ChannelCount() const { return m_channelRecords.Count(); }
-    [[nodiscard]] std::int32_t ChannelId(std::size_t index) const;
-    [[nodiscard]] std::string_view ChannelName(std::size_t index) const;
-    [[nodiscard]] std::size_t PlayerCount() const { return m_playerRecords.Count(); }
-    [[nodiscard]] std::int32_t PlayerId(std::size_t index) const;
-    [[nodiscard]] std::int32_t PlayerChannelId(std::size_t index) const;
-    [[nodiscard]] std::string_view PlayerName(std::size_t index) const;
-    // Changes whenever a snapshot's records change.
-    [[nodiscard]] std::uint64_t ChannelsRevision() const { return m_channelRecords.Revision(); }
-    [[nodiscard]] std::uint64_t PlayersRevision() const { return m_playerRecords.Revision(); }
-    // How the player records of the revision before became these.
-    [[nodiscard]] const RecordEdits& PlayerEdits() const { return m_playerRecords.Edits(); }
+    // The snapshots' fields the overlay reads, straight from the records: names are the
+    // library's 30-byte fields.
+    [[nodiscard]] std::size_t ChannelCount() const override { return m_channelRecords.Count(); }
+    [[nodiscard]] std::int32_t ChannelId(std::size_t index) const override;
+    [[nodiscard]] std::string_view ChannelName(std::size_t index) const override;
+    [[nodiscard]] std::size_t PlayerCount() const override { return m_playerRecords.Count(); }
+    [[nodiscard]] std::int32_t PlayerId(std::size_t index) const override;
+    [[nodiscard]] std::int32_t PlayerChannelId(std::size_t index) const override;
+    [[nodiscard]] std::string_view PlayerName(std::size_t index) const override;
+    [[nodiscard]] std::uint64_t ChannelsRevision() const override { return m_channelRecords.Revision(); }
+    [[nodiscard]] std::uint64_t PlayersRevision() const override { return m_playerRecords.Revision(); }
+    [[nodiscard]] const ListEdits& PlayerEdits() const override { return m_playerRecords.Edits(); }
+
+    // The library missing, TeamSpeak 2 not running, running without a server, or connected
+    // (as whom).
+    [[nodiscard]] std::string StatusLine(std::string_view programFolder) override;
 
     // The snapshots decoded whole, texts of the bit fields included: made when first read
     // after a change, for whoever looks at every field.
     [[nodiscard]] const ChannelSnapshot& Channels() const;
     [[nodiscard]] const PlayerSnapshot& Players() const;
-    [[nodiscard]] const SpeakerSnapshot& Speakers() const { return m_speakers; }
 
 private:
     // One call for a snapshot's records; false on failure (the records stay as they were).

@@ -71,15 +71,6 @@ struct PlayerEntry {
     }
 };
 
-// One step of how a list of records changed, in order: `count` records kept as they were,
-// removed, or made anew (joined, or changed: removed, then made).
-struct RecordEdit {
-    enum class Kind : std::uint8_t { Keep, Remove, Make };
-    Kind kind = Kind::Keep;
-    std::size_t count = 0;
-};
-using RecordEdits = std::vector<RecordEdit>;
-
 // A signed 32-bit value of four bytes, least significant first: FF FF FF FF is -1.
 std::int32_t BytesToLong(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2, std::uint8_t b3);
 // The same, read from four consecutive bytes.

@@ -298,7 +298,7 @@ void ConfigWindow::ShowVoiceStatus() {
     m_form.Controls().remoteKey = services.voice.Choose(m_form.LinkVoice()).remoteKey;
     ShowVoiceFields();
     // The link is asked in any case: it goes on with what it follows.
-    std::string line = services.voice.StatusLine(services.link, ProgramFolder());
+    std::string line = services.voice.StatusLine(ProgramFolder());
     const std::string_view problem = m_form.KeyProblem();
     m_keyProblemShown = !problem.empty();
     if (m_keyProblemShown) {

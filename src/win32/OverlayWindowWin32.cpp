@@ -132,9 +132,9 @@ bool OverlayWindowWin32::CreateWindows() {
     ProgramServices& services = m_flow.Services();
     m_overlay = std::make_unique<Overlay>(
         *this, *this,
-        OverlayServices{services.store, services.clock, m_flow, services.link, services.teamSpeakWindow, services.ivac,
+        OverlayServices{services.store, services.clock, m_flow, services.voice, services.teamSpeakWindow, services.ivac,
                         services.desktop, services.keyboard, services.sound, services.messages, ProgramFolder(),
-                        UserNumberFormat(), true, &services.voice});
+                        UserNumberFormat(), true});
     return true;
 }
 

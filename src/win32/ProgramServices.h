@@ -1,5 +1,5 @@
 // The process's own objects: the settings store, the clock, the window system, keyboard,
-// sound and message boxes, the TeamSpeak link and the window readers. WinMain makes them
+// sound and message boxes, the voice clients and the window readers. WinMain makes them
 // once; every window borrows them.
 #pragma once
 
@@ -33,12 +33,13 @@ struct ProgramServices {
     Win32Sound sound;
     Win32UserMessages messages;
     Win32TsRemoteApi tsRemote;
+    TeamSpeakLink teamSpeak2{tsRemote};
     Win32LoopbackSocket querySocket;
     query::QueryLink teamSpeak3{querySocket, clock};
     Win32LoopbackSocket remoteSocket;
     remote::RemoteLink teamSpeak5{remoteSocket, clock};
-    VoiceClientSwitch voice{tsRemote, teamSpeak3, teamSpeak5};
-    TeamSpeakLink link{voice};
+    // The voice client the overlay follows, whichever the settings choose.
+    VoiceClientSwitch voice{teamSpeak2, teamSpeak3, teamSpeak5};
     TeamSpeakWindowReader teamSpeakWindow{desktop};
     IvAcWindows ivac{desktop, clock};
 };

@@ -4,7 +4,6 @@
 
 #include <utility>
 
-#include "teamspeak/TeamSpeakLink.h"
 #include "text/TextRoutines.h"
 
 namespace sayvane::query {
@@ -53,7 +52,7 @@ void QueryLink::ChannelAnswered(std::string refusal) {
     }
 }
 
-void QueryLink::DeliverChannelAnswer() {
+void QueryLink::DeliverAnswers() {
     if (!m_channelDone || !m_channelAnswer) {
         return;
     }
@@ -351,18 +350,40 @@ QueryState QueryLink::State() const {
     return tab.synced ? QueryState::Connected : QueryState::Connecting;
 }
 
-std::int32_t QueryLink::SnapshotResult() const {
+LinkStatus QueryLink::Status() const {
     if (!IsOpen() && !m_keyRefused) {
-        return kTsNotRunning;
+        return LinkStatus::NotRunning;
     }
     // Something answered on the port, so the client runs; its server is shown only when the
     // active tab is connected and listed.
-    return State() == QueryState::Connected ? 0 : kTsNotConnected;
+    return State() == QueryState::Connected ? LinkStatus::Connected : LinkStatus::Running;
 }
 
-bool QueryLink::CreateChannel(const std::string& name, ChannelDone done) {
+std::string QueryLink::StatusLine(std::string_view /*programFolder*/) {
     Pump();
-    DeliverChannelAnswer();  // the last request's, should this Pump have heard it
+    switch (State()) {
+        case QueryState::NotRunning:
+            return "TeamSpeak 3 is not running, or its ClientQuery plugin is off (nothing answers on port " +
+                   std::to_string(Port()) + ")";
+        case QueryState::Connecting: return "TeamSpeak 3 answers; connecting...";
+        case QueryState::KeyRefused:
+            return "TeamSpeak 3 refused the API key: copy it again from ClientQuery's settings";
+        case QueryState::Overflowed:
+            return "What answers on port " + std::to_string(Port()) + " sent more than Sayvane keeps: trying again";
+        case QueryState::NoServer: return "TeamSpeak 3 runs, without a server connection";
+        case QueryState::Connected: break;
+    }
+    return "TeamSpeak 3 is connected to " + ServerName();
+}
+
+bool QueryLink::ReadyForRequests() {
+    Pump();
+    return State() == QueryState::Connected;
+}
+
+bool QueryLink::RequestChannel(const std::string& name, ChannelDone done) {
+    Pump();
+    DeliverAnswers();  // the last request's, should this Pump have heard it
     if (State() != QueryState::Connected || m_channelDone) {
         return false;
     }

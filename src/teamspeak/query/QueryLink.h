@@ -1,8 +1,6 @@
-// The TeamSpeak 3 client behind the remote-control library's five calls: a conversation
-// with the client's query interface on this computer, kept going from the calls themselves
-// (every tick makes one), that never waits for the other end. Its answers are the records
-// TeamSpeak 2's library would give for the server in the client's active tab, so everything
-// above the link works unchanged.
+// TeamSpeak 3 as a voice-client port: a conversation with the client's query interface on this
+// computer, moved on whenever the socket has news and by every reading, that never waits for
+// the other end. It answers for the server in the client's active tab.
 #pragma once
 
 #include <cstdint>
@@ -65,15 +63,19 @@ public:
     [[nodiscard]] const std::string& ServerName() const { return m_model.Tabs().ActiveTab().serverName; }
     [[nodiscard]] std::uint16_t Port() const override { return m_settings.port; }
 
-    // Asks the client to create a channel in the active tab and move the own client into
-    // it; `done` gets an empty text on success, the client's message on a refusal. False
-    // (and `done` is never called) when the link is not connected.
-    using ChannelDone = std::function<void(const std::string& refusal)>;
-    bool CreateChannel(const std::string& name, ChannelDone done);
+    // Not running (or the plugin off), connecting, the key refused, flooded, without a
+    // server, or connected (to which).
+    [[nodiscard]] std::string StatusLine(std::string_view programFolder) override;
+
+    // Channels are asked for in the active tab, the own client moved into them; a refusal is
+    // the client's message. Only a connected link is asked.
+    [[nodiscard]] ChannelWay WayToMakeChannels() const override { return ChannelWay::Request; }
+    [[nodiscard]] bool ReadyForRequests() override;
+    bool RequestChannel(const std::string& name, ChannelDone done) override;
     // Hands a finished channel request its answer. Never done inside Pump: `done` may open
     // a message box, and the overlay's tick that pumped must have ended by then, so that
     // the ticks go on while the box is up.
-    void DeliverChannelAnswer();
+    void DeliverAnswers() override;
 
     // What the link holds now, for the hostile-peer tests: tabs known, commands queued (the one
     // out included), and bytes buffered (read and not yet taken, kept for the answer as held,
@@ -113,7 +115,7 @@ private:
     // The tab in front wants a listing, once the commands queued before have gone.
     void ListActiveTab();
     ServerTabs& Tabs() override { return m_model.Tabs(); }
-    [[nodiscard]] std::int32_t SnapshotResult() const override;
+    [[nodiscard]] LinkStatus Status() const override;
     void PlayersRead() override;
 
     QuerySettings m_settings;

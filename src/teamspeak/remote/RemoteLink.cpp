@@ -4,7 +4,6 @@
 
 #include <utility>
 
-#include "teamspeak/TeamSpeakLink.h"
 #include "teamspeak/query/QueryProtocol.h"
 #include "text/TextRoutines.h"
 
@@ -215,15 +214,37 @@ RemoteState RemoteLink::State() const {
     return tab.synced ? RemoteState::Connected : RemoteState::NoServer;
 }
 
-std::int32_t RemoteLink::SnapshotResult() const {
+LinkStatus RemoteLink::Status() const {
     switch (State()) {
         case RemoteState::NotRunning:
         case RemoteState::Connecting:
         case RemoteState::NotRemoteApps:
-        case RemoteState::Overflowed: return kTsNotRunning;
-        case RemoteState::Connected: return 0;
-        default: return kTsNotConnected;
+        case RemoteState::Overflowed: return LinkStatus::NotRunning;
+        case RemoteState::Connected: return LinkStatus::Connected;
+        default: return LinkStatus::Running;
     }
+}
+
+std::string RemoteLink::StatusLine(std::string_view /*programFolder*/) {
+    Pump();
+    const std::string port = std::to_string(Port());
+    switch (State()) {
+        case RemoteState::NotRunning: return "TeamSpeak 5/6 is not running (nothing answers on port " + port + ")";
+        case RemoteState::Connecting: return "TeamSpeak 5/6 answers; connecting...";
+        case RemoteState::NotRemoteApps:
+            return "What answers on port " + port + " is not TeamSpeak's Remote Apps: " + Refusal();
+        case RemoteState::WaitingForUser: return "Waiting for you to allow Sayvane in TeamSpeak";
+        case RemoteState::AskingAgain:
+            return "TeamSpeak did not take the key Sayvane kept: allow Sayvane again in TeamSpeak";
+        case RemoteState::Declined:
+            return "TeamSpeak declined Sayvane" + (Refusal().empty() ? std::string() : " (" + Refusal() + ")") +
+                   ": \"Forget this key\" asks again";
+        case RemoteState::Overflowed:
+            return "What answers on port " + port + " sent more than Sayvane keeps: trying again";
+        case RemoteState::NoServer: return "TeamSpeak 5/6 runs, without a server connection";
+        case RemoteState::Connected: break;
+    }
+    return "TeamSpeak 5/6 is connected to " + ServerName();
 }
 
 }  // namespace sayvane::remote

@@ -1,7 +1,7 @@
-// The TeamSpeak 5/6 client behind the remote-control library's calls: a WebSocket to the
-// client's Remote Apps on this computer, carrying its JSON messages, kept going from the calls
-// themselves (every tick makes one) and never waiting for the other end. Its answers are the
-// records TeamSpeak 2's library would give for the server in the client's active tab.
+// TeamSpeak 5/6 as a voice-client port: a WebSocket to the client's Remote Apps on this
+// computer, carrying its JSON messages, moved on whenever the socket has news and by every
+// reading, never waiting for the other end. It answers for the server in the client's active
+// tab, and makes no channels (Remote Apps offer no way to).
 //
 // What the code relies on (besides RemoteMessages.h and RemoteModel.h):
 // - The client listens on 127.0.0.1 (port 5899 unless its user changed it) and opens the
@@ -77,6 +77,11 @@ public:
     // declined Sayvane (may be empty), when State() is Declined.
     [[nodiscard]] const std::string& Refusal() const { return m_refusal; }
 
+    // Not running, connecting, not Remote Apps, waiting for the user, declined, flooded,
+    // without a server, or connected (to which).
+    [[nodiscard]] std::string StatusLine(std::string_view programFolder) override;
+    [[nodiscard]] ChannelWay WayToMakeChannels() const override { return ChannelWay::None; }
+
     // Connections ended in a row while waiting for the answer to the app, before that counts
     // as a refusal.
     static constexpr int kMostUnanswered = 3;
@@ -108,7 +113,7 @@ private:
     void Refused(bool said, const std::string& words);
 
     ServerTabs& Tabs() override { return m_model.Tabs(); }
-    [[nodiscard]] std::int32_t SnapshotResult() const override;
+    [[nodiscard]] LinkStatus Status() const override;
 
     AppIdentity m_app;
     RemoteSettings m_settings;
