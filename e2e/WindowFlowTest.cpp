@@ -9,6 +9,7 @@
 
 #include <colordlg.h>
 
+#include "about/AboutText.h"
 #include "harness/SayvaneRun.h"
 #include "win32/resource.h"
 
@@ -17,6 +18,7 @@ namespace {
 
 constexpr char kConfigClass[] = "#32770";
 constexpr char kAboutClass[] = "SayvaneAbout";
+constexpr char kTipClass[] = "tooltips_class32";  // TOOLTIPS_CLASSA
 
 // The words of a text, as separated by blanks.
 std::vector<std::string> Words(const std::string& text) {
@@ -26,6 +28,38 @@ std::vector<std::string> Words(const std::string& text) {
 
 bool Checked(HWND dialog, int id) {
     return SendMessageA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+POINT CentreOf(HWND window) {
+    const RECT r = WindowRect(window);
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+// The user's mouse, as real input that the system hit-tests: the pointer moves to `at` (screen
+// pixels) and, when `click`, the left button goes down and up there.
+void MouseAt(POINT at, bool click) {
+    // Absolute moves are in 65536ths of the screen: rounded up, they map back to this pixel.
+    const auto scaled = [](LONG pixel, int size) { return static_cast<LONG>((pixel * 65536L + size - 1) / size); };
+    INPUT inputs[3] = {};
+    for (INPUT& input : inputs) {
+        input.type = INPUT_MOUSE;
+        input.mi.dx = scaled(at.x, GetSystemMetrics(SM_CXSCREEN));
+        input.mi.dy = scaled(at.y, GetSystemMetrics(SM_CYSCREEN));
+    }
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(click ? 3 : 1, inputs, sizeof(INPUT));
+}
+
+// The about window's picture of the program's icon: its one static that shows an icon.
+HWND AboutIcon(HWND about) {
+    for (HWND child : Windows(about)) {
+        if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+            return child;
+        }
+    }
+    return nullptr;
 }
 
 TEST(WindowFlow, FirstRunShowsTheSplashThenTheConfigurationWindowWithItsDefaults) {
@@ -99,7 +133,7 @@ TEST(WindowFlow, FirstRunShowsTheSplashThenTheConfigurationWindowWithItsDefaults
     EXPECT_EQ(testing::ReadBytes(run.SettingsFile()), before);
 }
 
-TEST(WindowFlow, DisableStoresACustomPlaceTheWindowsAlternateAndAboutShowsTheFilesVersion) {
+TEST(WindowFlow, DisableStoresACustomPlaceTheWindowsAlternateAndAboutShowsTheFilesVersionAndIgnoresItsIcon) {
     SayvaneRun run(
         "[Setup]\r\nAutoStart=1\r\nPosition=00001\r\nOnTop=0\r\nTransparent=100\r\n"
         "LastX=000000003000\r\nLastY=000000001500\r\n");
@@ -148,6 +182,25 @@ TEST(WindowFlow, DisableStoresACustomPlaceTheWindowsAlternateAndAboutShowsTheFil
     EXPECT_NE(FindChildWithCaption(about, "Sayvane"), nullptr);
     EXPECT_EQ(GetWindow(about, GW_OWNER), config);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindowEnabled(config); })) << "modal";
+
+    // A click on the program's icon does nothing. Then the pointer rests on the information
+    // text: the window takes its input in order, so its tip showing there means the click has
+    // been taken, and the window is still open.
+    POINT pointer{};
+    GetCursorPos(&pointer);
+    const HWND icon = AboutIcon(about);
+    const HWND info = FindChildWithCaption(about, std::string(kAboutInfoText));
+    ASSERT_NE(icon, nullptr);
+    ASSERT_NE(info, nullptr);
+    MouseAt(CentreOf(icon), true);
+    MouseAt(CentreOf(info), false);
+    ASSERT_TRUE(WaitUntil([&] {
+        const HWND tip = FindProcessWindow(run.ProcessId(), kTipClass);
+        return tip != nullptr && GetWindow(tip, GW_OWNER) == about;
+    })) << "after a click on its icon the about window "
+        << (IsWindow(about) ? "shows no tip" : "is gone");
+    EXPECT_TRUE(IsWindowVisible(about));
+    SetCursorPos(pointer.x, pointer.y);
 
     PostMessageA(about, WM_LBUTTONUP, 0, 0);  // a click on its background closes it
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }));

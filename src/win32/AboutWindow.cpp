@@ -129,8 +129,10 @@ void AboutWindow::Form_Load() {
                                   m_hwnd, reinterpret_cast<HMENU>(kImage1), m_instance, nullptr);
     AddTip(image1, kCloseHint.data());
 
-    // Image2: the program's icon; clicking it does nothing.
-    CreateWindowExA(0, "STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ICON, 0, 0, 0, 0, m_hwnd,
+    // Image2: the program's icon; clicking it does nothing. It must notify all the same: a static
+    // without SS_NOTIFY is transparent to the mouse, and the click would reach the title below
+    // it or the window's background, both of which close the window.
+    CreateWindowExA(0, "STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ICON | SS_NOTIFY, 0, 0, 0, 0, m_hwnd,
                     reinterpret_cast<HMENU>(kImage2), m_instance, nullptr);
 
     // The title twice: a grey copy 30 twips right of and below the first gives it a shade.
