@@ -102,8 +102,11 @@ TEST_F(OverlayTest, MenuTogglesChangeOnlyTheRecordAndItsCheckMarks) {
     EXPECT_EQ(SettingsBytes(), before) << "toggles are never written";
 }
 
-TEST_F(OverlayTest, OnlyDisableWithCustomStoresThePlaceAndDisableAlwaysGoesBackToConfiguration) {
+TEST_F(OverlayTest, OnlyDisableWithCustomStoresThePlaceOrSaysItCouldNotAndAlwaysGoesBackToConfiguration) {
     const EventLog disable = {"StopTimer", "Clear", "TrayRemove", "OpenConfiguration", "Close"};
+    // A place that could not be stored is said before the configuration window opens.
+    const EventLog reported = {"StopTimer", "Clear", "TrayRemove", "MessageBox", "OpenConfiguration", "Close"};
+    messages.whileShown = [&] { log.push_back("MessageBox"); };
     struct Case {
         const char* position;
         MenuItem command;
@@ -115,7 +118,7 @@ TEST_F(OverlayTest, OnlyDisableWithCustomStoresThePlaceAndDisableAlwaysGoesBackT
         {"00001", MenuItem::Disable, false, disable, true},
         {"00010", MenuItem::Disable, false, disable, false},
         {"00001", MenuItem::Exit, false, {"TrayRemove", "Close"}, false},
-        {"00001", MenuItem::Disable, true, disable, false},
+        {"00001", MenuItem::Disable, true, reported, false},
     };
     const auto file = std::filesystem::path(folder.File("Sayvane.INI"));
     for (const Case& c : cases) {
@@ -142,6 +145,13 @@ TEST_F(OverlayTest, OnlyDisableWithCustomStoresThePlaceAndDisableAlwaysGoesBackT
         EXPECT_FALSE(tray.Shown());
     }
     EXPECT_TRUE(std::filesystem::is_directory(file));
+    ASSERT_EQ(messages.Messages().size(), 1U);
+    const sim::MessageRecord& box = messages.Messages().front();
+    EXPECT_NE(box.text.find("could not save the overlay's place to\r\n" + SettingsPath(folder.Path().string())),
+              std::string::npos)
+        << box;
+    EXPECT_EQ(box.caption, "Sayvane");
+    EXPECT_EQ(box.style, message_box::kOk | message_box::kIconExclamation);
 }
 
 TEST_F(OverlayTest, TrayStatesAndTheRestartedTaskBar) {

@@ -4,6 +4,7 @@
 #include "app/SettingsFile.h"
 #include "overlay/Drawing.h"
 #include "overlay/Placement.h"
+#include "platform/UserMessages.h"
 
 namespace sayvane {
 
@@ -176,9 +177,16 @@ void Overlay::Disable() {
     ClearTray();
     if (m_settings.Has(ScreenPosition::Custom)) {
         const TwipsRect now = m_window.Geometry();
-        // Disable stores the place on the way back to the configuration window, which saves
-        // (and reports) properly; a failure here only loses the dragged place.
-        (void)SaveLastPlace(m_services.store, SettingsPath(m_services.programFolder), WindowPlace{now.left, now.top});
+        const std::string file = SettingsPath(m_services.programFolder);
+        // The dragged place is stored only here, so a failed write would lose it without a word:
+        // said before the configuration window opens, in the words that window uses for its own.
+        if (!SaveLastPlace(m_services.store, file, WindowPlace{now.left, now.top})) {
+            m_services.messages.ShowMessage(
+                SettingsNotWrittenMessage(
+                    "save the overlay's place to", file,
+                    "The overlay opens again at the place the file holds, not where you left it."),
+                "Sayvane", message_box::kOk | message_box::kIconExclamation);
+        }
     }
     m_services.flow.OpenConfiguration();
     m_window.Close();
