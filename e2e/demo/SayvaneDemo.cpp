@@ -114,7 +114,7 @@ std::size_t ListCount(HWND overlay, const char* name) {
     return list == nullptr ? 0 : static_cast<std::size_t>(SendMessageA(list, LB_GETCOUNT, 0, 0));
 }
 
-// Part one: the first start, as a new user meets Sayvane.
+// Act one: the first start, as a new user meets Sayvane.
 int FirstStart(const std::string& out) {
     SayvaneRun run;
     if (!run.Start()) {
@@ -181,7 +181,7 @@ int FirstStart(const std::string& out) {
     return 0;
 }
 
-// Part two: a controller's evening on a busy approach frequency.
+// Act two: a controller's evening on a busy approach frequency.
 int OnFrequency(const std::string& out) {
     const std::string scenarioFile = sayvane::e2e::FolderOfThisProgram() + "\\scenarios\\approach.txt";
     sayvane::e2e::Ts2SimRun voice(sayvane::testing::ReadBytes(scenarioFile));
@@ -356,7 +356,7 @@ constexpr char kNewerClientSettings[] =
     "[Setup]\r\nAutoStart=0\r\nRefresh=0\r\nDelay=6\r\nShowChannel=1\r\nShowInOut=1\r\nTransparent=85\r\n"
     "Position=01000\r\nMeFromChannel=0\r\n";
 
-// Part three: the same frequency on TeamSpeak 3, reached through its query interface; ports of
+// Act three: the same frequency on TeamSpeak 3, reached through its query interface; ports of
 // their own, so that a TeamSpeak running on this computer is left alone.
 int OnTeamSpeak3(const std::string& out, const std::string& scenario) {
     const sayvane::e2e::Ts3SimRun voice(scenario, 26639);
@@ -370,7 +370,7 @@ int OnTeamSpeak3(const std::string& out, const std::string& scenario) {
                                "", "", "10-teamspeak3-configuration", "11-teamspeak3-speaker"});
 }
 
-// Part four: TeamSpeak 5/6 through its Remote Apps; its user allows Sayvane after a while.
+// Act four: TeamSpeak 5/6 through its Remote Apps; its user allows Sayvane after a while.
 int OnTeamSpeak5(const std::string& out, const std::string& scenario) {
     const sayvane::e2e::Ts5SimRun voice(scenario, 26899, {"--allow", "--confirm-delay", "6000"});
     if (!voice.Listening()) {
