@@ -2,6 +2,7 @@
 #include "win32/Artwork.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "win32/Handles.h"
 
@@ -9,7 +10,7 @@ namespace sayvane::win32 {
 
 namespace {
 
-// A 32-bit top-down DIB section to draw in, with its memory DC.
+// A 32-bit top-down DIB section to draw in, selected into its memory DC.
 struct Canvas {
     Canvas(int width, int height) : dc(CreateCompatibleDC(nullptr)) {
         BITMAPINFO info{};
@@ -19,30 +20,21 @@ struct Canvas {
         info.bmiHeader.biPlanes = 1;
         info.bmiHeader.biBitCount = 32;
         info.bmiHeader.biCompression = BI_RGB;
-        bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
-        previous = SelectObject(dc, bitmap);
+        void* pixels = nullptr;
+        bitmap.Reset(CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
+        bits = static_cast<DWORD*>(pixels);
+        selected.emplace(dc.Get(), bitmap.Get());
     }
-    ~Canvas() {
-        SelectObject(dc, previous);
-        DeleteDC(dc);
-        if (bitmap != nullptr) {
-            DeleteObject(bitmap);
-        }
-    }
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
 
+    // The picture, no longer selected: the caller owns it.
     HBITMAP Release() {
-        SelectObject(dc, previous);
-        previous = nullptr;
-        HBITMAP out = bitmap;
-        bitmap = nullptr;
-        return out;
+        selected.reset();
+        return bitmap.Release();
     }
 
-    HDC dc;
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ previous = nullptr;
+    UniqueMemoryDC dc;
+    UniqueBitmap bitmap;
+    std::optional<ScopedSelect> selected;  // the bitmap in the DC while it is drawn in
     DWORD* bits = nullptr;
 };
 
@@ -85,8 +77,8 @@ HICON MakeSayvaneIcon(int size, IconLook look) {
     UniqueBitmap mask(CreateBitmap(image.width, image.height, 1, 1, nullptr));
     ICONINFO info{};
     info.fIcon = TRUE;
-    info.hbmColor = colour.bitmap;
-    info.hbmMask = static_cast<HBITMAP>(mask.Get());
+    info.hbmColor = colour.bitmap.Get();
+    info.hbmMask = mask.Get();
     return CreateIconIndirect(&info);
 }
 
@@ -94,23 +86,23 @@ HBITMAP MakeAboutPicture(int width, int height) {
     Canvas canvas(width, height);
     const RECT all{0, 0, width, height};
     UniqueBrush background(CreateSolidBrush(RGB(8, 24, 16)));
-    FillRect(canvas.dc, &all, static_cast<HBRUSH>(background.Get()));
+    FillRect(canvas.dc.Get(), &all, background.Get());
     const int cx = width / 2;
     const int cy = height / 2;
     const int r = (width < height ? width : height) / 2 - 4;
     for (int ring = 1; ring <= 3; ++ring) {
         const int rr = r * ring / 3;
-        Ellipse(canvas.dc, RGB(8, 24, 16), RGB(0, 140, 70), cx - rr, cy - rr, cx + rr, cy + rr);
+        Ellipse(canvas.dc.Get(), RGB(8, 24, 16), RGB(0, 140, 70), cx - rr, cy - rr, cx + rr, cy + rr);
     }
-    SelectObject(canvas.dc, GetStockObject(NULL_BRUSH));
-    Line(canvas.dc, RGB(0, 140, 70), 1, cx - r, cy, cx + r, cy);
-    Line(canvas.dc, RGB(0, 140, 70), 1, cx, cy - r, cx, cy + r);
-    Line(canvas.dc, RGB(80, 255, 140), 2, cx, cy, cx + r * 7 / 10, cy - r * 7 / 10);
+    SelectObject(canvas.dc.Get(), GetStockObject(NULL_BRUSH));
+    Line(canvas.dc.Get(), RGB(0, 140, 70), 1, cx - r, cy, cx + r, cy);
+    Line(canvas.dc.Get(), RGB(0, 140, 70), 1, cx, cy - r, cx, cy + r);
+    Line(canvas.dc.Get(), RGB(80, 255, 140), 2, cx, cy, cx + r * 7 / 10, cy - r * 7 / 10);
     const POINT blips[] = {{cx + r / 3, cy - r / 4}, {cx - r / 2, cy + r / 5}, {cx + r / 5, cy + r / 2}};
     for (const POINT& p : blips) {
-        Ellipse(canvas.dc, RGB(255, 220, 64), RGB(255, 220, 64), p.x - 3, p.y - 3, p.x + 3, p.y + 3);
+        Ellipse(canvas.dc.Get(), RGB(255, 220, 64), RGB(255, 220, 64), p.x - 3, p.y - 3, p.x + 3, p.y + 3);
     }
-    Balloon(canvas.dc, RGB(255, 255, 255), RGB(0, 0, 0), width - width / 3 - 4, 4, width / 3, height / 4);
+    Balloon(canvas.dc.Get(), RGB(255, 255, 255), RGB(0, 0, 0), width - width / 3 - 4, 4, width / 3, height / 4);
     return canvas.Release();
 }
 

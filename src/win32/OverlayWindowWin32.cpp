@@ -471,24 +471,21 @@ void OverlayWindowWin32::Print(std::string_view text) {
 void OverlayWindowWin32::Paint(HDC dc) const {
     RECT client{};
     GetClientRect(m_hwnd, &client);
-    HDC memory = CreateCompatibleDC(dc);
-    UniqueBitmap bitmap(
+    const UniqueMemoryDC memory(CreateCompatibleDC(dc));
+    const UniqueBitmap bitmap(
         CreateCompatibleBitmap(dc, client.right > 0 ? client.right : 1, client.bottom > 0 ? client.bottom : 1));
-    {
-        ScopedSelect selectBitmap(memory, bitmap.Get());
-        UniqueBrush background(CreateSolidBrush(m_paintedBack));
-        FillRect(memory, &client, static_cast<HBRUSH>(background.Get()));
-        SetBkMode(memory, TRANSPARENT);
-        for (const DrawnLine& line : m_lines) {
-            const auto font = m_fonts.find(line.fontSize);
-            ScopedSelect selectFont(memory,
-                                    font != m_fonts.end() ? font->second.Get() : GetStockObject(DEFAULT_GUI_FONT));
-            SetTextColor(memory, line.colour);
-            TextOutA(memory, 0, line.top, line.text.data(), static_cast<int>(line.text.size()));
-        }
-        BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+    const ScopedSelect selectBitmap(memory.Get(), bitmap.Get());
+    const UniqueBrush background(CreateSolidBrush(m_paintedBack));
+    FillRect(memory.Get(), &client, background.Get());
+    SetBkMode(memory.Get(), TRANSPARENT);
+    for (const DrawnLine& line : m_lines) {
+        const auto font = m_fonts.find(line.fontSize);
+        const ScopedSelect selectFont(memory.Get(),
+                                      font != m_fonts.end() ? font->second.Get() : GetStockObject(DEFAULT_GUI_FONT));
+        SetTextColor(memory.Get(), line.colour);
+        TextOutA(memory.Get(), 0, line.top, line.text.data(), static_cast<int>(line.text.size()));
     }
-    DeleteDC(memory);
+    BitBlt(dc, 0, 0, client.right, client.bottom, memory.Get(), 0, 0, SRCCOPY);
 }
 
 void OverlayWindowWin32::SetStatusLabel(std::string_view text, std::int32_t colour) {

@@ -33,11 +33,7 @@ Function Resolve(HMODULE module, const char* name) {
 
 Win32TsRemoteApi::Win32TsRemoteApi(std::string libraryName) : m_libraryName(std::move(libraryName)) {}
 
-Win32TsRemoteApi::~Win32TsRemoteApi() {
-    if (m_module != nullptr) {
-        FreeLibrary(m_module);
-    }
-}
+Win32TsRemoteApi::~Win32TsRemoteApi() = default;
 
 void Win32TsRemoteApi::Load() {
     m_loadAttempted = true;
@@ -50,16 +46,16 @@ void Win32TsRemoteApi::Load() {
     SetDllDirectoryA(folder.c_str());
     // No "cannot find" dialog box for a library that is missing or broken.
     const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    HMODULE module = LoadLibraryA(m_libraryName.c_str());
+    UniqueModule library(LoadLibraryA(m_libraryName.c_str()));
     SetErrorMode(previousMode);
-    if (module == nullptr) {
+    if (!library) {
         return;
     }
-    m_getSpeakers = Resolve<SpeakersFunction>(module, "tsrGetSpeakers");
-    m_getPlayers = Resolve<RecordsFunction>(module, "tsrGetPlayers");
-    m_getChannels = Resolve<RecordsFunction>(module, "tsrGetChannels");
-    m_getUserInfo = Resolve<UserInfoFunction>(module, "tsrGetUserInfo");
-    m_getLastError = Resolve<LastErrorFunction>(module, "tsrGetLastError");
+    m_getSpeakers = Resolve<SpeakersFunction>(library.Get(), "tsrGetSpeakers");
+    m_getPlayers = Resolve<RecordsFunction>(library.Get(), "tsrGetPlayers");
+    m_getChannels = Resolve<RecordsFunction>(library.Get(), "tsrGetChannels");
+    m_getUserInfo = Resolve<UserInfoFunction>(library.Get(), "tsrGetUserInfo");
+    m_getLastError = Resolve<LastErrorFunction>(library.Get(), "tsrGetLastError");
     if (m_getSpeakers == nullptr || m_getPlayers == nullptr || m_getChannels == nullptr || m_getUserInfo == nullptr ||
         m_getLastError == nullptr) {
         // A library without all five calls counts as absent.
@@ -68,17 +64,16 @@ void Win32TsRemoteApi::Load() {
         m_getChannels = nullptr;
         m_getUserInfo = nullptr;
         m_getLastError = nullptr;
-        FreeLibrary(module);
-        return;
+        return;  // and the library is freed
     }
-    m_module = module;
+    m_module = std::move(library);
 }
 
 bool Win32TsRemoteApi::IsAvailable() {
     if (!m_loadAttempted) {
         Load();
     }
-    return m_module != nullptr;
+    return static_cast<bool>(m_module);
 }
 
 std::int32_t Win32TsRemoteApi::tsrGetSpeakers(std::int32_t* ids, std::int32_t* count) {

@@ -4,8 +4,7 @@
 #include <string>
 
 #include "platform/TsRemoteApi.h"
-
-struct HINSTANCE__;
+#include "win32/Handles.h"
 
 namespace sayvane::win32 {
 
@@ -15,6 +14,8 @@ public:
     ~Win32TsRemoteApi() override;
     Win32TsRemoteApi(const Win32TsRemoteApi&) = delete;
     Win32TsRemoteApi& operator=(const Win32TsRemoteApi&) = delete;
+    Win32TsRemoteApi(Win32TsRemoteApi&&) = delete;
+    Win32TsRemoteApi& operator=(Win32TsRemoteApi&&) = delete;
 
     // Loads the library on the first query. The program's folder, the system folders and
     // PATH are searched; the current folder is not, so a DLL planted there is never loaded.
@@ -36,7 +37,7 @@ private:
 
     std::string m_libraryName;
     bool m_loadAttempted = false;
-    HINSTANCE__* m_module = nullptr;  // owned: freed with this object
+    UniqueModule m_module;  // none until loaded with all five calls
     SpeakersFunction m_getSpeakers = nullptr;
     RecordsFunction m_getPlayers = nullptr;
     RecordsFunction m_getChannels = nullptr;
