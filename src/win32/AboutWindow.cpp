@@ -42,16 +42,10 @@ constexpr COLORREF kLinkBlue = 0xFF0000;
 }  // namespace
 
 AboutWindow::AboutWindow(HINSTANCE instance, HWND owner) : m_instance(instance), m_owner(owner) {
-    WNDCLASSA existing{};
-    if (!GetClassInfoA(instance, kAboutClass, &existing)) {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = &AboutWindow::WindowProc;
-        wc.hInstance = instance;
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-        wc.lpszClassName = kAboutClass;
-        RegisterClassA(&wc);
-    }
+    WNDCLASSA wc{};
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    RegisterClassOnce(instance, kAboutClass, wc);
     RECT centreOn{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     if (owner != nullptr) {
         GetWindowRect(owner, &centreOn);
@@ -67,9 +61,8 @@ AboutWindow::AboutWindow(HINSTANCE instance, HWND owner) : m_instance(instance),
     const int height = frame.bottom - frame.top;
     const int left = centreOn.left + (centreOn.right - centreOn.left - width) / 2;
     const int top = centreOn.top + (centreOn.bottom - centreOn.top - height) / 2;
-    m_hwnd =
-        CreateWindowExA(0, kAboutClass, "Sayvane", style, left, top, width, height, owner, nullptr, instance, this);
-    if (m_hwnd != nullptr) {
+    if (CreateBound(0, kAboutClass, "Sayvane", style, POINT{left, top}, SIZE{width, height}, owner, instance) !=
+        nullptr) {
         Form_Load();
     }
 }
@@ -80,7 +73,7 @@ AboutWindow::~AboutWindow() {
 
 HWND AboutWindow::Label(const char* text, DWORD align, int id) {
     return CreateWindowExA(WS_EX_TRANSPARENT, "STATIC", text, WS_CHILD | WS_VISIBLE | SS_NOTIFY | align, 0, 0, 0, 0,
-                           m_hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), m_instance, nullptr);
+                           Hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), m_instance, nullptr);
 }
 
 // Fonts, pictures and every control's place for the window's DPI.
@@ -95,7 +88,7 @@ void AboutWindow::Layout() {
     m_linkFont.Reset(CreateFontA(FontHeight(8.25, m_dpi), 0, 0, 0, FW_BOLD, FALSE, TRUE, FALSE, DEFAULT_CHARSET,
                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Tahoma"));
     for (const Placement& p : kLayout) {
-        HWND control = GetDlgItem(m_hwnd, p.id);
+        HWND control = GetDlgItem(Hwnd(), p.id);
         SetWindowPos(control, nullptr, pixels(p.left), pixels(p.top), pixels(p.width), pixels(p.height),
                      SWP_NOZORDER | SWP_NOACTIVATE);
         const HGDIOBJ font = p.id == kTitle || p.id == kTitleShade ? m_titleFont.Get()
@@ -105,16 +98,16 @@ void AboutWindow::Layout() {
     }
     // Image1: the picture, drawn at its control's size. Image2: the program's icon.
     m_picture.Reset(MakeAboutPicture(pixels(kLayout[0].width), pixels(kLayout[0].height)));
-    SendMessageA(GetDlgItem(m_hwnd, kImage1), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m_picture.Get()));
+    SendMessageA(GetDlgItem(Hwnd(), kImage1), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m_picture.Get()));
     m_icon.Reset(MakeSayvaneIcon(pixels(kIconTwips), IconLook::Enabled));
-    SendMessageA(GetDlgItem(m_hwnd, kImage2), STM_SETICON, reinterpret_cast<WPARAM>(m_icon.Get()), 0);
+    SendMessageA(GetDlgItem(Hwnd(), kImage2), STM_SETICON, reinterpret_cast<WPARAM>(m_icon.Get()), 0);
 }
 
 void AboutWindow::AddTip(HWND control, const char* text) {
     TOOLINFOA info{};
     info.cbSize = TTTOOLINFOA_V1_SIZE;
     info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    info.hwnd = m_hwnd;
+    info.hwnd = Hwnd();
     info.uId = reinterpret_cast<UINT_PTR>(control);
     info.lpszText = const_cast<char*>(text);
     SendMessageA(m_tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
@@ -122,17 +115,17 @@ void AboutWindow::AddTip(HWND control, const char* text) {
 
 void AboutWindow::Form_Load() {
     m_tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd, nullptr, m_instance, nullptr);
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Hwnd(), nullptr, m_instance, nullptr);
 
     // Image1: the picture, scaled to its control.
     HWND image1 = CreateWindowExA(0, "STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_NOTIFY, 0, 0, 0, 0,
-                                  m_hwnd, reinterpret_cast<HMENU>(kImage1), m_instance, nullptr);
+                                  Hwnd(), reinterpret_cast<HMENU>(kImage1), m_instance, nullptr);
     AddTip(image1, kCloseHint.data());
 
     // Image2: the program's icon; clicking it does nothing. It must notify all the same: a static
     // without SS_NOTIFY is transparent to the mouse, and the click would reach the title below
     // it or the window's background, both of which close the window.
-    CreateWindowExA(0, "STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ICON | SS_NOTIFY, 0, 0, 0, 0, m_hwnd,
+    CreateWindowExA(0, "STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ICON | SS_NOTIFY, 0, 0, 0, 0, Hwnd(),
                     reinterpret_cast<HMENU>(kImage2), m_instance, nullptr);
 
     // The title twice: a grey copy 30 twips right of and below the first gives it a shade.
@@ -149,7 +142,7 @@ void AboutWindow::Form_Load() {
     ErrorRecord error;
     const std::string version = GetVersionText(api, ProgramPath(), true, &error);
     if (error.Failed()) {
-        MessageBoxA(m_hwnd, VersionErrorMessage(error).c_str(), "Sayvane", MB_OK);
+        MessageBoxA(Hwnd(), VersionErrorMessage(error).c_str(), "Sayvane", MB_OK);
     }
     m_lblVersion = Label(version.c_str(), SS_LEFT, kVersion);
     AddTip(m_lblVersion, kCloseHint.data());
@@ -174,17 +167,17 @@ void AboutWindow::SetInfoText(const std::string& text) {
         // A transparent label does not wipe its old text: let the window repaint below it.
         RECT r{};
         GetWindowRect(m_lblInfo, &r);
-        MapWindowPoints(nullptr, m_hwnd, reinterpret_cast<POINT*>(&r), 2);
-        InvalidateRect(m_hwnd, &r, TRUE);
+        MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&r), 2);
+        InvalidateRect(Hwnd(), &r, TRUE);
     }
 }
 
 void AboutWindow::Show() {
-    if (m_hwnd != nullptr) {
-        ShowWindow(m_hwnd, SW_SHOW);
+    if (Hwnd() != nullptr) {
+        ShowWindow(Hwnd(), SW_SHOW);
         // Paint the labels too, now: as the splash, the window is shown and then the program
         // sleeps, and a label left for later would stay blank all that time.
-        RedrawWindow(m_hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        RedrawWindow(Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         // Some display drivers (Wine's among them) copy a window's drawing to the screen only
         // when its thread looks at its messages: look once, taking none, before the sleep.
         MSG pending;
@@ -193,20 +186,20 @@ void AboutWindow::Show() {
 }
 
 void AboutWindow::Repaint() {
-    if (m_hwnd != nullptr) {
-        RedrawWindow(m_hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    if (Hwnd() != nullptr) {
+        RedrawWindow(Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     }
 }
 
 void AboutWindow::Close() {
-    if (m_hwnd != nullptr && IsWindow(m_hwnd)) {
-        DestroyWindow(m_hwnd);
+    if (Hwnd() != nullptr && IsWindow(Hwnd())) {
+        DestroyWindow(Hwnd());  // its WM_DESTROY lets go of it
     }
-    m_hwnd = nullptr;
+    Unbind();
 }
 
 void AboutWindow::ShowModal() {
-    if (m_hwnd == nullptr) {
+    if (Hwnd() == nullptr) {
         return;
     }
     if (m_owner != nullptr) {
@@ -214,7 +207,7 @@ void AboutWindow::ShowModal() {
     }
     Show();
     MSG msg;
-    while (m_hwnd != nullptr && IsWindow(m_hwnd)) {
+    while (Hwnd() != nullptr && IsWindow(Hwnd())) {
         const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
         if (got <= 0) {
             PostQuitMessage(static_cast<int>(msg.wParam));  // for the main loop to see
@@ -229,19 +222,7 @@ void AboutWindow::ShowModal() {
     }
 }
 
-LRESULT CALLBACK AboutWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<AboutWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<AboutWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (self == nullptr || self->m_hwnd != hwnd) {
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-    return self->HandleMessage(message, wParam, lParam);
-}
-
-LRESULT AboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT AboutWindow::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_LBUTTONUP:  // a click on the window's background
             Close();
@@ -250,7 +231,7 @@ LRESULT AboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (HIWORD(wParam) == STN_CLICKED) {
                 switch (LOWORD(wParam)) {
                     case kAuthor:
-                        ShellExecuteA(m_hwnd, "open", kAuthorPage.data(), "", ProgramFolder().c_str(), SW_SHOWNORMAL);
+                        ShellExecuteA(Hwnd(), "open", kAuthorPage.data(), "", ProgramFolder().c_str(), SW_SHOWNORMAL);
                         return 0;
                     case kImage2: return 0;
                     default: Close(); return 0;
@@ -258,11 +239,11 @@ LRESULT AboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return 0;
         case WM_SETCURSOR:
-            if (reinterpret_cast<HWND>(wParam) == GetDlgItem(m_hwnd, kAuthor)) {
+            if (reinterpret_cast<HWND>(wParam) == GetDlgItem(Hwnd(), kAuthor)) {
                 SetCursor(LoadCursor(nullptr, IDC_HAND));
                 return TRUE;
             }
-            return DefWindowProcA(m_hwnd, message, wParam, lParam);
+            return DefWindowProcA(Hwnd(), message, wParam, lParam);
         case WM_CTLCOLORSTATIC: {
             const auto dc = reinterpret_cast<HDC>(wParam);
             const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
@@ -276,15 +257,12 @@ LRESULT AboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // Moved to a monitor of another DPI: the same size in twips, sharp there.
             m_dpi = HIWORD(wParam) != 0 ? HIWORD(wParam) : m_dpi;
             Layout();
-            MoveToSuggested(m_hwnd, reinterpret_cast<const RECT*>(lParam));
-            InvalidateRect(m_hwnd, nullptr, TRUE);
+            MoveToSuggested(Hwnd(), reinterpret_cast<const RECT*>(lParam));
+            InvalidateRect(Hwnd(), nullptr, TRUE);
             return 0;
         }
-        case WM_DESTROY:
-            SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, 0);
-            m_hwnd = nullptr;
-            return 0;
-        default: return DefWindowProcA(m_hwnd, message, wParam, lParam);
+        case WM_DESTROY: Unbind(); return 0;
+        default: return DefWindowProcA(Hwnd(), message, wParam, lParam);
     }
 }
 

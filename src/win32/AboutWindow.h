@@ -7,22 +7,24 @@
 #include <string>
 
 #include "app/Startup.h"
+#include "win32/BaseWindow.h"
 #include "win32/Handles.h"
 
 namespace sayvane::win32 {
 
 inline constexpr char kAboutClass[] = "SayvaneAbout";
 
-class AboutWindow final : public Splash {
+class AboutWindow final : public BaseWindow<AboutWindow>, public Splash {
 public:
     // Creates the window, hidden, centred on `owner` (or the screen), with its texts filled.
     AboutWindow(HINSTANCE instance, HWND owner);
     ~AboutWindow() override;
     AboutWindow(const AboutWindow&) = delete;
     AboutWindow& operator=(const AboutWindow&) = delete;
+    AboutWindow(AboutWindow&&) = delete;
+    AboutWindow& operator=(AboutWindow&&) = delete;
 
-    [[nodiscard]] bool Created() const { return m_hwnd != nullptr; }
-    [[nodiscard]] HWND Handle() const { return m_hwnd; }
+    [[nodiscard]] bool Created() const { return Hwnd() != nullptr; }
 
     // Splash
     [[nodiscard]] std::string InfoText() const override;
@@ -36,8 +38,9 @@ public:
     void ShowModal();
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    friend class BaseWindow<AboutWindow>;
+
+    LRESULT MessageHandler(UINT message, WPARAM wParam, LPARAM lParam);
     HWND Label(const char* text, DWORD align, int id);
     void Form_Load();
     void Layout();
@@ -45,7 +48,6 @@ private:
 
     HINSTANCE m_instance;
     HWND m_owner;
-    HWND m_hwnd = nullptr;
     HWND m_tooltip = nullptr;
     HWND m_lblInfo = nullptr;
     HWND m_lblVersion = nullptr;

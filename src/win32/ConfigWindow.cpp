@@ -92,13 +92,11 @@ void FillList(HWND combo, const std::vector<ListEntry>& entries) {
 
 std::unique_ptr<ConfigWindow> ConfigWindow::Create(WindowFlowWin32& flow) {
     std::unique_ptr<ConfigWindow> window(new ConfigWindow(flow));
-    CreateDialogParamA(flow.Instance(), MAKEINTRESOURCEA(IDD_CONFIG), nullptr, &ConfigWindow::DialogProc,
-                       reinterpret_cast<LPARAM>(window.get()));
-    if (window->m_hwnd == nullptr) {
+    if (window->CreateBoundDialog(flow.Instance(), MAKEINTRESOURCEA(IDD_CONFIG), nullptr) == nullptr) {
         return nullptr;
     }
-    ShowWindow(window->m_hwnd, SW_SHOW);
-    SetForegroundWindow(window->m_hwnd);
+    ShowWindow(window->Hwnd(), SW_SHOW);
+    SetForegroundWindow(window->Hwnd());
     return window;
 }
 
@@ -106,30 +104,14 @@ ConfigWindow::ConfigWindow(WindowFlowWin32& flow)
     : m_flow(flow), m_form(flow.Services().store, ProgramFolder(), UserNumberFormat()) {}
 
 ConfigWindow::~ConfigWindow() {
-    if (m_hwnd != nullptr && IsWindow(m_hwnd)) {
-        SetWindowLongPtrA(m_hwnd, DWLP_USER, 0);
-        DestroyWindow(m_hwnd);
-    }
+    DestroyUnbound();
 }
 
 bool ConfigWindow::PreTranslate(MSG& msg) {
-    return m_hwnd != nullptr && IsDialogMessageA(m_hwnd, &msg);
+    return Hwnd() != nullptr && IsDialogMessageA(Hwnd(), &msg);
 }
 
-INT_PTR CALLBACK ConfigWindow::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    if (message == WM_INITDIALOG) {
-        auto* self = reinterpret_cast<ConfigWindow*>(lParam);
-        self->m_hwnd = hwnd;
-        SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
-    }
-    auto* self = reinterpret_cast<ConfigWindow*>(GetWindowLongPtrA(hwnd, DWLP_USER));
-    if (self == nullptr) {
-        return FALSE;
-    }
-    return self->HandleMessage(message, wParam, lParam);
-}
-
-INT_PTR ConfigWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR ConfigWindow::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG: Form_Load(); return TRUE;
         case WM_COMMAND: {
@@ -137,11 +119,11 @@ INT_PTR ConfigWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             if (id == IDC_CMD_ENABLE) {
                 cmdEnable_Click();
             } else if (id == IDC_CHK_PREVIEW && HIWORD(wParam) == BN_CLICKED) {
-                SetPreview(IsDlgButtonChecked(m_hwnd, IDC_CHK_PREVIEW) == BST_CHECKED);
+                SetPreview(IsDlgButtonChecked(Hwnd(), IDC_CHK_PREVIEW) == BST_CHECKED);
             } else if (id == IDC_CMD_EXIT || id == IDCANCEL) {
-                DestroyWindow(m_hwnd);
+                DestroyWindow(Hwnd());
             } else if (id == IDC_CMD_ABOUT) {
-                AboutWindow about(m_flow.Instance(), m_hwnd);
+                AboutWindow about(m_flow.Instance(), Hwnd());
                 about.ShowModal();
             } else if (id == IDC_CMD_FORGETKEY) {
                 m_flow.Services().teamSpeak5.ForgetKey();
@@ -152,7 +134,7 @@ INT_PTR ConfigWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             } else if (id == IDC_TXT_APIKEY || id == IDC_TXT_PORT) {
                 if (HIWORD(wParam) == EN_CHANGE && !m_showingControls) {
                     m_form.VoiceBoxChanged();
-                    SetTimer(m_hwnd, kVoiceEditTimer, kVoiceEditPauseMs, nullptr);
+                    SetTimer(Hwnd(), kVoiceEditTimer, kVoiceEditPauseMs, nullptr);
                     ShowVoiceStatus();  // a key that is none is said at once
                 } else if (HIWORD(wParam) == EN_KILLFOCUS) {
                     TakeVoiceEdits();
@@ -203,13 +185,12 @@ INT_PTR ConfigWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             // Windows scales the dialog itself; the icons are made again for the new size.
             SetIcons(HIWORD(wParam));
             return FALSE;
-        case WM_CLOSE: DestroyWindow(m_hwnd); return TRUE;
+        case WM_CLOSE: DestroyWindow(Hwnd()); return TRUE;
         case WM_DESTROY: SetPreview(false); return FALSE;
         case WM_NCDESTROY:
-            KillTimer(m_hwnd, kStatusTimer);
-            KillTimer(m_hwnd, kVoiceEditTimer);
-            SetWindowLongPtrA(m_hwnd, DWLP_USER, 0);
-            m_hwnd = nullptr;
+            KillTimer(Hwnd(), kStatusTimer);
+            KillTimer(Hwnd(), kVoiceEditTimer);
+            Unbind();
             m_flow.WindowClosed(this);
             return TRUE;
         default: return FALSE;
@@ -220,32 +201,32 @@ INT_PTR ConfigWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
 void ConfigWindow::SetIcons(UINT dpi) {
     UniqueIcon bigIcon(MakeSayvaneIcon(MetricForDpi(SM_CXICON, dpi), IconLook::Enabled));
     UniqueIcon smallIcon(MakeSayvaneIcon(MetricForDpi(SM_CXSMICON, dpi), IconLook::Enabled));
-    SendMessageA(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon.Get()));
-    SendMessageA(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon.Get()));
-    SendDlgItemMessageA(m_hwnd, IDC_PIC_DECOR, STM_SETICON, reinterpret_cast<WPARAM>(bigIcon.Get()), 0);
+    SendMessageA(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon.Get()));
+    SendMessageA(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon.Get()));
+    SendDlgItemMessageA(Hwnd(), IDC_PIC_DECOR, STM_SETICON, reinterpret_cast<WPARAM>(bigIcon.Get()), 0);
     m_icon = std::move(bigIcon);  // the old ones go only after nothing uses them
     m_smallIcon = std::move(smallIcon);
 }
 
 void ConfigWindow::Form_Load() {
-    SetWindowTextA(m_hwnd, "Sayvane");
-    SetIcons(WindowDpi(m_hwnd));
+    SetWindowTextA(Hwnd(), "Sayvane");
+    SetIcons(WindowDpi(Hwnd()));
 
-    FillList(GetDlgItem(m_hwnd, IDC_CBO_REFRESH), RefreshListEntries());
-    FillList(GetDlgItem(m_hwnd, IDC_CBO_DELAY), DelayListEntries());
-    FillList(GetDlgItem(m_hwnd, IDC_CBO_SIZE), FontSizeListEntries());
-    FillList(GetDlgItem(m_hwnd, IDC_CBO_USERS), FontSizeListEntries());
-    SetScrollRange(GetDlgItem(m_hwnd, IDC_HSCROLL1), SB_CTL, 0, 100, FALSE);
+    FillList(GetDlgItem(Hwnd(), IDC_CBO_REFRESH), RefreshListEntries());
+    FillList(GetDlgItem(Hwnd(), IDC_CBO_DELAY), DelayListEntries());
+    FillList(GetDlgItem(Hwnd(), IDC_CBO_SIZE), FontSizeListEntries());
+    FillList(GetDlgItem(Hwnd(), IDC_CBO_USERS), FontSizeListEntries());
+    SetScrollRange(GetDlgItem(Hwnd(), IDC_HSCROLL1), SB_CTL, 0, 100, FALSE);
     AddTooltips();
 
-    SendDlgItemMessageA(m_hwnd, IDC_TXT_PORT, EM_LIMITTEXT, 5, 0);
-    SendDlgItemMessageA(m_hwnd, IDC_TXT_APIKEY, EM_LIMITTEXT, ConfigControls::txtApiKeyLimit, 0);
+    SendDlgItemMessageA(Hwnd(), IDC_TXT_PORT, EM_LIMITTEXT, 5, 0);
+    SendDlgItemMessageA(Hwnd(), IDC_TXT_APIKEY, EM_LIMITTEXT, ConfigControls::txtApiKeyLimit, 0);
 
     m_form.Form_Load();
     ShowControls();
     ShowVoiceStatus();
     LookChanged();
-    SetTimer(m_hwnd, kStatusTimer, kStatusPeriodMs, nullptr);
+    SetTimer(Hwnd(), kStatusTimer, kStatusPeriodMs, nullptr);
 }
 
 void ConfigWindow::LookChanged() {
@@ -257,7 +238,7 @@ void ConfigWindow::LookChanged() {
     const std::string warning = ReadabilityWarning(look);
     if (warning != m_warning) {
         m_warning = warning;
-        SetDlgItemTextA(m_hwnd, IDC_LBL_WARNING, warning.c_str());
+        SetDlgItemTextA(Hwnd(), IDC_LBL_WARNING, warning.c_str());
     }
     if (m_preview != nullptr) {
         const WindowPlace place =
@@ -279,7 +260,7 @@ void ConfigWindow::SetPreview(bool on) {
     }
     m_previewWindow = OverlayWindowWin32::CreatePreview(m_flow, [this] { LookChanged(); });
     if (m_previewWindow == nullptr) {
-        CheckDlgButton(m_hwnd, IDC_CHK_PREVIEW, BST_UNCHECKED);
+        CheckDlgButton(Hwnd(), IDC_CHK_PREVIEW, BST_UNCHECKED);
         return;
     }
     m_preview = std::make_unique<OverlayPreview>(*m_previewWindow, m_flow.Services().clock);
@@ -306,7 +287,7 @@ void ConfigWindow::ShowVoiceStatus() {
     }
     if (line != m_voiceStatus) {
         m_voiceStatus = line;
-        SetDlgItemTextA(m_hwnd, IDC_LBL_VOICESTATUS, line.c_str());
+        SetDlgItemTextA(Hwnd(), IDC_LBL_VOICESTATUS, line.c_str());
     }
 }
 
@@ -319,21 +300,21 @@ void ConfigWindow::ShowVoiceFields() {
         m_portShownFor = c.optVoiceClient;
         const bool showing = m_showingControls;
         m_showingControls = true;  // not the user's change
-        SetDlgItemTextA(m_hwnd, IDC_TXT_PORT, c.PortText(m_portShownFor).c_str());
+        SetDlgItemTextA(Hwnd(), IDC_TXT_PORT, c.PortText(m_portShownFor).c_str());
         m_showingControls = showing;
     }
-    EnableWindow(GetDlgItem(m_hwnd, IDC_TXT_APIKEY), fields.apiKey);
-    EnableWindow(GetDlgItem(m_hwnd, IDC_TXT_PORT), fields.port);
-    EnableWindow(GetDlgItem(m_hwnd, IDC_CMD_FORGETKEY), fields.forgetKey);
+    EnableWindow(GetDlgItem(Hwnd(), IDC_TXT_APIKEY), fields.apiKey);
+    EnableWindow(GetDlgItem(Hwnd(), IDC_TXT_PORT), fields.port);
+    EnableWindow(GetDlgItem(Hwnd(), IDC_CMD_FORGETKEY), fields.forgetKey);
     if (fields.hint != m_voiceHint) {
         m_voiceHint = fields.hint;
-        SetDlgItemTextA(m_hwnd, IDC_LBL_VOICEHINT, std::string(fields.hint).c_str());
+        SetDlgItemTextA(Hwnd(), IDC_LBL_VOICEHINT, std::string(fields.hint).c_str());
     }
 }
 
 // Typing in the port or the key box paused, or the box lost the focus: the link takes them.
 void ConfigWindow::TakeVoiceEdits() {
-    KillTimer(m_hwnd, kVoiceEditTimer);
+    KillTimer(Hwnd(), kVoiceEditTimer);
     ReadControls();
     if (m_form.TakeVoiceEdits()) {
         ShowVoiceStatus();
@@ -343,14 +324,14 @@ void ConfigWindow::TakeVoiceEdits() {
 void ConfigWindow::AddTooltips() {
     m_tooltip =
         CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
-                        CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd, nullptr, m_flow.Instance(), nullptr);
+                        CW_USEDEFAULT, CW_USEDEFAULT, Hwnd(), nullptr, m_flow.Instance(), nullptr);
     SendMessageA(m_tooltip, TTM_SETMAXTIPWIDTH, 0, 300);
     for (const Tip& tip : kTips) {
         TOOLINFOA info{};
         info.cbSize = TTTOOLINFOA_V1_SIZE;
         info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        info.hwnd = m_hwnd;
-        info.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(m_hwnd, tip.id));
+        info.hwnd = Hwnd();
+        info.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(Hwnd(), tip.id));
         info.lpszText = const_cast<char*>(tip.text);
         SendMessageA(m_tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
     }
@@ -361,66 +342,66 @@ void ConfigWindow::ShowControls() {
     m_showingControls = true;
     for (std::size_t i = 0; i < kConfigCheckCount; ++i) {
         const CheckState state = c.checks[i];
-        const HWND box = GetDlgItem(m_hwnd, kCheckIds[i]);
+        const HWND box = GetDlgItem(Hwnd(), kCheckIds[i]);
         if (state == CheckState::Grayed) {
             // Only a value the file itself holds can grey a box: the box then needs three states.
             SetWindowLongPtrA(box, GWL_STYLE, (GetWindowLongPtrA(box, GWL_STYLE) & ~0xF) | BS_AUTO3STATE);
         }
-        CheckDlgButton(m_hwnd, kCheckIds[i], static_cast<UINT>(state));
+        CheckDlgButton(Hwnd(), kCheckIds[i], static_cast<UINT>(state));
     }
-    EnableWindow(GetDlgItem(m_hwnd, IDC_CHK_BEEP), c.chkBeepEnabled);
-    EnableWindow(GetDlgItem(m_hwnd, IDC_CHK_ZOOM), c.chkZoomEnabled);
-    SendDlgItemMessageA(m_hwnd, IDC_CBO_REFRESH, CB_SETCURSEL, static_cast<WPARAM>(c.cboRefresh), 0);
-    SendDlgItemMessageA(m_hwnd, IDC_CBO_DELAY, CB_SETCURSEL, static_cast<WPARAM>(c.cboDelay), 0);
-    SendDlgItemMessageA(m_hwnd, IDC_CBO_SIZE, CB_SETCURSEL, static_cast<WPARAM>(c.cboSize), 0);
-    SendDlgItemMessageA(m_hwnd, IDC_CBO_USERS, CB_SETCURSEL, static_cast<WPARAM>(c.cboUsers), 0);
-    SetDlgItemTextA(m_hwnd, IDC_TXT_ME, c.txtMe.c_str());
-    SetScrollPos(GetDlgItem(m_hwnd, IDC_HSCROLL1), SB_CTL, c.HScroll1, TRUE);
+    EnableWindow(GetDlgItem(Hwnd(), IDC_CHK_BEEP), c.chkBeepEnabled);
+    EnableWindow(GetDlgItem(Hwnd(), IDC_CHK_ZOOM), c.chkZoomEnabled);
+    SendDlgItemMessageA(Hwnd(), IDC_CBO_REFRESH, CB_SETCURSEL, static_cast<WPARAM>(c.cboRefresh), 0);
+    SendDlgItemMessageA(Hwnd(), IDC_CBO_DELAY, CB_SETCURSEL, static_cast<WPARAM>(c.cboDelay), 0);
+    SendDlgItemMessageA(Hwnd(), IDC_CBO_SIZE, CB_SETCURSEL, static_cast<WPARAM>(c.cboSize), 0);
+    SendDlgItemMessageA(Hwnd(), IDC_CBO_USERS, CB_SETCURSEL, static_cast<WPARAM>(c.cboUsers), 0);
+    SetDlgItemTextA(Hwnd(), IDC_TXT_ME, c.txtMe.c_str());
+    SetScrollPos(GetDlgItem(Hwnd(), IDC_HSCROLL1), SB_CTL, c.HScroll1, TRUE);
     for (std::size_t i = 0; i < kPositionCount; ++i) {
-        CheckDlgButton(m_hwnd, kPositionIds[i], c.optPosition[i] ? BST_CHECKED : BST_UNCHECKED);
+        CheckDlgButton(Hwnd(), kPositionIds[i], c.optPosition[i] ? BST_CHECKED : BST_UNCHECKED);
     }
     for (std::size_t i = 0; i < kConfigColourCount; ++i) {
         m_swatchBrushes[i].Reset(CreateSolidBrush(static_cast<COLORREF>(c.colours[i])));
-        InvalidateRect(GetDlgItem(m_hwnd, kSwatchIds[i]), nullptr, TRUE);
+        InvalidateRect(GetDlgItem(Hwnd(), kSwatchIds[i]), nullptr, TRUE);
     }
     for (const auto& [id, client] : kVoiceOptions) {
-        CheckDlgButton(m_hwnd, id, c.optVoiceClient == client ? BST_CHECKED : BST_UNCHECKED);
+        CheckDlgButton(Hwnd(), id, c.optVoiceClient == client ? BST_CHECKED : BST_UNCHECKED);
     }
-    SetDlgItemTextA(m_hwnd, IDC_TXT_APIKEY, c.txtApiKey.c_str());
+    SetDlgItemTextA(Hwnd(), IDC_TXT_APIKEY, c.txtApiKey.c_str());
     m_portShownFor = c.optVoiceClient;
-    SetDlgItemTextA(m_hwnd, IDC_TXT_PORT, c.PortText(m_portShownFor).c_str());
+    SetDlgItemTextA(Hwnd(), IDC_TXT_PORT, c.PortText(m_portShownFor).c_str());
     m_showingControls = false;
 }
 
 void ConfigWindow::ReadControls() {
     ConfigControls& c = m_form.Controls();
     for (std::size_t i = 0; i < kConfigCheckCount; ++i) {
-        c.checks[i] = static_cast<CheckState>(IsDlgButtonChecked(m_hwnd, kCheckIds[i]));
+        c.checks[i] = static_cast<CheckState>(IsDlgButtonChecked(Hwnd(), kCheckIds[i]));
     }
-    c.cboRefresh = static_cast<int>(SendDlgItemMessageA(m_hwnd, IDC_CBO_REFRESH, CB_GETCURSEL, 0, 0));
-    c.cboDelay = static_cast<int>(SendDlgItemMessageA(m_hwnd, IDC_CBO_DELAY, CB_GETCURSEL, 0, 0));
-    c.cboSize = static_cast<int>(SendDlgItemMessageA(m_hwnd, IDC_CBO_SIZE, CB_GETCURSEL, 0, 0));
-    c.cboUsers = static_cast<int>(SendDlgItemMessageA(m_hwnd, IDC_CBO_USERS, CB_GETCURSEL, 0, 0));
+    c.cboRefresh = static_cast<int>(SendDlgItemMessageA(Hwnd(), IDC_CBO_REFRESH, CB_GETCURSEL, 0, 0));
+    c.cboDelay = static_cast<int>(SendDlgItemMessageA(Hwnd(), IDC_CBO_DELAY, CB_GETCURSEL, 0, 0));
+    c.cboSize = static_cast<int>(SendDlgItemMessageA(Hwnd(), IDC_CBO_SIZE, CB_GETCURSEL, 0, 0));
+    c.cboUsers = static_cast<int>(SendDlgItemMessageA(Hwnd(), IDC_CBO_USERS, CB_GETCURSEL, 0, 0));
     char text[256] = {};
-    GetDlgItemTextA(m_hwnd, IDC_TXT_ME, text, sizeof text);
+    GetDlgItemTextA(Hwnd(), IDC_TXT_ME, text, sizeof text);
     c.txtMe = text;
-    c.HScroll1 = GetScrollPos(GetDlgItem(m_hwnd, IDC_HSCROLL1), SB_CTL);
+    c.HScroll1 = GetScrollPos(GetDlgItem(Hwnd(), IDC_HSCROLL1), SB_CTL);
     for (std::size_t i = 0; i < kPositionCount; ++i) {
-        c.optPosition[i] = IsDlgButtonChecked(m_hwnd, kPositionIds[i]) == BST_CHECKED;
+        c.optPosition[i] = IsDlgButtonChecked(Hwnd(), kPositionIds[i]) == BST_CHECKED;
     }
     for (const auto& [id, client] : kVoiceOptions) {
-        if (IsDlgButtonChecked(m_hwnd, id) == BST_CHECKED) {
+        if (IsDlgButtonChecked(Hwnd(), id) == BST_CHECKED) {
             c.optVoiceClient = client;
         }
     }
-    GetDlgItemTextA(m_hwnd, IDC_TXT_APIKEY, text, sizeof text);
+    GetDlgItemTextA(Hwnd(), IDC_TXT_APIKEY, text, sizeof text);
     c.txtApiKey = text;
-    GetDlgItemTextA(m_hwnd, IDC_TXT_PORT, text, sizeof text);
+    GetDlgItemTextA(Hwnd(), IDC_TXT_PORT, text, sizeof text);
     c.PortText(m_portShownFor) = text;  // the box showed this client's port until now
 }
 
 void ConfigWindow::OnHScroll(WPARAM wParam) {
-    HWND bar = GetDlgItem(m_hwnd, IDC_HSCROLL1);
+    HWND bar = GetDlgItem(Hwnd(), IDC_HSCROLL1);
     int position = GetScrollPos(bar, SB_CTL);
     switch (LOWORD(wParam)) {
         case SB_LINELEFT: position -= 1; break;
@@ -455,7 +436,7 @@ std::int32_t ConfigWindow::ColorDlg(HWND owner, std::int32_t initial, bool fullO
 
 void ConfigWindow::ChangeColour(ConfigColour swatch) {
     ReadControls();
-    const std::int32_t chosen = ColorDlg(m_hwnd, m_form.Controls().Colour(swatch), false);
+    const std::int32_t chosen = ColorDlg(Hwnd(), m_form.Controls().Colour(swatch), false);
     if (chosen != -1) {
         m_form.Controls().Colour(swatch) = chosen;
     }
@@ -468,10 +449,10 @@ void ConfigWindow::cmdEnable_Click() {
     if (!m_form.SaveConfig()) {
         const std::string message = SettingsNotWrittenMessage("save its settings to", m_form.SettingsFile(),
                                                               "Sayvane now starts with the settings the file holds.");
-        MessageBoxA(m_hwnd, message.c_str(), "Sayvane", MB_OK | MB_ICONEXCLAMATION);
+        MessageBoxA(Hwnd(), message.c_str(), "Sayvane", MB_OK | MB_ICONEXCLAMATION);
     }
     m_flow.OpenOverlay();
-    DestroyWindow(m_hwnd);
+    DestroyWindow(Hwnd());
 }
 
 }  // namespace sayvane::win32

@@ -11,21 +11,24 @@
 
 #include "config/ConfigForm.h"
 #include "overlay/Preview.h"
+#include "win32/BaseWindow.h"
 #include "win32/Handles.h"
 #include "win32/OverlayWindowWin32.h"
 #include "win32/WindowFlowWin32.h"
 
 namespace sayvane::win32 {
 
-class ConfigWindow final : public MainWindow {
+class ConfigWindow final : public BaseWindow<ConfigWindow>, public MainWindow {
 public:
     // Creates and shows the window with its controls filled from the settings file.
     static std::unique_ptr<ConfigWindow> Create(WindowFlowWin32& flow);
     ~ConfigWindow() override;
     ConfigWindow(const ConfigWindow&) = delete;
     ConfigWindow& operator=(const ConfigWindow&) = delete;
+    ConfigWindow(ConfigWindow&&) = delete;
+    ConfigWindow& operator=(ConfigWindow&&) = delete;
 
-    [[nodiscard]] HWND Handle() const override { return m_hwnd; }
+    [[nodiscard]] HWND Handle() const override { return Hwnd(); }
     bool PreTranslate(MSG& msg) override;
 
     // Colour dialog: the chosen colour, or -1 when the user cancels. The sixteen custom
@@ -33,9 +36,11 @@ public:
     static std::int32_t ColorDlg(HWND owner, std::int32_t initial, bool fullOpen);
 
 private:
+    friend class BaseWindow<ConfigWindow>;
+
     explicit ConfigWindow(WindowFlowWin32& flow);
-    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
-    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // A dialog procedure's answer: TRUE when the message was handled.
+    INT_PTR MessageHandler(UINT message, WPARAM wParam, LPARAM lParam);
     void Form_Load();
     void SetIcons(UINT dpi);
     void ShowControls();  // ConfigForm -> controls
@@ -52,7 +57,6 @@ private:
 
     WindowFlowWin32& m_flow;
     ConfigForm m_form;
-    HWND m_hwnd = nullptr;
     HWND m_tooltip = nullptr;
     std::array<UniqueBrush, kConfigColourCount> m_swatchBrushes;
     UniqueIcon m_icon;

@@ -47,19 +47,6 @@ constexpr MenuEntry kMenu[] = {
     {"Exit", false, MenuItem::Exit},
 };
 
-bool RegisterOverlayClass(HINSTANCE instance, WNDPROC procedure) {
-    WNDCLASSA existing{};
-    if (GetClassInfoA(instance, kOverlayClass, &existing)) {
-        return true;
-    }
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = procedure;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.lpszClassName = kOverlayClass;
-    return RegisterClassA(&wc) != 0;
-}
-
 }  // namespace
 
 std::unique_ptr<OverlayWindowWin32> OverlayWindowWin32::Create(WindowFlowWin32& flow) {
@@ -70,7 +57,7 @@ std::unique_ptr<OverlayWindowWin32> OverlayWindowWin32::Create(WindowFlowWin32& 
     window->m_overlay->Form_Load();
     // The show request that created the window; from the first tick on the refresh cycle
     // decides whether it is seen.
-    ShowWindow(window->m_hwnd, SW_SHOWNA);
+    ShowWindow(window->Hwnd(), SW_SHOWNA);
     return window;
 }
 
@@ -89,10 +76,7 @@ std::unique_ptr<OverlayWindowWin32> OverlayWindowWin32::CreatePreview(WindowFlow
 OverlayWindowWin32::OverlayWindowWin32(WindowFlowWin32& flow) : m_flow(flow) {}
 
 OverlayWindowWin32::~OverlayWindowWin32() {
-    if (m_hwnd != nullptr && IsWindow(m_hwnd)) {
-        SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, 0);
-        DestroyWindow(m_hwnd);
-    }
+    DestroyUnbound();
     if (m_owner != nullptr && IsWindow(m_owner)) {
         DestroyWindow(m_owner);
     }
@@ -100,16 +84,17 @@ OverlayWindowWin32::~OverlayWindowWin32() {
 
 bool OverlayWindowWin32::MakeWindow(DWORD exStyle) {
     const HINSTANCE instance = m_flow.Instance();
-    if (!RegisterOverlayClass(instance, &OverlayWindowWin32::WindowProc)) {
+    WNDCLASSA wc{};
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    if (!RegisterClassOnce(instance, kOverlayClass, wc)) {
         return false;
     }
     m_owner = CreateWindowExA(0, "STATIC", "Sayvane", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
-    CreateWindowExA(exStyle, kOverlayClass, kOverlayCaption, WS_POPUP, 0, 0, 100, 100, m_owner, nullptr, instance,
-                    this);
-    if (m_hwnd == nullptr) {
+    if (CreateBound(exStyle, kOverlayClass, kOverlayCaption, WS_POPUP, POINT{0, 0}, SIZE{100, 100}, m_owner,
+                    instance) == nullptr) {
         return false;
     }
-    m_dpi = WindowDpi(m_hwnd);
+    m_dpi = WindowDpi(Hwnd());
     return true;
 }
 
@@ -124,7 +109,7 @@ bool OverlayWindowWin32::CreateWindows() {
 
     // The diagnostic panel: hidden, never shown, readable by window-inspection tools.
     m_frameDebug =
-        CreateWindowExA(0, "STATIC", "frameDebug", WS_CHILD, 0, 0, 200, 200, m_hwnd, nullptr, instance, nullptr);
+        CreateWindowExA(0, "STATIC", "frameDebug", WS_CHILD, 0, 0, 200, 200, Hwnd(), nullptr, instance, nullptr);
     m_lblStatus = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0, 100, 16, m_frameDebug,
                                   reinterpret_cast<HMENU>(1), instance, nullptr);
     SetWindowLongPtrA(m_lblStatus, GWLP_USERDATA, 0);
@@ -150,22 +135,12 @@ void OverlayWindowWin32::BuildMenu() {
     SetMenuDefaultItem(m_menu.Get(), CommandId(MenuItem::Disable), FALSE);
 }
 
-LRESULT CALLBACK OverlayWindowWin32::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    if (message == WM_NCCREATE) {
-        // Bind the window to its object before any other message arrives.
-        auto* self = static_cast<OverlayWindowWin32*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        self->m_hwnd = hwnd;
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+LRESULT OverlayWindowWin32::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (m_overlay == nullptr) {
+        return m_previewScreenChanged ? HandlePreviewMessage(message, wParam, lParam)
+                                      : DefWindowProcA(Hwnd(), message, wParam, lParam);
     }
-    auto* self = reinterpret_cast<OverlayWindowWin32*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (self == nullptr) {
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-    if (self->m_overlay == nullptr) {
-        return self->m_previewScreenChanged ? self->HandlePreviewMessage(message, wParam, lParam)
-                                            : DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-    return self->HandleMessage(message, wParam, lParam);
+    return HandleMessage(message, wParam, lParam);
 }
 
 LRESULT OverlayWindowWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -184,24 +159,23 @@ LRESULT OverlayWindowWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
         case WM_MBUTTONDOWN:
             // Dragging with any button: the system moves the window as if by its caption.
             ReleaseCapture();
-            SendMessageA(m_hwnd, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+            SendMessageA(Hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
             return 0;
         case WM_ERASEBKGND:
         case WM_PAINT:
         case WM_DPICHANGED:
         case WM_DISPLAYCHANGE:
         case WM_SETTINGCHANGE: return HandleDrawingMessage(message, wParam, lParam);
-        case WM_CLOSE: DestroyWindow(m_hwnd); return 0;
+        case WM_CLOSE: DestroyWindow(Hwnd()); return 0;
         case WM_DESTROY:
-            KillTimer(m_hwnd, kRefreshTimer);
+            KillTimer(Hwnd(), kRefreshTimer);
             m_overlay->Form_Unload();
             return 0;
         case WM_NCDESTROY:
-            SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, 0);
-            m_hwnd = nullptr;
+            Unbind();
             m_flow.WindowClosed(this);
             return 0;
-        default: return DefWindowProcA(m_hwnd, message, wParam, lParam);
+        default: return DefWindowProcA(Hwnd(), message, wParam, lParam);
     }
 }
 
@@ -211,9 +185,9 @@ LRESULT OverlayWindowWin32::HandleDrawingMessage(UINT message, WPARAM wParam, LP
         case WM_ERASEBKGND: return 1;
         case WM_PAINT: {
             PAINTSTRUCT ps;
-            HDC dc = BeginPaint(m_hwnd, &ps);
+            HDC dc = BeginPaint(Hwnd(), &ps);
             Paint(dc);
-            EndPaint(m_hwnd, &ps);
+            EndPaint(Hwnd(), &ps);
             return 0;
         }
         case WM_DPICHANGED: DpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam)); return 0;
@@ -225,7 +199,7 @@ LRESULT OverlayWindowWin32::HandleDrawingMessage(UINT message, WPARAM wParam, LP
             break;
         default: break;
     }
-    return DefWindowProcA(m_hwnd, message, wParam, lParam);
+    return DefWindowProcA(Hwnd(), message, wParam, lParam);
 }
 
 // The preview paints, follows DPI and display changes, and closes; nothing else.
@@ -237,11 +211,8 @@ LRESULT OverlayWindowWin32::HandlePreviewMessage(UINT message, WPARAM wParam, LP
         case WM_DPICHANGED:
         case WM_DISPLAYCHANGE:
         case WM_SETTINGCHANGE: return HandleDrawingMessage(message, wParam, lParam);
-        case WM_NCDESTROY:
-            SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, 0);
-            m_hwnd = nullptr;
-            return 0;
-        default: return DefWindowProcA(m_hwnd, message, wParam, lParam);
+        case WM_NCDESTROY: Unbind(); return 0;
+        default: return DefWindowProcA(Hwnd(), message, wParam, lParam);
     }
 }
 
@@ -262,10 +233,10 @@ void OverlayWindowWin32::ShowPopupMenu() {
     GetCursorPos(&at);
     // The menu only takes keys and closes on a click elsewhere when its owner is the
     // foreground window; the WM_NULL afterwards lets the next menu open properly.
-    SetForegroundWindow(m_hwnd);
+    SetForegroundWindow(Hwnd());
     const UINT command = static_cast<UINT>(
-        TrackPopupMenu(m_menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, m_hwnd, nullptr));
-    PostMessageA(m_hwnd, WM_NULL, 0, 0);
+        TrackPopupMenu(m_menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, Hwnd(), nullptr));
+    PostMessageA(Hwnd(), WM_NULL, 0, 0);
     if (command >= kMenuBase && command <= CommandId(MenuItem::Exit)) {
         m_overlay->MenuCommand(static_cast<MenuItem>(command - kMenuBase));
     }
@@ -277,8 +248,8 @@ void OverlayWindowWin32::MakeIcons(UINT trayDpi) {
     m_disabledIcon.Reset(MakeSayvaneIcon(MetricForDpi(SM_CXSMICON, trayDpi), IconLook::Disabled));
     m_bigIcon.Reset(MakeSayvaneIcon(MetricForDpi(SM_CXICON, trayDpi), IconLook::Enabled));
     m_primaryDpi = trayDpi;
-    SendMessageA(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon.Get()));
-    SendMessageA(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_enabledIcon.Get()));
+    SendMessageA(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon.Get()));
+    SendMessageA(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_enabledIcon.Get()));
 }
 
 // The display settings changed (resolution, the task bar's place, the primary monitor's DPI):
@@ -304,7 +275,7 @@ void OverlayWindowWin32::ScreenChanged() {
 UINT OverlayWindowWin32::PrimaryDpi() const {
     // On the primary monitor the window's DPI is the primary's; it hears of a change first.
     const HMONITOR primary = PrimaryMonitor();
-    return MonitorFromWindow(m_hwnd, MONITOR_DEFAULTTONEAREST) == primary ? m_dpi : MonitorDpi(primary);
+    return MonitorFromWindow(Hwnd(), MONITOR_DEFAULTTONEAREST) == primary ? m_dpi : MonitorDpi(primary);
 }
 
 // The window moved to a monitor of another DPI, or its monitor's DPI changed: fonts for the
@@ -323,8 +294,8 @@ void OverlayWindowWin32::DpiChanged(UINT dpi, const RECT* suggested) {
         top += MeasurePixels(line.text, line.fontSize).cy;
     }
     m_penTop = top;
-    MoveToSuggested(m_hwnd, suggested);
-    InvalidateRect(m_hwnd, nullptr, FALSE);
+    MoveToSuggested(Hwnd(), suggested);
+    InvalidateRect(Hwnd(), nullptr, FALSE);
     ScreenChanged();
 }
 
@@ -344,52 +315,52 @@ bool OverlayWindowWin32::IsOnAMonitor(const TwipsRect& rect) const {
 
 TwipsRect OverlayWindowWin32::Geometry() const {
     RECT r{};
-    GetWindowRect(m_hwnd, &r);
+    GetWindowRect(Hwnd(), &r);
     return TwipsRect{PixelsToTwips(r.left, m_screen.twipsPerPixelX), PixelsToTwips(r.top, m_screen.twipsPerPixelY),
                      PixelsToTwips(r.right - r.left, SizeTwipsPerPixel()),
                      PixelsToTwips(r.bottom - r.top, SizeTwipsPerPixel())};
 }
 
 void OverlayWindowWin32::Move(std::int32_t left, std::int32_t top) {
-    SetWindowPos(m_hwnd, nullptr, TwipsToPixels(left, m_screen.twipsPerPixelX),
+    SetWindowPos(Hwnd(), nullptr, TwipsToPixels(left, m_screen.twipsPerPixelX),
                  TwipsToPixels(top, m_screen.twipsPerPixelY), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void OverlayWindowWin32::Resize(std::int32_t width, std::int32_t height) {
-    SetWindowPos(m_hwnd, nullptr, 0, 0, TwipsToPixels(width, SizeTwipsPerPixel()),
+    SetWindowPos(Hwnd(), nullptr, 0, 0, TwipsToPixels(width, SizeTwipsPerPixel()),
                  TwipsToPixels(height, SizeTwipsPerPixel()), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void OverlayWindowWin32::Show() {
-    ShowWindow(m_hwnd, SW_SHOWNA);
+    ShowWindow(Hwnd(), SW_SHOWNA);
 }
 
 void OverlayWindowWin32::Hide() {
-    ShowWindow(m_hwnd, SW_HIDE);
+    ShowWindow(Hwnd(), SW_HIDE);
 }
 
 bool OverlayWindowWin32::IsVisible() const {
-    return IsWindowVisible(m_hwnd) != FALSE;
+    return IsWindowVisible(Hwnd()) != FALSE;
 }
 
 void OverlayWindowWin32::RemoveTaskbarButton() {
-    const LONG_PTR style = GetWindowLongPtrA(m_hwnd, GWL_EXSTYLE);
-    ShowWindow(m_hwnd, SW_HIDE);
-    SetWindowLongPtrA(m_hwnd, GWL_EXSTYLE, style & ~static_cast<LONG_PTR>(WS_EX_APPWINDOW));
-    ShowWindow(m_hwnd, SW_SHOWNA);
-    SetWindowPos(m_hwnd, nullptr, 0, 0, 0, 0,
+    const LONG_PTR style = GetWindowLongPtrA(Hwnd(), GWL_EXSTYLE);
+    ShowWindow(Hwnd(), SW_HIDE);
+    SetWindowLongPtrA(Hwnd(), GWL_EXSTYLE, style & ~static_cast<LONG_PTR>(WS_EX_APPWINDOW));
+    ShowWindow(Hwnd(), SW_SHOWNA);
+    SetWindowPos(Hwnd(), nullptr, 0, 0, 0, 0,
                  SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED | SWP_NOACTIVATE);
 }
 
 void OverlayWindowWin32::SetOpacity(std::uint8_t alpha) {
-    SetWindowLongPtrA(m_hwnd, GWL_EXSTYLE, GetWindowLongPtrA(m_hwnd, GWL_EXSTYLE) | WS_EX_LAYERED);
-    SetLayeredWindowAttributes(m_hwnd, 0, alpha, LWA_ALPHA);
+    SetWindowLongPtrA(Hwnd(), GWL_EXSTYLE, GetWindowLongPtrA(Hwnd(), GWL_EXSTYLE) | WS_EX_LAYERED);
+    SetLayeredWindowAttributes(Hwnd(), 0, alpha, LWA_ALPHA);
 }
 
 void OverlayWindowWin32::SetTopmost(bool onTop) {
     RECT r{};
-    GetWindowRect(m_hwnd, &r);
-    SetWindowPos(m_hwnd, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, r.left, r.top, 0, 0,
+    GetWindowRect(Hwnd(), &r);
+    SetWindowPos(Hwnd(), onTop ? HWND_TOPMOST : HWND_NOTOPMOST, r.left, r.top, 0, 0,
                  SWP_NOSIZE | SWP_FRAMECHANGED | SWP_NOACTIVATE);
 }
 
@@ -430,7 +401,7 @@ SIZE OverlayWindowWin32::MeasurePixels(std::string_view text) const {
 
 SIZE OverlayWindowWin32::MeasurePixels(std::string_view text, int fontSize) const {
     SIZE size{};
-    ScopedGetDC dc(m_hwnd);
+    ScopedGetDC dc(Hwnd());
     const auto font = m_fonts.find(fontSize);
     ScopedSelect select(dc.Get(), font != m_fonts.end() ? font->second.Get() : GetStockObject(DEFAULT_GUI_FONT));
     GetTextExtentPoint32A(dc.Get(), text.data(), static_cast<int>(text.size()), &size);
@@ -451,26 +422,26 @@ std::int32_t OverlayWindowWin32::TextWidth(std::string_view text) const {
 }
 
 void OverlayWindowWin32::Repaint() {
-    RedrawWindow(m_hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    RedrawWindow(Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
 void OverlayWindowWin32::Clear() {
     m_lines.clear();
     m_paintedBack = m_backColor;
     m_penTop = 0;
-    InvalidateRect(m_hwnd, nullptr, FALSE);
+    InvalidateRect(Hwnd(), nullptr, FALSE);
 }
 
 void OverlayWindowWin32::Print(std::string_view text) {
     m_lines.push_back(DrawnLine{std::string(text), m_foreColor, m_fontSize, m_penTop});
     m_penTop += MeasurePixels(text).cy;
-    InvalidateRect(m_hwnd, nullptr, FALSE);
+    InvalidateRect(Hwnd(), nullptr, FALSE);
 }
 
 // Paints into a memory bitmap first and copies it in one go, so nothing flickers.
 void OverlayWindowWin32::Paint(HDC dc) const {
     RECT client{};
-    GetClientRect(m_hwnd, &client);
+    GetClientRect(Hwnd(), &client);
     const UniqueMemoryDC memory(CreateCompatibleDC(dc));
     const UniqueBitmap bitmap(
         CreateCompatibleBitmap(dc, client.right > 0 ? client.right : 1, client.bottom > 0 ? client.bottom : 1));
@@ -515,24 +486,24 @@ void OverlayWindowWin32::MirrorList(std::string_view listName, std::size_t count
 }
 
 void OverlayWindowWin32::StartTimer(int intervalMilliseconds) {
-    SetTimer(m_hwnd, kRefreshTimer, static_cast<UINT>(intervalMilliseconds > 0 ? intervalMilliseconds : 1), nullptr);
+    SetTimer(Hwnd(), kRefreshTimer, static_cast<UINT>(intervalMilliseconds > 0 ? intervalMilliseconds : 1), nullptr);
 }
 
 void OverlayWindowWin32::StopTimer() {
-    KillTimer(m_hwnd, kRefreshTimer);
+    KillTimer(Hwnd(), kRefreshTimer);
 }
 
 void OverlayWindowWin32::Close() {
     // Posted, not done at once: the command that closes the window is still running in it.
-    PostMessageA(m_hwnd, WM_CLOSE, 0, 0);
+    PostMessageA(Hwnd(), WM_CLOSE, 0, 0);
 }
 
 bool OverlayWindowWin32::NotifyTray(DWORD action, TrayPicture picture, std::string_view tip) {
     const HICON icon = picture == TrayPicture::Enabled ? m_enabledIcon.Get() : m_disabledIcon.Get();
-    SendMessageA(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    SendMessageA(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     NOTIFYICONDATAA data{};
     data.cbSize = NOTIFYICONDATAA_V1_SIZE;  // the 88-byte form every shell understands
-    data.hWnd = m_hwnd;
+    data.hWnd = Hwnd();
     data.uID = 0;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = kTrayCallbackMessage;
@@ -547,7 +518,7 @@ void OverlayWindowWin32::Add(TrayPicture picture, std::string_view tip) {
     m_trayAdded = NotifyTray(NIM_ADD, picture, tip);
     if (m_previousProc == nullptr) {
         m_previousProc = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(m_hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OverlayWindowWin32::TrayWndProc)));
+            SetWindowLongPtrA(Hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OverlayWindowWin32::TrayWndProc)));
     }
 }
 
@@ -556,17 +527,17 @@ void OverlayWindowWin32::Modify(TrayPicture picture, std::string_view tip) {
 }
 
 void OverlayWindowWin32::Remove() {
-    if (m_hwnd == nullptr) {
+    if (Hwnd() == nullptr) {
         return;
     }
     NOTIFYICONDATAA data{};
     data.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    data.hWnd = m_hwnd;
+    data.hWnd = Hwnd();
     data.uID = 0;
     Shell_NotifyIconA(NIM_DELETE, &data);
     m_trayAdded = false;
     if (m_previousProc != nullptr) {
-        SetWindowLongPtrA(m_hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previousProc));
+        SetWindowLongPtrA(Hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_previousProc));
         m_previousProc = nullptr;
     }
 }

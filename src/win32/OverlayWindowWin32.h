@@ -14,6 +14,7 @@
 #include "overlay/Overlay.h"
 #include "platform/OverlayWindow.h"
 #include "platform/TrayIcon.h"
+#include "win32/BaseWindow.h"
 #include "win32/Handles.h"
 #include "win32/WindowFlowWin32.h"
 
@@ -22,7 +23,10 @@ namespace sayvane::win32 {
 inline constexpr char kOverlayClass[] = "SayvaneOverlay";
 inline constexpr char kOverlayCaption[] = "Sayvane speakers";
 
-class OverlayWindowWin32 final : public MainWindow, public OverlayWindow, public TrayIcon {
+class OverlayWindowWin32 final : public BaseWindow<OverlayWindowWin32>,
+                                 public MainWindow,
+                                 public OverlayWindow,
+                                 public TrayIcon {
 public:
     // Creates the window and runs its creation sequence; null when no window could be made.
     static std::unique_ptr<OverlayWindowWin32> Create(WindowFlowWin32& flow);
@@ -34,8 +38,10 @@ public:
     ~OverlayWindowWin32() override;
     OverlayWindowWin32(const OverlayWindowWin32&) = delete;
     OverlayWindowWin32& operator=(const OverlayWindowWin32&) = delete;
+    OverlayWindowWin32(OverlayWindowWin32&&) = delete;
+    OverlayWindowWin32& operator=(OverlayWindowWin32&&) = delete;
 
-    [[nodiscard]] HWND Handle() const override { return m_hwnd; }
+    [[nodiscard]] HWND Handle() const override { return Hwnd(); }
 
     // OverlayWindow
     [[nodiscard]] ScreenMetrics Screen() const override { return m_screen; }
@@ -73,12 +79,14 @@ public:
     void SetEnabled(MenuItem item, bool enabled) override;
 
 private:
+    friend class BaseWindow<OverlayWindowWin32>;
+
     explicit OverlayWindowWin32(WindowFlowWin32& flow);
     bool CreateWindows();
     bool MakeWindow(DWORD exStyle);  // the window and its hidden owner
 
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     static LRESULT CALLBACK TrayWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    LRESULT MessageHandler(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandlePreviewMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleDrawingMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -111,7 +119,6 @@ private:
     std::function<void()> m_previewScreenChanged;
 
     HWND m_owner = nullptr;  // hidden: an owned window gets no task-bar button
-    HWND m_hwnd = nullptr;
     ScreenMetrics m_screen;
     UINT m_dpi = 96;                    // of the monitor the window is on
     UINT m_primaryDpi = 96;             // of the primary monitor, when the tray icons were made

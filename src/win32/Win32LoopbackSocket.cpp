@@ -28,22 +28,19 @@ Win32LoopbackSocket::Win32LoopbackSocket() : m_socket(static_cast<std::uintptr_t
 
 Win32LoopbackSocket::~Win32LoopbackSocket() {
     Close();
-    if (m_window != nullptr) {
-        DestroyWindow(m_window);
-    }
+    DestroyUnbound();
     if (m_started) {
         WSACleanup();
     }
 }
 
-LRESULT CALLBACK Win32LoopbackSocket::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT Win32LoopbackSocket::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != kSocketMessage) {
-        return DefWindowProcA(hwnd, message, wParam, lParam);
+        return DefWindowProcA(Hwnd(), message, wParam, lParam);
     }
-    auto* self = reinterpret_cast<Win32LoopbackSocket*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     // An event of a socket closed since it was posted says nothing about the one open now.
-    if (self != nullptr && self->m_activity && static_cast<std::uintptr_t>(wParam) == self->m_socket) {
-        const Activity activity = self->m_activity;  // it may replace itself
+    if (m_activity && static_cast<std::uintptr_t>(wParam) == m_socket) {
+        const Activity activity = m_activity;  // it may replace itself
         activity();
     }
     return 0;
@@ -51,25 +48,18 @@ LRESULT CALLBACK Win32LoopbackSocket::WindowProc(HWND hwnd, UINT message, WPARAM
 
 void Win32LoopbackSocket::OnActivity(const Activity& activity) {
     m_activity = activity;
-    if (m_window == nullptr && m_activity) {
-        WNDCLASSEXA windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = WindowProc;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = kWindowClass;
-        RegisterClassExA(&windowClass);  // fails harmlessly for the second socket
-        m_window =
-            CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, windowClass.hInstance, nullptr);
-        if (m_window != nullptr) {
-            SetWindowLongPtrA(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    if (Hwnd() == nullptr && m_activity) {
+        const HINSTANCE instance = GetModuleHandleA(nullptr);
+        RegisterClassOnce(instance, kWindowClass);  // the second socket finds it made
+        if (CreateBound(0, kWindowClass, "", 0, POINT{0, 0}, SIZE{0, 0}, HWND_MESSAGE, instance) != nullptr) {
             Listen();  // a connection made before
         }
     }
 }
 
 void Win32LoopbackSocket::Listen() {
-    if (m_window != nullptr && Handle(m_socket) != INVALID_SOCKET) {
-        WSAAsyncSelect(Handle(m_socket), m_window, kSocketMessage, FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE);
+    if (Hwnd() != nullptr && Handle(m_socket) != INVALID_SOCKET) {
+        WSAAsyncSelect(Handle(m_socket), Hwnd(), kSocketMessage, FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE);
     }
 }
 

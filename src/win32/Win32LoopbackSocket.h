@@ -8,10 +8,11 @@
 #include <cstdint>
 
 #include "platform/LoopbackSocket.h"
+#include "win32/BaseWindow.h"
 
 namespace sayvane::win32 {
 
-class Win32LoopbackSocket final : public LoopbackSocket {
+class Win32LoopbackSocket final : public BaseWindow<Win32LoopbackSocket>, public LoopbackSocket {
 public:
     Win32LoopbackSocket();
     ~Win32LoopbackSocket() override;
@@ -29,14 +30,16 @@ public:
     void OnActivity(const Activity& activity) override;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    friend class BaseWindow<Win32LoopbackSocket>;
+
+    // The message-only window's messages: the socket's events.
+    LRESULT MessageHandler(UINT message, WPARAM wParam, LPARAM lParam);
     // Asks Winsock to post the connection's events to the window.
     void Listen();
 
     bool m_started = false;   // WSAStartup succeeded
     std::uintptr_t m_socket;  // a SOCKET; INVALID_SOCKET when none
     State m_state = State::Closed;
-    HWND m_window = nullptr;
     Activity m_activity;
 };
 
