@@ -18,7 +18,7 @@ public:
 
     virtual void Add(TrayPicture picture, std::string_view tip) = 0;     // NIM_ADD
     virtual void Modify(TrayPicture picture, std::string_view tip) = 0;  // NIM_MODIFY
-    virtual void Remove() = 0;  // NIM_DELETE and the message procedure put back; harmless twice
+    virtual void Remove() = 0;  // NIM_DELETE, and the icon's callbacks no longer open the menu; harmless twice
 
     virtual void SetChecked(MenuItem item, bool checked) = 0;
     virtual void SetCaption(MenuItem item, std::string_view caption) = 0;

@@ -258,7 +258,7 @@ void ConfigWindow::SetPreview(bool on) {
     if (m_preview != nullptr) {
         return;
     }
-    m_previewWindow = OverlayWindowWin32::CreatePreview(m_flow, [this] { LookChanged(); });
+    m_previewWindow = OverlaySurface::CreatePreview(m_flow.Instance(), [this] { LookChanged(); });
     if (m_previewWindow == nullptr) {
         CheckDlgButton(Hwnd(), IDC_CHK_PREVIEW, BST_UNCHECKED);
         return;

@@ -13,7 +13,7 @@
 #include "overlay/Preview.h"
 #include "win32/BaseWindow.h"
 #include "win32/Handles.h"
-#include "win32/OverlayWindowWin32.h"
+#include "win32/OverlaySurface.h"
 #include "win32/WindowFlowWin32.h"
 
 namespace sayvane::win32 {
@@ -68,7 +68,7 @@ private:
     VoiceClient m_portShownFor = VoiceClient::TeamSpeak2;  // whose port the port box shows
     std::string m_warning;
     // The preview while "Preview" is ticked: the window, and the drawing of the sample into it.
-    std::unique_ptr<OverlayWindowWin32> m_previewWindow;
+    std::unique_ptr<OverlaySurface> m_previewWindow;
     std::unique_ptr<OverlayPreview> m_preview;
 };
 

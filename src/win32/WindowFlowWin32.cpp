@@ -4,12 +4,12 @@
 #include <algorithm>
 
 #include "win32/ConfigWindow.h"
-#include "win32/OverlayWindowWin32.h"
+#include "win32/OverlayMainWindow.h"
 
 namespace sayvane::win32 {
 
 void WindowFlowWin32::OpenOverlay() {
-    Adopt(OverlayWindowWin32::Create(*this));
+    Adopt(OverlayMainWindow::Create(*this));
 }
 
 void WindowFlowWin32::OpenConfiguration() {
