@@ -1,6 +1,8 @@
 // Facts about the running system that several windows need.
 #include "win32/System.h"
 
+#include <cmath>
+
 #include "win32/Handles.h"
 
 namespace sayvane::win32 {
@@ -99,7 +101,7 @@ ScreenMetrics PrimaryScreen(UINT dpi) {
 }
 
 int FontHeight(double points, UINT dpi) {
-    return -MulDiv(static_cast<int>(points * 100 + 0.5), static_cast<int>(Plausible(dpi)), 7200);
+    return -MulDiv(static_cast<int>(std::lround(points * 100)), static_cast<int>(Plausible(dpi)), 7200);
 }
 
 void MoveToSuggested(HWND window, const RECT* suggested) {

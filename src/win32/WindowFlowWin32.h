@@ -26,6 +26,8 @@ protected:
     MainWindow() = default;
     MainWindow(const MainWindow&) = default;
     MainWindow& operator=(const MainWindow&) = default;
+    MainWindow(MainWindow&&) = default;
+    MainWindow& operator=(MainWindow&&) = default;
 };
 
 struct ProgramServices;
