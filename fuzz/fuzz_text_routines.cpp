@@ -1,6 +1,7 @@
-// The text routines every reader of outside text goes through: Prendi splitting, and
-// ReplaceText with any start, count and compare mode.
+// The text routines every reader of outside text goes through: Prendi splitting, ReplaceText
+// with any start, count and compare mode, and Base64.
 #include "FuzzSupport.h"
+#include "text/Base64.h"
 #include "text/TextRoutines.h"
 
 namespace {
@@ -17,6 +18,29 @@ void CheckPrendi(const std::string& text, const std::string& delimiter) {
     }
 }
 
+// Base64 read back by a decoder of its own gives the bytes, with the padding they call for.
+void CheckBase64(const std::string& bytes) {
+    constexpr std::string_view kDigits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    const std::string digits = Base64(bytes);
+    FUZZ_CHECK(digits.size() == (bytes.size() + 2) / 3 * 4);
+    const std::size_t padding = (3 - bytes.size() % 3) % 3;
+    FUZZ_CHECK(digits.find('=') == (padding == 0 ? std::string::npos : digits.size() - padding));
+    std::string decoded;
+    std::uint32_t bits = 0;
+    unsigned held = 0;
+    for (const char digit : std::string_view(digits).substr(0, digits.size() - padding)) {
+        const std::size_t value = kDigits.find(digit);
+        FUZZ_CHECK(value != std::string_view::npos);
+        bits = (bits << 6U) | static_cast<std::uint32_t>(value);
+        held += 6;
+        if (held >= 8) {
+            held -= 8;
+            decoded += static_cast<char>((bits >> held) & 0xFFU);
+        }
+    }
+    FUZZ_CHECK(decoded == bytes);
+}
+
 }  // namespace
 
 void fuzz::FuzzOne(FuzzedDataProvider& in) {
@@ -29,6 +53,7 @@ void fuzz::FuzzOne(FuzzedDataProvider& in) {
 
     CheckPrendi(text, find);
     CheckPrendi(text, ",");
+    CheckBase64(text);
 
     const CompareMode mode = caseless ? CompareMode::CaseInsensitive : CompareMode::CaseSensitive;
     const std::string result = ReplaceText(text, find, replacement, start, count, mode);

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "teamspeak/query/QueryProtocol.h"
+#include "text/Base64.h"
 #include "text/TextRoutines.h"
 
 namespace sayvane::remote {

@@ -1,5 +1,5 @@
-// The client side of a WebSocket as bytes: the opening handshake (with the SHA-1 and Base64
-// it needs), frames written to the server, and messages read from frames split anywhere.
+// The client side of a WebSocket as bytes: the opening handshake, frames written to the
+// server, and messages read from frames split anywhere.
 //
 // What the code relies on:
 // - The server is on this machine and speaks plain WebSocket version 13 over HTTP/1.1: its
@@ -26,9 +26,6 @@
 
 namespace sayvane::remote {
 
-[[nodiscard]] std::array<std::uint8_t, 20> Sha1(std::string_view bytes);
-// Standard Base64 with "=" padding.
-[[nodiscard]] std::string Base64(std::string_view bytes);
 // What the server must answer in Sec-WebSocket-Accept to the client's Sec-WebSocket-Key.
 [[nodiscard]] std::string AcceptKey(std::string_view clientKey);
 
