@@ -57,6 +57,36 @@ inline std::size_t CountOccurrences(std::string_view haystack, std::string_view 
     return count;
 }
 
+// Well-formed UTF-8, checked another way than the program does: every sequence, decoded, must
+// encode back to the same bytes (which rules out overlong forms) and name a scalar value.
+inline bool IsWellFormedUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<std::uint8_t>(text[i]);
+        const std::size_t length = lead < 0x80        ? 1
+                                   : lead >> 5U == 6  ? 2
+                                   : lead >> 4U == 14 ? 3
+                                   : lead >> 3U == 30 ? 4
+                                                      : 0;
+        if (length == 0 || text.size() - i < length) {
+            return false;
+        }
+        std::uint32_t point = length == 1 ? lead : lead & (0x7FU >> length);
+        for (std::size_t j = 1; j < length; ++j) {
+            const auto next = static_cast<std::uint8_t>(text[i + j]);
+            if (next >> 6U != 2) {
+                return false;
+            }
+            point = (point << 6U) | (next & 0x3FU);
+        }
+        const std::size_t shortest = point < 0x80 ? 1 : point < 0x800 ? 2 : point < 0x10000 ? 3 : 4;
+        if (shortest != length || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF)) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
 }  // namespace sayvane::fuzz
 
 using namespace sayvane;

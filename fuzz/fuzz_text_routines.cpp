@@ -1,8 +1,9 @@
 // The text routines every reader of outside text goes through: Prendi splitting, ReplaceText
-// with any start, count and compare mode, and Base64.
+// with any start, count and compare mode, UTF-8 and its conversions, and Base64.
 #include "FuzzSupport.h"
 #include "text/Base64.h"
 #include "text/TextRoutines.h"
+#include "text/Utf8.h"
 
 namespace {
 
@@ -15,6 +16,19 @@ void CheckPrendi(const std::string& text, const std::string& delimiter) {
         FUZZ_CHECK(head.find(delimiter) == std::string::npos);
     } else {
         FUZZ_CHECK(head == text && rest.empty());
+    }
+}
+
+// The program's UTF-8 check agrees with another way of checking; code page 1252 goes through
+// UTF-8 and back unchanged, and UTF-8 through 1252 and back wherever no character was lost.
+void CheckUtf8(const std::string& text) {
+    FUZZ_CHECK(IsUtf8(text) == fuzz::IsWellFormedUtf8(text));
+    const std::string utf8 = AnsiToUtf8(text);
+    FUZZ_CHECK(IsUtf8(utf8) && Utf8ToAnsi(utf8) == text);
+    const std::string ansi = Utf8ToAnsi(text);
+    FUZZ_CHECK(ansi.size() <= text.size());
+    if (IsUtf8(text) && ansi.find('?') == std::string::npos) {
+        FUZZ_CHECK(AnsiToUtf8(ansi) == text);
     }
 }
 
@@ -53,6 +67,7 @@ void fuzz::FuzzOne(FuzzedDataProvider& in) {
 
     CheckPrendi(text, find);
     CheckPrendi(text, ",");
+    CheckUtf8(text);
     CheckBase64(text);
 
     const CompareMode mode = caseless ? CompareMode::CaseInsensitive : CompareMode::CaseSensitive;

@@ -23,36 +23,6 @@ std::vector<std::string_view> Pieces(FuzzedDataProvider& in, std::string_view by
     return pieces;
 }
 
-// Well-formed UTF-8, checked another way than the reader does: every sequence, decoded, must
-// encode back to the same bytes (which rules out overlong forms) and name a scalar value.
-bool IsUtf8(std::string_view text) {
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<std::uint8_t>(text[i]);
-        const std::size_t length = lead < 0x80        ? 1
-                                   : lead >> 5U == 6  ? 2
-                                   : lead >> 4U == 14 ? 3
-                                   : lead >> 3U == 30 ? 4
-                                                      : 0;
-        if (length == 0 || text.size() - i < length) {
-            return false;
-        }
-        std::uint32_t point = length == 1 ? lead : lead & (0x7FU >> length);
-        for (std::size_t j = 1; j < length; ++j) {
-            const auto next = static_cast<std::uint8_t>(text[i + j]);
-            if (next >> 6U != 2) {
-                return false;
-            }
-            point = (point << 6U) | (next & 0x3FU);
-        }
-        const std::size_t shortest = point < 0x80 ? 1 : point < 0x800 ? 2 : point < 0x10000 ? 3 : 4;
-        if (shortest != length || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF)) {
-            return false;
-        }
-        i += length;
-    }
-    return true;
-}
-
 void CheckHandshake(FuzzedDataProvider& in) {
     // Mostly the bytes start with a good answer, whole (so what follows is a frame's) or
     // without its end (so more fields follow).
@@ -110,7 +80,7 @@ void CheckFrames(FuzzedDataProvider& in) {
         FUZZ_CHECK(m.payload.size() <= FrameReader::kMaxMessageBytes);
         const bool control = m.kind != Message::Kind::Text;
         FUZZ_CHECK(!control || m.payload.size() <= FrameReader::kMaxControlBytes);
-        FUZZ_CHECK(m.kind == Message::Kind::Ping || m.kind == Message::Kind::Pong || IsUtf8(m.payload));
+        FUZZ_CHECK(m.kind == Message::Kind::Ping || m.kind == Message::Kind::Pong || fuzz::IsWellFormedUtf8(m.payload));
         FUZZ_CHECK(m.kind == Message::Kind::Close || !m.closeCode);
         // A text message goes on to the JSON reader and the server model, which must take any
         // text without throwing and keep their answers well-formed.
@@ -174,7 +144,7 @@ void CheckEncoding(FuzzedDataProvider& in) {
     const auto sent = static_cast<Opcode>(server[0] & 0x0F);
     switch (sent) {
         case Opcode::Close: {
-            const bool wellFormed = payload.size() != 1 && IsUtf8(reason);
+            const bool wellFormed = payload.size() != 1 && fuzz::IsWellFormedUtf8(reason);
             FUZZ_CHECK(got == wellFormed && (reader.State() == FrameState::Closed) == wellFormed);
             FUZZ_CHECK(!got || (message.payload == reason && message.closeCode.has_value() == !payload.empty()));
             break;
@@ -185,7 +155,7 @@ void CheckEncoding(FuzzedDataProvider& in) {
             FUZZ_CHECK(message.kind == (sent == Opcode::Ping ? Message::Kind::Ping : Message::Kind::Pong));
             break;
         default:
-            FUZZ_CHECK(got == IsUtf8(payload) &&
+            FUZZ_CHECK(got == fuzz::IsWellFormedUtf8(payload) &&
                        (!got || (message.kind == Message::Kind::Text && message.payload == payload)));
             break;
     }

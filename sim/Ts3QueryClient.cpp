@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "teamspeak/query/QueryProtocol.h"
+#include "text/Utf8.h"
 
 namespace sayvane::sim {
 
@@ -25,8 +26,6 @@ private:
 };
 
 namespace {
-
-using query::AnsiToUtf8;
 
 // The client's escapes, both ways: the character and the letter after the backslash. Written
 // out here rather than taken from the link, so that a link reading them wrongly is caught.
@@ -668,7 +667,7 @@ void Ts3QueryClient::ChannelCreate(const Ts3Args& args) {
     }
     const std::int32_t tab = m_session.selected;
     TsServer& server = Selected();
-    const std::optional<std::int32_t> id = server.CreateChannel(query::Utf8ToAnsi(*name));
+    const std::optional<std::int32_t> id = server.CreateChannel(Utf8ToAnsi(*name));
     if (!id) {
         Fail(kErrorChannelNameInUse, "channel name is already in use");
         return;

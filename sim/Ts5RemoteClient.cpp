@@ -9,7 +9,7 @@
 #include <map>
 #include <unordered_map>
 
-#include "teamspeak/query/QueryProtocol.h"
+#include "text/Utf8.h"
 
 namespace sayvane::sim {
 namespace {
@@ -177,11 +177,6 @@ std::string MakeKey(std::uint64_t count) {
     return key;
 }
 
-// Code page 1252 as the JSON's UTF-8.
-std::string Utf8(std::string_view ansi) {
-    return query::AnsiToUtf8(ansi);
-}
-
 // `length` Base64 digits, the same for the same seed: the made-up identifiers, signatures and
 // hashes that fill a client's properties.
 std::string Filler(std::uint64_t seed, std::size_t length) {
@@ -288,7 +283,7 @@ bool SameTree(const TsServer& a, const TsServer& b) {
 json ChannelProperties(const TsChannel& channel, Ts5Shape::Flags style) {
     const auto flag = [style](bool value) { return FlagValue(style, value); };
     return {
-        {"name", Utf8(channel.name)},
+        {"name", AnsiToUtf8(channel.name)},
         {"namePhonetic", ""},
         {"topic", ""},
         {"description", ""},
@@ -338,7 +333,7 @@ json ChannelInfos(const TsServer& server, Ts5Shape::Flags style) {
 json ServerProperties(std::int32_t tab, const TsServer& server, Ts5Shape::Flags style) {
     const auto flag = [style](bool value) { return FlagValue(style, value); };
     return {
-        {"name", Utf8(server.serverName)},
+        {"name", AnsiToUtf8(server.serverName)},
         {"uniqueIdentifier", ServerUid(tab)},
         {"namePhonetic", ""},
         {"platform", "Linux"},
@@ -377,7 +372,7 @@ json ClientPropertySet(const TsServer& server, const TsPlayer& player, bool inpu
     const auto has = [&](std::int32_t bit) { return (player.flags & bit) != 0; };
     const auto seed = static_cast<std::uint64_t>(player.id) << 8U;
     return {
-        {"nickname", Utf8(player.name)},
+        {"nickname", AnsiToUtf8(player.name)},
         {"nicknamePhonetic", ""},
         {"uniqueIdentifier", ClientUid(player.id)},
         {"databaseId", 1000 + player.id},
@@ -965,7 +960,7 @@ void Ts5RemoteClient::Unasked(std::int32_t tab, const std::string& type) {
     payload["connectionId"] = tab;
     if (type == "textMessage") {
         payload["invoker"] = {{"id", clientId},
-                              {"nickname", someone != nullptr ? Utf8(someone->name) : ""},
+                              {"nickname", someone != nullptr ? AnsiToUtf8(someone->name) : ""},
                               {"uid", ClientUid(clientId)}};
         payload["message"] = "good day";
         payload["targetMode"] = 3;
@@ -1082,7 +1077,7 @@ void Ts5RemoteClient::ConnectTab(std::int32_t tab) {
     Tell(tab, "connectStatusChanged",
          {{"status", kConnected},
           {"error", 0},
-          {"info", {{"clientId", own}, {"serverName", Utf8(now.serverName)}, {"serverUid", ServerUid(tab)}}}});
+          {"info", {{"clientId", own}, {"serverName", AnsiToUtf8(now.serverName)}, {"serverUid", ServerUid(tab)}}}});
     for (const int status : {kEstablishing, kEstablished}) {
         Tell(tab, "connectStatusChanged", {{"status", status}, {"error", 0}, {"info", {{"clientId", own}}}});
     }
@@ -1156,7 +1151,8 @@ void Ts5RemoteClient::SyncClients(std::int32_t tab, const TsServer& told, const 
                                             [&](const TsPlayer& p) { return p.id != player.id; });
             if (m_shape.movedByOthers && mover != now.players.end()) {
                 moved["type"] = kMovedByOther;
-                moved["invoker"] = {{"id", mover->id}, {"nickname", Utf8(mover->name)}, {"uid", ClientUid(mover->id)}};
+                moved["invoker"] = {
+                    {"id", mover->id}, {"nickname", AnsiToUtf8(mover->name)}, {"uid", ClientUid(mover->id)}};
             }
             Tell(tab, "clientMoved", std::move(moved));
         }

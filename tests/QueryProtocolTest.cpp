@@ -1,5 +1,5 @@
-// TeamSpeak 3's query interface as bytes: escaping, lines and their items, lines cut from a
-// stream split anywhere, and the texts between UTF-8 and code page 1252.
+// TeamSpeak 3's query interface as bytes: escaping, lines and their items, and lines cut from
+// a stream split anywhere.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -99,30 +99,6 @@ TEST(QueryLineReader, OverlongLinesAreDroppedWholeAndLongListsKept) {
     EXPECT_EQ(line.ErrorId(), 1);
     EXPECT_FALSE(reader.Next(line));
     EXPECT_EQ(reader.Dropped(), 2U);
-}
-
-TEST(QueryTexts, Utf8AndCodePage1252) {
-    struct Case {
-        std::string utf8;
-        std::string ansi;
-    };
-    const Case cases[] = {
-        {"EDDF_APP", "EDDF_APP"},     {"M\xC3\xBCller", "M\xFCller"},  // ü
-        {"\xE2\x82\xAC 5", "\x80 5"},                                  // €: 1252 has it at 0x80
-        {"\xC5\xA0koda", "\x8Akoda"},                                  // Š
-        {"\xE6\x97\xA5", "?"},                                         // a character 1252 lacks
-        {"\xF0\x9F\x98\x80!", "?!"},                                   // and one beyond 16 bits
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(Utf8ToAnsi(c.utf8), c.ansi) << c.utf8;
-        if (c.ansi.find('?') == std::string::npos) {
-            EXPECT_EQ(AnsiToUtf8(c.ansi), c.utf8) << c.utf8;
-        }
-    }
-    // Bytes that are not UTF-8 (a lone continuation, a cut sequence, an overlong form) are
-    // taken as 1252 bytes.
-    EXPECT_EQ(Utf8ToAnsi("a\x80 \xC3"), "a\x80 \xC3");
-    EXPECT_EQ(Utf8ToAnsi("\xC0\xAF"), "\xC0\xAF");
 }
 
 }  // namespace

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "TempFolder.h"
-#include "teamspeak/query/QueryProtocol.h"
 #include "teamspeak/remote/RemoteModel.h"
+#include "text/Utf8.h"
 
 namespace sayvane::remote {
 namespace {
@@ -29,15 +29,15 @@ std::string Describe(RemoteModel& model) {
     if (!tab.connected) {
         return line + " disconnected";
     }
-    line += " server=" + query::AnsiToUtf8(tab.serverName) + " own=" + std::to_string(tab.ownId) + " | channels=";
+    line += " server=" + AnsiToUtf8(tab.serverName) + " own=" + std::to_string(tab.ownId) + " | channels=";
     for (const TabChannel& channel : tab.Channels()) {
         line += (&channel == tab.Channels().data() ? "" : ",") + std::to_string(channel.id) + " " +
-                query::AnsiToUtf8(channel.name);
+                AnsiToUtf8(channel.name);
     }
     line += " | clients=";
     for (const TabClient& client : tab.Clients()) {
         line += (&client == tab.Clients().data() ? "" : ",") + std::to_string(client.id) + " " +
-                query::AnsiToUtf8(client.nickname) + "@" + std::to_string(client.channelId);
+                AnsiToUtf8(client.nickname) + "@" + std::to_string(client.channelId);
     }
     line += " | speakers=";
     for (const std::int32_t id : tabs.TakeSpeakers()) {

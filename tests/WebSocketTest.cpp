@@ -141,12 +141,7 @@ TEST(WebSocketFrames, EachProtocolErrorEndsTheReader) {
         {full + ServerFrame(0x80, "x"), "over 16 MiB"},
         {ServerFrame(0x88, "\x03"), "one byte"},
         {ServerFrame(0x88, "\x03\xE8\xC0\xAF"), "close reason"},
-        {ServerFrame(0x81, "ok\xC0\x80"), "UTF-8"},  // overlong
-        {ServerFrame(0x81, "ok\xE0\x80\xAF"), "UTF-8"},
-        {ServerFrame(0x81, "ok\xED\xA0\x80"), "UTF-8"},      // surrogate
-        {ServerFrame(0x81, "ok\xF4\x90\x80\x80"), "UTF-8"},  // above U+10FFFF
-        {ServerFrame(0x81, "ok\xE2\x82"), "UTF-8"},          // cut short
-        {ServerFrame(0x81, "ok\x80"), "UTF-8"},
+        {ServerFrame(0x81, "ok\xC0\x80"), "UTF-8"},  // overlong; the other forms in Utf8Test.cpp
     };
     for (const auto& [bytes, error] : cases) {
         FrameReader reader;

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "text/TextRoutines.h"
+#include "text/Utf8.h"
 
 namespace sayvane::query {
 

@@ -4,6 +4,8 @@
 #include <unordered_set>
 #include <utility>
 
+#include "text/Utf8.h"
+
 namespace sayvane::query {
 
 namespace {

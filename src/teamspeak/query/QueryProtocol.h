@@ -13,7 +13,7 @@
 // - Values escape `\` as `\\`, `/` as `\/`, space as `\s`, `|` as `\p`, and the control
 //   characters BEL, BS, FF, LF, CR, TAB, VT as `\a`, `\b`, `\f`, `\n`, `\r`, `\t`, `\v`.
 //   An unknown escape keeps its character; a lone `\` at the end is dropped.
-// - Texts are UTF-8.
+// - Texts are UTF-8 (text/Utf8.h turns them into the program's bytes and back).
 #pragma once
 
 #include <cstddef>
@@ -105,10 +105,5 @@ private:
     std::size_t m_readyBytes = 0;
     std::size_t m_dropped = 0;
 };
-
-// Text conversions between the query's UTF-8 and the program's code-page-1252 bytes.
-// Characters 1252 has no byte for become "?"; bytes that are not UTF-8 are taken as 1252.
-[[nodiscard]] std::string Utf8ToAnsi(std::string_view utf8);
-[[nodiscard]] std::string AnsiToUtf8(std::string_view ansi);
 
 }  // namespace sayvane::query

@@ -4,9 +4,9 @@
 
 #include <utility>
 
-#include "teamspeak/query/QueryProtocol.h"
 #include "text/Base64.h"
 #include "text/TextRoutines.h"
+#include "text/Utf8.h"
 
 namespace sayvane::remote {
 
@@ -102,7 +102,7 @@ void RemoteLink::Refused(bool said, const std::string& words) {
     // Not asked again at once: that would only ask again. Forgetting the key asks anew.
     Drop("TeamSpeak declined Sayvane", Retry::Never);
     m_declined = true;
-    m_refusal = PeerText(query::Utf8ToAnsi(words));
+    m_refusal = PeerText(Utf8ToAnsi(words));
 }
 
 bool RemoteLink::Probe() {

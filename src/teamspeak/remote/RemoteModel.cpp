@@ -5,7 +5,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "teamspeak/query/QueryProtocol.h"
+#include "text/Utf8.h"
 
 namespace sayvane::remote {
 
@@ -28,7 +28,7 @@ std::optional<std::string> Text(const json& value) {
     if (!value.is_string()) {
         return std::nullopt;
     }
-    return query::Utf8ToAnsi(value.get_ref<const std::string&>());
+    return Utf8ToAnsi(value.get_ref<const std::string&>());
 }
 
 std::optional<std::string> Property(const json& owner, const char* key) {

@@ -6,6 +6,7 @@
 
 #include "text/Base64.h"
 #include "text/Sha1.h"
+#include "text/Utf8.h"
 
 namespace sayvane::remote {
 
@@ -57,47 +58,6 @@ bool ListHolds(std::string_view value, std::string_view token) {
         }
         value.remove_prefix(comma + 1);
     }
-}
-
-// Well-formed UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF, no cut sequence.
-bool IsUtf8(std::string_view text) {
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<std::uint8_t>(text[i]);
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t length = 0;
-        std::uint8_t low = 0x80;   // the second byte's range, narrowed where the lead alone
-        std::uint8_t high = 0xBF;  // would allow an overlong form, a surrogate or too big a value
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            low = lead == 0xE0 ? 0xA0 : low;
-            high = lead == 0xED ? 0x9F : high;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            low = lead == 0xF0 ? 0x90 : low;
-            high = lead == 0xF4 ? 0x8F : high;
-        } else {
-            return false;
-        }
-        if (text.size() - i < length) {
-            return false;
-        }
-        const auto second = static_cast<std::uint8_t>(text[i + 1]);
-        if (second < low || second > high) {
-            return false;
-        }
-        for (std::size_t j = 2; j < length; ++j) {
-            if ((static_cast<std::uint8_t>(text[i + j]) & 0xC0U) != 0x80) {
-                return false;
-            }
-        }
-        i += length;
-    }
-    return true;
 }
 
 bool IsControl(Opcode opcode) {
