@@ -457,6 +457,8 @@ TEST_F(RefreshCycleTest, TicksDueDuringAYieldAreSkipped) {
     Tick();
     EXPECT_EQ(CallsOf("tsrGetSpeakers"), 1) << "one tick ran, the nested ones did not";
     EXPECT_EQ(overlay->SkippedTicks(), 3);
+    EXPECT_EQ(nested, 4) << "a connected tick yields after its first step, after the join/leave step, before "
+                            "drawing and before the hot key";
     clock.OnYield({});
     Tick();
     EXPECT_EQ(CallsOf("tsrGetSpeakers"), 2) << "the next tick runs again";

@@ -11,7 +11,7 @@
 #include "ivac/AircraftSelection.h"
 #include "ivac/IvAcWindows.h"
 #include "overlay/OverlayState.h"
-#include "overlay/UserIndex.h"
+#include "overlay/Roster.h"
 #include "platform/Clock.h"
 #include "platform/OverlayWindow.h"
 #include "platform/ProfileStore.h"
@@ -124,16 +124,12 @@ private:
     void Toggle(std::int16_t& field, MenuItem item);
     void Disable();
     void UpdateSpeakers();
-    void ExpireSpeakers();
     void LostLink();
     void ChooseLastSpeakerAndAnswerHotKey();
     void EndOfTick(LinkStatus status);
     void Tick();  // the body of tmrRefresh_Timer, once it is known not to overlap another
     void EndOfBusy();
     void MirrorChangedLists();
-    void FollowPlayers();
-    // The name number of each item of lstSpeakers.
-    [[nodiscard]] const std::vector<std::uint32_t>& SpeakerNames();
 
     OverlayWindow& m_window;
     TrayIcon& m_tray;
@@ -143,53 +139,13 @@ private:
 
     OverlaySettings m_settings;
     OverlayState m_state;
-    ScreenMetrics m_screen;  // taken at creation, and again when the screen changes
+    Roster m_roster{m_state};  // keeps m_state's lists in step with the voice client
+    ScreenMetrics m_screen;    // taken at creation, and again when the screen changes
     bool m_channelSnapshotFailed = false;
     bool m_inTick = false;  // a tick, or a redraw for a changed screen, is running
     bool m_screenChangedMeanwhile = false;
     int m_skippedTicks = 0;
 
-    // Which records a list was last filled from: the link's revision, and the list's own
-    // revision after that fill. While both stand, a refill has nothing to do.
-    struct Follow {
-        std::uint64_t records = ~0ULL;
-        std::uint64_t list = ~0ULL;
-    };
-    Follow m_chansFollow;
-    Follow m_usersFollow;
-    // What a refill of lstUsers removed and made, kept so that its storage is reused.
-    ItemList::Edits m_userEdits;
-    // lstUsers by player ID, and the numbers of the names.
-    UserIndex m_userIndex;
-    // The name numbers of lstSpeakers' items, for its revision and the index's generation.
-    struct SpeakerNameList {
-        std::vector<std::uint32_t> names;
-        std::uint64_t revision = ~0ULL;
-        std::uint64_t generation = ~0ULL;
-    } m_speakerNames;
-    // What the last tick heard: the same IDs over the same players and list are heard alike.
-    struct LastHeard {
-        bool valid = false;
-        SpeakerSnapshot ids;
-        std::uint64_t indexRevision = ~0ULL;
-        std::uint64_t listRevision = ~0ULL;
-        std::size_t listed = 0;  // the names it listed: the last items of lstSpeakers
-        std::int16_t showMe = 0;
-        std::string nickName;
-    } m_lastHeard;
-    // Per name number: the last UpdateSpeakers that heard it, and where it was listed then.
-    static constexpr std::size_t kNotListed = ~std::size_t{0};
-    struct HeardMark {
-        std::uint64_t stamp = 0;
-        std::size_t oldPosition = kNotListed;
-    };
-    std::vector<HeardMark> m_heardMark;
-    std::uint64_t m_heardStamp = 0;
-    // Storage kept from tick to tick.
-    std::vector<std::uint32_t> m_heardScratch;
-    std::vector<std::uint32_t> m_listedScratch;
-    std::vector<ListItem> m_itemScratch;
-    std::vector<std::uint32_t> m_itemNameScratch;
     // The revision of each list when the diagnostic panel was last told.
     std::unordered_map<const ItemList*, std::uint64_t> m_mirrored;
 

@@ -4,9 +4,7 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
-#include "overlay/FlatTable.h"
 #include "overlay/ItemList.h"
 
 namespace sayvane {
@@ -36,33 +34,6 @@ struct OverlayState {
     std::string LastSpeaker;
     std::int32_t LastStatus = -1;
     std::string CurrentChannelName;
-
-    // lstChkPlayer as last filled from lstUsers: the two lists' revisions then. While both
-    // still stand, nobody can have joined or left.
-    std::uint64_t chkPlayerRevision = ~0ULL;
-    std::uint64_t chkPlayerUsersRevision = ~0ULL;
-    // Whether lstChkPlayer's names are only noted as lstUsers' texts (as the list stood at
-    // chkPlayerUsersRevision; values 0) and its items are out of date. Taking the names at the
-    // end of a connected tick then copies nothing; they are copied when read (ChkPlayerTexts,
-    // SettleChkPlayer). Meanwhile lstUsers may change only by one refill that writes its
-    // script down, from which the names can be recovered; BeforeUsersChange settles them
-    // before any other change.
-    bool chkPlayerIsUsers = false;
-    // How many of lstChkPlayer's names have each upper-case form, while it is known.
-    FlatTable<std::string, int> chkPlayerKeys;
-    bool chkPlayerKeysKnown = false;
-
-    // What the refills of lstUsers changed between its revisions `from` and `to` (both ~0
-    // when unknown: the list was changed another way since).
-    // `script` tells how the list's positions changed, when a single refill made all the
-    // changes and knew it; it is empty otherwise.
-    struct UserChanges {
-        std::uint64_t from = ~0ULL;
-        std::uint64_t to = ~0ULL;
-        std::vector<ListItem> removed;
-        std::vector<ListItem> added;
-        ListEdits script;
-    } usersChanges;
 
     // Whether a refresh may follow what changed since the last one. Off, every list is built
     // again from all the records on every refresh and every draw looks at every text: the
