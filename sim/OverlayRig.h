@@ -44,20 +44,10 @@ struct OverlayRig {
     // A new overlay window on these services, through its creation sequence. Its settings
     // file is the one in `programFolder`.
     Overlay& Create(const std::string& programFolder) {
-        overlay = std::make_unique<Overlay>(window, tray,
-                                            OverlayServices{store,
-                                                            clock,
-                                                            flow,
-                                                            voice,
-                                                            reader,
-                                                            ivac,
-                                                            desktop,
-                                                            keyboard,
-                                                            sound,
-                                                            messages,
-                                                            programFolder,
-                                                            {},
-                                                            incremental});
+        overlay = std::make_unique<Overlay>(
+            window, tray,
+            OverlayServices{
+                store, clock, flow, voice, reader, ivac, desktop, keyboard, sound, messages, programFolder, {}});
         overlay->Form_Load();
         return *overlay;
     }
@@ -68,8 +58,6 @@ struct OverlayRig {
         overlay->tmrRefresh_Timer();
     }
 
-    // Off, the overlay builds every list from all the records on every refresh.
-    bool incremental = true;
     EventLog log;
     PortableProfileStore store;
     VirtualClock clock;

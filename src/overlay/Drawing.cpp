@@ -77,7 +77,7 @@ void AppendTexts(std::string& text, const ItemList& list) {
 // Whether the text last shown may differ from what these parts would show now; the parts
 // are then taken as the new ones. Lists whose values alone changed show the same texts.
 bool ShownPartsChanged(OverlayState& state, const OverlayState::ShownParts& parts) {
-    if (state.incremental && !state.LastShownText.empty() && state.shownParts == parts) {
+    if (!state.LastShownText.empty() && state.shownParts == parts) {
         return false;
     }
     state.shownParts = parts;

@@ -33,9 +33,7 @@ Overlay::Overlay(OverlayWindow& window, TrayIcon& tray, OverlayServices services
       m_aircraftSelection(m_services.ivac, m_services.desktop, m_services.clock, m_services.sound),
       m_channelCreation(ChannelCreationServices{m_services.desktop, m_services.clock, m_services.keyboard,
                                                 m_services.messages, m_services.ivac, m_services.teamSpeakWindow, *this,
-                                                m_services.voice}) {
-    m_state.incremental = m_services.incremental;
-}
+                                                m_services.voice}) {}
 
 void Overlay::RefreshLists() {
     RefreshChannelList();

@@ -60,8 +60,6 @@ struct OverlayServices {
     UserMessages& messages;
     std::string programFolder;
     NumberFormat numberFormat;
-    // Off, the lists are rebuilt from every record on every refresh (see OverlayState).
-    bool incremental = true;
 };
 
 class Overlay final : private ChannelCreationHost {

@@ -35,11 +35,6 @@ struct OverlayState {
     std::int32_t LastStatus = -1;
     std::string CurrentChannelName;
 
-    // Whether a refresh may follow what changed since the last one. Off, every list is built
-    // again from all the records on every refresh and every draw looks at every text: the
-    // reference the shortcuts are compared with.
-    bool incremental = true;
-
     // The widest text measured in this tick, in twips; 0 at the start of every tick.
     std::int32_t width = 0;
 };

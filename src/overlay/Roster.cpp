@@ -13,18 +13,6 @@ namespace sayvane {
 
 namespace {
 
-// Every item of a list from its records: fresh(i) gives item i's text and value.
-template <typename Fresh>
-std::vector<ListItem> AllItems(std::size_t count, Fresh fresh) {
-    std::vector<ListItem> items;
-    items.reserve(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        const auto [text, value] = fresh(i);
-        items.push_back(ListItem{std::string(text), value});
-    }
-    return items;
-}
-
 // Renews or adds one line per comma-separated name of `names` (which starts with ",", so
 // its first piece is empty and adds nothing). A renewed line leaves its place and is added
 // again with this tick's stamp; a name met twice ends where its last piece puts it. All lines
@@ -109,11 +97,6 @@ std::string CommaList(const Texts& texts, TextOf textOf) {
 // neither reads every name again.
 void Roster::RefillChannels(const VoicePort& port) {
     ItemList& chans = m_state.lstChans;
-    if (!m_state.incremental) {
-        chans.Assign(AllItems(port.ChannelCount(),
-                              [&](std::size_t i) { return std::pair(port.ChannelName(i), port.ChannelId(i)); }));
-        return;
-    }
     if (m_chansFilled.records == port.ChannelsRevision() && m_chansFilled.list == chans.Revision()) {
         return;  // the same records, already in the list
     }
@@ -125,10 +108,6 @@ void Roster::RefillChannels(const VoicePort& port) {
 void Roster::RefillPlayers(const VoicePort& port) {
     ItemList& users = m_state.lstUsers;
     const auto fresh = [&](std::size_t i) { return std::pair(port.PlayerName(i), port.PlayerId(i)); };
-    if (!m_state.incremental) {
-        users.Assign(AllItems(port.PlayerCount(), fresh));
-        return;
-    }
     if (m_usersFilled.records == port.PlayersRevision() && m_usersFilled.list == users.Revision()) {
         return;
     }
@@ -179,9 +158,8 @@ void Roster::UpdateSpeakers(const SpeakerSnapshot& ids, const OverlaySettings& s
     const std::int32_t tick = m_state.TickNumber;
     m_index.Update(m_state.lstUsers);
     LastHeard& last = m_lastHeard;
-    if (m_state.incremental && last.valid && last.indexRevision == m_index.Revision() &&
-        last.listRevision == speakers.Revision() && last.showMe == settings.ShowMe &&
-        last.nickName == settings.NickName && last.ids == ids) {
+    if (last.valid && last.indexRevision == m_index.Revision() && last.listRevision == speakers.Revision() &&
+        last.showMe == settings.ShowMe && last.nickName == settings.NickName && last.ids == ids) {
         // The same IDs over the same players and list as on the last update: the same names
         // were heard, and the ones listed then are still the last items.
         speakers.SetValuesFrom(speakers.Count() - last.listed, tick);
@@ -346,7 +324,7 @@ void Roster::TrackJoinLeave(const OverlaySettings& settings) {
         s.lstInOut.Clear();
     }
     std::optional<std::pair<std::string, std::string>> found;
-    if (m_state.incremental && baseStands) {
+    if (baseStands) {
         found = CompareChanges();
     }
     const bool fromChanges = found.has_value();
@@ -377,10 +355,8 @@ void Roster::TakeBase(bool baseStands, bool countsKnown) {
     ItemList& base = m_state.lstChkPlayer;
     UsersChanges& changes = m_usersChanges;
     const auto name = [&users](std::size_t i) { return std::pair<std::string_view, std::int32_t>(users[i].text, 0); };
-    if (!m_state.incremental) {
-        base.Assign(AllItems(users.Count(), name));
-    } else if (baseStands && changes.from == m_base.usersRevision && changes.to == users.Revision() &&
-               !changes.script.empty()) {
+    if (baseStands && changes.from == m_base.usersRevision && changes.to == users.Revision() &&
+        !changes.script.empty()) {
         base.Follow(changes.script, name);
     } else {
         base.Reconcile(users.Count(), name);

@@ -52,7 +52,7 @@ bool OverlayMainWindow::CreateWindows() {
         *this, m_tray,
         OverlayServices{services.store, services.clock, m_flow, services.voice, services.teamSpeakWindow, services.ivac,
                         services.desktop, services.keyboard, services.sound, services.messages, ProgramFolder(),
-                        UserNumberFormat(), true});
+                        UserNumberFormat()});
     return true;
 }
 
