@@ -212,6 +212,7 @@ TEST_F(RefreshCycleTest, OnlyAMissingFirstSpeakerIdRefreshesThePlayerList) {
 
 TEST_F(RefreshCycleTest, ShiftF12SelectsTheLastPilotHeardButNeverTheUser) {
     const WindowHandle commandLine = AddIvAc(desktop, "IvAc 1.2 - EDDF_APP [Online]").commBoxes.front().commandLine;
+    Server().players[0].name = "eddf_app";  // the user, listed in another case than the nickname
     Start("IvAcSelect=1\r\nMeFromChannel=0\r\nNickName=EDDF_APP\r\n");
     Tick(3);
     Server().StartSpeaking(11);
@@ -238,12 +239,13 @@ TEST_F(RefreshCycleTest, ShiftF12SelectsTheLastPilotHeardButNeverTheUser) {
 
 TEST_F(RefreshCycleTest, OnlyTheUserHeardWithShowMeOnSendsAnEmptySelection) {
     const WindowHandle commandLine = AddIvAc(desktop, "IvAc 1.2 - EDDF_APP [Online]").commBoxes.front().commandLine;
+    Server().players[0].name = "eddf_app";  // the user, listed in another case than the nickname
     Start("IvAcSelect=1\r\nShowMe=1\r\nMeFromChannel=0\r\nIvAcResetZoom=1\r\nIvAcBeepSelect=1\r\n");
     Tick(3);
     Server().StartSpeaking(10);
     HoldShiftF12(true);
     Tick();
-    EXPECT_EQ(Speakers(), std::vector<std::string>{"EDDF_APP"});
+    EXPECT_EQ(Speakers(), std::vector<std::string>{"eddf_app"});
     EXPECT_EQ(TextsSentTo(commandLine), (std::vector<std::string>{".s ", ".z 0"}));
     EXPECT_EQ(sound.Beeps().size(), 1u);
     HoldShiftF12(false);
