@@ -50,7 +50,7 @@ struct OverlayServices {
     ProfileStore& store;
     Clock& clock;
     WindowFlow& flow;
-    // The voice client followed; told the voice settings whenever the settings are read.
+    // The voice client read; told the voice settings whenever the settings are read.
     VoicePort& voice;
     TeamSpeakWindowReader& teamSpeakWindow;
     IvAcWindows& ivac;

@@ -1,5 +1,6 @@
 // What the overlay remembers between ticks: its six lists and the refresh cycle's state.
-// It lives as long as the overlay window and is made anew with each one.
+// It lives as long as the overlay window and is made anew with each one. The overlay changes
+// the lists only through its Roster, which keeps them in step with the voice client.
 #pragma once
 
 #include <cstdint>

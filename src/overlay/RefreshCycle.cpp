@@ -1,5 +1,6 @@
-// The overlay's main loop: one tick of the refresh timer, and the player and channel lists
-// it keeps from the voice client.
+// The overlay's main loop: one tick of the refresh timer, and the refreshes of the player and
+// channel lists with what goes with them (tray state, channel name, nickname, menu captions).
+// The lists themselves are kept in step with the voice client by Roster.
 #include <algorithm>
 
 #include "overlay/Drawing.h"
@@ -211,7 +212,7 @@ void Overlay::MirrorChangedLists() {
 }
 
 // The lists are refilled from the library; a refill that finds what they already hold
-// leaves them untouched, so what follows from a change (join and leave lines, the diagnostic
+// leaves them untouched, so what a change leads to (join and leave lines, the diagnostic
 // panel) is only worked out when something changed.
 void Overlay::RefreshChannelList() {
     VoicePort& link = m_services.voice;

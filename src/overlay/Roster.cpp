@@ -149,27 +149,34 @@ void Roster::NoteUsersChange(std::uint64_t before, const ListEdits* script) {
     changes.to = m_state.lstUsers.Revision();
 }
 
-// Done in one pass: a name heard this tick leaves its old place, and of its new entries only the
-// last one stays. Names are handled by their numbers in the user index, so an update copies only
-// the names it lists.
 void Roster::UpdateSpeakers(const SpeakerSnapshot& ids, const OverlaySettings& settings,
                             const std::function<void()>& refreshLists) {
     ItemList& speakers = m_state.lstSpeakers;
-    const std::int32_t tick = m_state.TickNumber;
     m_index.Update(m_state.lstUsers);
     LastHeard& last = m_lastHeard;
     if (last.valid && last.indexRevision == m_index.Revision() && last.listRevision == speakers.Revision() &&
         last.showMe == settings.ShowMe && last.nickName == settings.NickName && last.ids == ids) {
         // The same IDs over the same players and list as on the last update: the same names
         // were heard, and the ones listed then are still the last items.
-        speakers.SetValuesFrom(speakers.Count() - last.listed, tick);
+        speakers.SetValuesFrom(speakers.Count() - last.listed, m_state.TickNumber);
         m_speakerNames.revision = speakers.Revision();
         last.listRevision = speakers.Revision();
         return;
     }
+    const bool refreshed = FindSpeakers(ids, refreshLists);
+    last.valid = !refreshed;
+    last.ids.assign(ids.begin(), ids.end());
+    last.indexRevision = m_index.Revision();
+    last.showMe = settings.ShowMe;
+    last.nickName = settings.NickName;
+    last.listed = m_heard.empty() ? 0 : MoveHeardToEnd(settings);
+    last.listRevision = speakers.Revision();
+}
 
-    std::vector<std::uint32_t>& heard = m_heard;  // name numbers, in the order found
-    heard.clear();
+// The walk over the IDs: the name numbers of the speakers found go to m_heard, in the order
+// found. Returns whether it refreshed the lists.
+bool Roster::FindSpeakers(const SpeakerSnapshot& ids, const std::function<void()>& refreshLists) {
+    m_heard.clear();
     bool found = false;
     bool refreshed = false;
     for (const std::int32_t id : ids) {
@@ -179,7 +186,7 @@ void Roster::UpdateSpeakers(const SpeakerSnapshot& ids, const OverlaySettings& s
         const std::uint32_t name = m_index.Find(id);
         if (name != UserIndex::kNoName) {
             found = true;
-            heard.push_back(name);
+            m_heard.push_back(name);
         }
         if (!found) {
             refreshLists();
@@ -187,17 +194,14 @@ void Roster::UpdateSpeakers(const SpeakerSnapshot& ids, const OverlaySettings& s
             refreshed = true;
         }
     }
-    last.valid = !refreshed;
-    last.ids.assign(ids.begin(), ids.end());
-    last.indexRevision = m_index.Revision();
-    last.listed = 0;
-    last.showMe = settings.ShowMe;
-    last.nickName = settings.NickName;
-    if (heard.empty()) {
-        last.listRevision = speakers.Revision();
-        return;
-    }
+    return refreshed;
+}
 
+// Moving each name heard to the end in turn, done in one pass: a name heard leaves its old
+// place, and of its new entries only the last one stays. Names are handled by their numbers in
+// the user index, so an update copies only the names it lists. Returns how many it listed.
+std::size_t Roster::MoveHeardToEnd(const OverlaySettings& settings) {
+    ItemList& speakers = m_state.lstSpeakers;
     // The numbers of the listed names first: numbering a name the index has not seen (a
     // speaker still listed after leaving the server) adds a number the marks must cover.
     const std::vector<std::uint32_t>& names = SpeakerNames();
@@ -206,17 +210,17 @@ void Roster::UpdateSpeakers(const SpeakerSnapshot& ids, const OverlaySettings& s
     m_heardMarks.resize(m_index.Names(), HeardMark{});
     std::vector<std::uint32_t>& listed = m_listed;
     listed.clear();
-    for (std::size_t i = heard.size(); i-- > 0;) {
-        HeardMark& mark = m_heardMarks[heard[i]];
+    for (std::size_t i = m_heard.size(); i-- > 0;) {
+        HeardMark& mark = m_heardMarks[m_heard[i]];
         if (mark.revision != revision) {
             mark = HeardMark{revision, kNotListed};
-            if (settings.ShowMe != 0 || !AnsiEqualsNoCase(m_index.Name(heard[i]), settings.NickName)) {
-                listed.push_back(heard[i]);
+            if (settings.ShowMe != 0 || !AnsiEqualsNoCase(m_index.Name(m_heard[i]), settings.NickName)) {
+                listed.push_back(m_heard[i]);
             }
         }
     }
-    // The items not heard keep their order; the names heard follow, newest last, their texts
-    // taken from their old items where they had one.
+    // The items not heard keep their order; the names heard come after them, newest last,
+    // their texts taken from their old items where they had one.
     std::vector<ListItem> old = speakers.Take();
     std::vector<ListItem>& items = m_items;
     std::vector<std::uint32_t>& itemNames = m_itemNames;
@@ -241,7 +245,7 @@ void Roster::UpdateSpeakers(const SpeakerSnapshot& ids, const OverlaySettings& s
         } else {
             item.text = std::move(old[from].text);
         }
-        item.value = tick;
+        item.value = m_state.TickNumber;
         itemNames.push_back(*it);
     }
     // The old items' storage is kept for the next update's list.
@@ -251,8 +255,7 @@ void Roster::UpdateSpeakers(const SpeakerSnapshot& ids, const OverlaySettings& s
     std::swap(m_speakerNames.names, itemNames);
     m_speakerNames.revision = speakers.Revision();
     m_speakerNames.numberingRevision = m_index.NumberingRevision();
-    last.listed = listed.size();
-    last.listRevision = speakers.Revision();
+    return listed.size();
 }
 
 const std::vector<std::uint32_t>& Roster::SpeakerNames() {
@@ -271,7 +274,7 @@ const std::vector<std::uint32_t>& Roster::SpeakerNames() {
 
 void Roster::ExpireSpeakers(const OverlaySettings& settings) {
     // One pass: removing a thousand expired speakers one at a time would shift the list each
-    // time. The names' numbers follow the items.
+    // time. The names' numbers go with their items.
     ItemList& speakers = m_state.lstSpeakers;
     const auto expiredAt = [&](std::size_t i) {
         return Expired(speakers[i].value, m_state.TickNumber, settings.RetentionTime, settings.RefreshInterval);

@@ -71,10 +71,13 @@ private:
     };
 
     void NoteUsersChange(std::uint64_t before, const ListEdits* script);
+    bool FindSpeakers(const SpeakerSnapshot& ids, const std::function<void()>& refreshLists);
+    std::size_t MoveHeardToEnd(const OverlaySettings& settings);
+    // The name number of each item of lstSpeakers.
     [[nodiscard]] const std::vector<std::uint32_t>& SpeakerNames();
     std::pair<std::string, std::string> CompareAllNames();
     std::optional<std::pair<std::string, std::string>> CompareChanges();
-    void TakeBase(bool inStep, bool countsKnown);
+    void TakeBase(bool baseStands, bool countsKnown);
     void ExpireLines(const OverlaySettings& settings);
 
     OverlayState& m_state;
@@ -122,8 +125,8 @@ private:
     };
     std::vector<HeardMark> m_heardMarks;
     std::uint64_t m_heardRevision = 0;
+    std::vector<std::uint32_t> m_heard;  // the name numbers an update found, in the order found
     // Storage kept from update to update.
-    std::vector<std::uint32_t> m_heard;
     std::vector<std::uint32_t> m_listed;
     std::vector<ListItem> m_items;
     std::vector<std::uint32_t> m_itemNames;
