@@ -17,6 +17,8 @@ public:
         m_own = static_cast<std::size_t>(own - m_clients.begin());
     }
     [[nodiscard]] std::size_t size() const { return m_clients.size(); }
+    // The own client, or nullptr when it is not in view.
+    [[nodiscard]] const TabClient* Own() const { return m_own == m_clients.size() ? nullptr : &m_clients[m_own]; }
     const TabClient& operator[](std::size_t j) const {
         if (m_own == m_clients.size()) {
             return m_clients[j];  // the own client is not in view
@@ -100,10 +102,8 @@ std::string TabsLink::GetUserNickname() {
     if (Status() != LinkStatus::Connected) {
         return {};
     }
-    const ServerTab& tab = Tabs().ActiveTab();
-    const auto own = std::find_if(tab.Clients().begin(), tab.Clients().end(),
-                                  [&](const TabClient& client) { return client.id == tab.ownId; });
-    return own == tab.Clients().end() ? std::string() : own->nickname;
+    const TabClient* own = OwnFirst(Tabs().ActiveTab()).Own();
+    return own == nullptr ? std::string() : own->nickname;
 }
 
 std::uint64_t TabsLink::Changes() {

@@ -56,22 +56,22 @@ void VoiceClientSwitch::Count(Reading& reading, VoicePort& port, std::uint64_t p
     reading.portRevision = portRevision;
 }
 
-bool VoiceClientSwitch::GetChannels() {
+bool VoiceClientSwitch::Refill(Reading& reading, bool (VoicePort::*get)(),
+                               std::uint64_t (VoicePort::*revision)() const) {
     VoicePort& port = Port();
-    if (!port.GetChannels()) {
+    if (!(port.*get)()) {
         return false;
     }
-    Count(m_channels, port, port.ChannelsRevision());
+    Count(reading, port, (port.*revision)());
     return true;
 }
 
+bool VoiceClientSwitch::GetChannels() {
+    return Refill(m_channels, &VoicePort::GetChannels, &VoicePort::ChannelsRevision);
+}
+
 bool VoiceClientSwitch::GetPlayers() {
-    VoicePort& port = Port();
-    if (!port.GetPlayers()) {
-        return false;
-    }
-    Count(m_players, port, port.PlayersRevision());
-    return true;
+    return Refill(m_players, &VoicePort::GetPlayers, &VoicePort::PlayersRevision);
 }
 
 }  // namespace sayvane

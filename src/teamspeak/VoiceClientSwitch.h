@@ -80,6 +80,8 @@ private:
     // After a reading of the chosen port: a reading of another port counts two revisions, so
     // that its edits are never taken for the ones of the list held.
     static void Count(Reading& reading, VoicePort& port, std::uint64_t portRevision);
+    // A reading of the chosen port's channels or players, counted in `reading`.
+    bool Refill(Reading& reading, bool (VoicePort::*get)(), std::uint64_t (VoicePort::*revision)() const);
 
     VoicePort& m_teamSpeak2;
     query::QueryLink& m_teamSpeak3;
